@@ -116,7 +116,8 @@ public:
     void RemoveAll() { SetRowCount(0); }
 
     // Cells by column index. A column whose stored type differs from the type asked
-    // for converts (text to number by its leading number, number to text).
+    // for converts (text to number by its leading number, number to text); a
+    // fractional number read as an integer is cut toward zero.
     std::string GetString(int row, int col) const;
     int32_t GetInt(int row, int col) const;
     int64_t GetLong(int row, int col) const;
@@ -201,6 +202,8 @@ public:
     static Result<Storage> Open(const std::string& path, OpenMode mode = OpenMode::ReadWrite);
     // Creates (or replaces) a file holding an empty storage.
     static Result<Storage> Create(const std::string& path);
+    // A read-only storage decoded from the bytes of a file (bound to no file).
+    static Result<Storage> FromBytes(std::string_view bytes);
 
     bool IsOpen() const;
     void Close();  // uncommitted changes are dropped
@@ -233,6 +236,7 @@ public:
     // the file still holds the previous committed state.
     Status Commit();
     // Writes the whole storage as a fresh, packed file at path (atomically replaced).
+    // Saving over the storage's own file leaves the storage working on the new file.
     Status SaveAs(const std::string& path) const;
 
 private:

@@ -41,6 +41,59 @@ std::optional<std::string> ScriptedUi::SaveFileName(const FileDialogSpec& spec) 
     return f;
 }
 
+ScriptedUi::NewCruiseScript ScriptedUi::Submit(std::function<void(NewCruiseForm&)> edit) {
+    return [edit = std::move(edit)](NewCruiseForm& form) {
+        edit(form);
+        return form.OnOk();
+    };
+}
+
+ScriptedUi::CostsScript ScriptedUi::SubmitCosts(std::array<std::string, kCostFieldCount> values) {
+    return [values = std::move(values)](CostsForm& form) {
+        form.Values() = values;
+        return form.OnOk();
+    };
+}
+
+bool ScriptedUi::RunNewCruise(NewCruiseForm& form) {
+    messages_.push_back({"form", kNewCruiseTitle, std::to_string(form.Mode()), Icon::None,
+                         Buttons::OkCancel});
+    if (new_cruise_.empty()) return false;
+    auto script = std::move(new_cruise_.front());
+    new_cruise_.pop_front();
+    return script(form);
+}
+
+bool ScriptedUi::RunCosts(CostsForm& form) {
+    messages_.push_back({"form", kCostsTitle, "", Icon::None, Buttons::OkCancel});
+    if (costs_.empty()) return false;
+    auto script = std::move(costs_.front());
+    costs_.pop_front();
+    return script(form);
+}
+
+void ScriptedUi::ShowAbout() { messages_.push_back({"about", kAboutTitle, "", Icon::None, Buttons::Ok}); }
+
+void ScriptedUi::ShowHelp(int context) {
+    messages_.push_back({"help", "", std::to_string(context), Icon::None, Buttons::Ok});
+}
+
+void ScriptedUi::MinimizeMain() {
+    minimized_ = true;
+    messages_.push_back({"minimize", "", "", Icon::None, Buttons::Ok});
+}
+
+void ScriptedUi::RestoreMain() {
+    minimized_ = false;
+    messages_.push_back({"restore", "", "", Icon::None, Buttons::Ok});
+}
+
+std::vector<std::string> ScriptedUi::Kinds() const {
+    std::vector<std::string> out;
+    for (const auto& m : messages_) out.push_back(m.kind);
+    return out;
+}
+
 std::vector<std::string> ScriptedUi::Texts() const {
     std::vector<std::string> out;
     for (const auto& m : messages_)

@@ -1,6 +1,7 @@
 #pragma once
 // Test double of the UI port: records every message and answers from a script.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,9 @@
 namespace ui {
 
 struct RecordedMessage {
-    std::string kind;  // "message", "question", "open", "save"
+    // "message", "question", "open", "save", "form", "about", "help", "minimize",
+    // "restore"; a form records its name as title, help its context as text.
+    std::string kind;
     std::string title;
     std::string text;
     Icon icon = Icon::None;
@@ -18,6 +21,17 @@ struct RecordedMessage {
 
 class ScriptedUi : public UiPort {
 public:
+    // A script plays the user in front of a form and returns true when it closed the
+    // form with OK. Forms without a scripted answer are cancelled.
+    using NewCruiseScript = std::function<bool(NewCruiseForm&)>;
+    using CostsScript = std::function<bool(CostsForm&)>;
+
+    void PushNewCruise(NewCruiseScript s) { new_cruise_.push_back(std::move(s)); }
+    void PushCosts(CostsScript s) { costs_.push_back(std::move(s)); }
+    // Common scripts: change fields, press OK once; cancel when OK is refused.
+    static NewCruiseScript Submit(std::function<void(NewCruiseForm&)> edit);
+    static CostsScript SubmitCosts(std::array<std::string, kCostFieldCount> values);
+
     // Answers are consumed in order. A message box or question without a scripted
     // answer takes the default (Ok / Yes for questions unless set otherwise).
     void PushAnswer(Answer a) { answers_.push_back(a); }
@@ -30,6 +44,15 @@ public:
     bool Question(const std::string& text) override;
     std::optional<std::string> OpenFileName(const FileDialogSpec& spec) override;
     std::optional<std::string> SaveFileName(const FileDialogSpec& spec) override;
+    bool RunNewCruise(NewCruiseForm& form) override;
+    bool RunCosts(CostsForm& form) override;
+    void ShowAbout() override;
+    void ShowHelp(int context) override;
+    void MinimizeMain() override;
+    void RestoreMain() override;
+    bool Minimized() const { return minimized_; }
+    // Kinds of everything recorded, in order.
+    std::vector<std::string> Kinds() const;
 
     const std::vector<RecordedMessage>& Messages() const { return messages_; }
     // Texts of all message boxes (not questions), in order.
@@ -41,7 +64,10 @@ public:
 private:
     std::deque<Answer> answers_;
     std::deque<std::optional<std::string>> files_;
+    std::deque<NewCruiseScript> new_cruise_;
+    std::deque<CostsScript> costs_;
     bool default_question_ = true;
+    bool minimized_ = false;
     std::vector<RecordedMessage> messages_;
     std::vector<FileDialogSpec> dialogs_;
 };

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/forms.h"
+
 namespace ui {
 
 enum class Icon { None, Stop, Exclamation, Information, Question };
@@ -42,6 +44,17 @@ public:
     // Common file dialogs; nullopt when the user cancels.
     virtual std::optional<std::string> OpenFileName(const FileDialogSpec& spec) = 0;
     virtual std::optional<std::string> SaveFileName(const FileDialogSpec& spec) = 0;
+
+    // Modal forms of the shell; true when closed with OK. A port without the form
+    // behaves as if the user cancelled it.
+    virtual bool RunNewCruise(NewCruiseForm& form) { (void)form; return false; }
+    virtual bool RunCosts(CostsForm& form) { (void)form; return false; }
+    virtual void ShowAbout() {}
+    // Opens the help at a context number (kHelpMain, kHelpCosts, ...).
+    virtual void ShowHelp(int context) { (void)context; }
+    // The main window is minimised while a form runs and restored afterwards.
+    virtual void MinimizeMain() {}
+    virtual void RestoreMain() {}
 
     // Convenience wrappers with the program's title/icon pairs.
     void Error(const std::string& text, const std::string& title = "ERROR") {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+
 using namespace ui;
 
 TEST(ScriptedUi, RecordsMessagesAndAnswersInOrder) {
@@ -29,4 +30,60 @@ TEST(ScriptedUi, QuestionsAndFileDialogs) {
     EXPECT_EQ(u.OpenFileName(spec), std::optional<std::string>("/tmp/a.crz"));
     EXPECT_EQ(u.SaveFileName(spec), std::nullopt);  // nothing scripted: cancelled
     EXPECT_EQ(u.FileDialogs().size(), 2u);
+}
+
+namespace {
+// A form that accepts OK only when a sale number is given.
+class Form : public NewCruiseForm {
+public:
+    int Mode() const override { return 0; }
+    SaleFields& Fields() override { return f; }
+    void OnBrowse() override { f.setup_file = "/s.stp"; }
+    void OnUnitChosen(const std::string& u) override { f.uom = u; }
+    void OnPurposeChosen(const std::string& p) override { f.purpose = p; }
+    bool OnOk() override {
+        ++oks;
+        return !f.sale_no.empty();
+    }
+    SaleFields f;
+    int oks = 0;
+};
+
+class Costs : public CostsForm {
+public:
+    std::array<std::string, kCostFieldCount>& Values() override { return v; }
+    void OnHelp() override {}
+    bool OnOk() override { return v[kTrav] != "bad"; }
+    std::array<std::string, kCostFieldCount> v;
+};
+}  // namespace
+
+TEST(ScriptedUi, FormsRunTheirScriptsAndCancelWithoutOne) {
+    ScriptedUi u;
+    Form form;
+    EXPECT_FALSE(u.RunNewCruise(form));  // no script: cancelled
+    EXPECT_EQ(form.oks, 0);
+    u.PushNewCruise(ScriptedUi::Submit([](NewCruiseForm& f) { f.OnBrowse(); }));
+    EXPECT_FALSE(u.RunNewCruise(form));  // OK refused: the script gives up
+    EXPECT_EQ(form.f.setup_file, "/s.stp");
+    u.PushNewCruise(ScriptedUi::Submit([](NewCruiseForm& f) { f.Fields().sale_no = "1"; }));
+    EXPECT_TRUE(u.RunNewCruise(form));
+    EXPECT_EQ(form.oks, 2);
+
+    Costs costs;
+    u.PushCosts(ScriptedUi::SubmitCosts({"1", "2", "bad", "4", "5", "6", "7", "8", "9"}));
+    EXPECT_FALSE(u.RunCosts(costs));
+    u.PushCosts(ScriptedUi::SubmitCosts({"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
+    EXPECT_TRUE(u.RunCosts(costs));
+    EXPECT_EQ(costs.v[kTreePaint], "9");
+
+    u.MinimizeMain();
+    EXPECT_TRUE(u.Minimized());
+    u.RestoreMain();
+    u.ShowHelp(kHelpCosts);
+    u.ShowAbout();
+    EXPECT_EQ(u.Kinds(), (std::vector<std::string>{"form", "form", "form", "form", "form", "minimize",
+                                                   "restore", "help", "about"}));
+    EXPECT_EQ(u.Messages()[7].text, "6");
+    EXPECT_TRUE(u.Texts().empty());
 }

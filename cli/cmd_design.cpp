@@ -1,0 +1,103 @@
+// samplesize: the planning calculator of one- and two-stage sample sizes.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "commands.h"
+#include "design/sampling.h"
+
+namespace cli {
+
+namespace {
+
+constexpr const char* kUsage = "usage: strovan-cli samplesize --cv CV --error E [--cv2 CV2]\n";
+
+struct Inputs {
+    std::optional<double> cv, cv2, error;
+};
+
+bool ParseValue(const std::string& option, const std::string& text, double& value, std::ostream& err) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    double v = std::strtod(begin, &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(v)) {
+        err << "samplesize: " << option << ": '" << text << "' is not a number\n";
+        return false;
+    }
+    if (v < 0) {
+        err << "samplesize: " << option << " must not be negative\n";
+        return false;
+    }
+    value = v;
+    return true;
+}
+
+std::optional<double>* Slot(Inputs& in, const std::string& option) {
+    if (option == "--cv") return &in.cv;
+    if (option == "--cv2") return &in.cv2;
+    if (option == "--error") return &in.error;
+    return nullptr;
+}
+
+bool ParseArgs(const std::vector<std::string>& args, Inputs& in, std::ostream& err) {
+    for (std::size_t i = 0; i < args.size(); i += 2) {
+        std::optional<double>* slot = Slot(in, args[i]);
+        if (!slot) {
+            err << "samplesize: unknown argument '" << args[i] << "'\n" << kUsage;
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            err << "samplesize: " << args[i] << " needs a value\n" << kUsage;
+            return false;
+        }
+        if (slot->has_value()) {
+            err << "samplesize: " << args[i] << " given twice\n";
+            return false;
+        }
+        double v = 0;
+        if (!ParseValue(args[i], args[i + 1], v, err)) return false;
+        *slot = v;
+    }
+    if (!in.cv || !in.error) {
+        err << "samplesize: --cv and --error are required\n" << kUsage;
+        return false;
+    }
+    if (*in.error <= 0) {
+        err << "samplesize: --error must be greater than 0\n";
+        return false;
+    }
+    return true;
+}
+
+std::string Percent(double e) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.2f %%", e);
+    return buf;
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Inputs in;
+    if (!ParseArgs(args, in, err)) return kExitUsage;
+    if (!in.cv2) {
+        int n = design::SampleSize(*in.cv, *in.error);
+        out << "Sample size: " << n << '\n'
+            << "Sampling error: " << Percent(design::SamplingError(*in.cv, n)) << '\n';
+        return kExitOk;
+    }
+    design::SampleSizes s = design::TwoStageSampleSizes(*in.cv, *in.cv2, *in.error);
+    out << "First-stage sample size: " << s.n1 << '\n'
+        << "Second-stage sample size: " << s.n2 << '\n'
+        << "Sampling error: " << Percent(design::TwoStageError(*in.cv, *in.cv2, s.n1, s.n2)) << '\n';
+    return kExitOk;
+}
+
+const CommandRegistrar reg{Command{
+    "samplesize", "samplesize --cv CV --error E [--cv2 CV2]",
+    "sample sizes that reach a target error (two stages with --cv2)", Run}};
+
+}  // namespace
+
+}  // namespace cli

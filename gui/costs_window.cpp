@@ -1,0 +1,99 @@
+#include "costs_window.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+
+namespace gui {
+
+namespace {
+struct FieldText {
+    int field;
+    const char* label;
+    const char* unit;  // after the edit
+};
+
+// The groups of the form and their fields, top to bottom.
+const FieldText kPlotFields[] = {
+    {ui::kCrewPlot, "Estimated Hourly Cost of Your Crew (Salary)", ""},
+    {ui::kCntPlot,
+     "Number of Count Plots Established in an Hour. (Monument plot center and determine 'in' trees)",
+     ""},
+    {ui::kTrav, "Time to Traverse a Distance of 10 Chains", "minutes"},
+};
+const FieldText kTreeFields[] = {
+    {ui::kCrewTree, "Estimated Hourly Cost of Your Crew (Salary)", ""},
+    {ui::kTreeTally, "Number of Trees your crew can tally in an hour (assume no sample trees)", ""},
+    {ui::kTree3P, "Number of Trees your crew can 3P in an hour (assume no sample trees)", ""},
+};
+const FieldText kAllFields[] = {
+    {ui::kTreeMeas,
+     "Number of trees your crew can measure in an hour (take dbh, height, defect, etc...)", ""},
+    {ui::kPaint, "Quart of marker paint", ""},
+    {ui::kTreePaint, "Number of trees marked per can", ""},
+};
+}  // namespace
+
+CostsWindow::CostsWindow(ui::CostsForm& form, QWidget* parent) : QDialog(parent), form_(form) {
+    setWindowTitle(ui::kCostsTitle);
+    auto* layout = new QVBoxLayout(this);
+    auto* intro = new QLabel(
+        "Fill the following estimates based on your expected crew. Take into account terrain and "
+        "stand densities of the units when making your estimates.");
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+
+    auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
+    auto add_group = [&](const char* caption, const auto& fields) {
+        auto* box = new QGroupBox(caption);
+        auto* grid = new QGridLayout(box);
+        int row = 0;
+        for (const FieldText& f : fields) {
+            auto* label = new QLabel(f.label);
+            label->setWordWrap(true);
+            auto* edit = new QLineEdit(QString::fromStdString(form_.Values()[f.field]));
+            if (ui::CostFieldDigitsOnly(f.field)) edit->setValidator(digits);
+            edit->setMaximumWidth(90);
+            label->setBuddy(edit);
+            grid->addWidget(label, row, 0);
+            grid->addWidget(edit, row, 1);
+            auto* unit = new QLabel(f.unit);
+            unit->setFixedWidth(60);  // keeps the edits of all groups in one column
+            grid->addWidget(unit, row, 2);
+            grid->setColumnStretch(0, 1);
+            edits_[f.field] = edit;
+            ++row;
+        }
+        layout->addWidget(box);
+    };
+    add_group(" Plot Based Methods (Variable and Fixed):", kPlotFields);
+    add_group(" Tree Based Methods: ", kTreeFields);
+    add_group(" All Methods: ", kAllFields);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    help_ = buttons->addButton("Help", QDialogButtonBox::HelpRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CostsWindow::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CostsWindow::reject);
+    connect(help_, &QPushButton::clicked, this, [this] { form_.OnHelp(); });
+    layout->addWidget(buttons);
+    resize(560, sizeHint().height());
+}
+
+void CostsWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    raise();
+    activateWindow();
+}
+
+void CostsWindow::accept() {
+    for (int f = 0; f < ui::kCostFieldCount; ++f) form_.Values()[f] = edits_[f]->text().toStdString();
+    if (form_.OnOk()) QDialog::accept();
+}
+
+}  // namespace gui

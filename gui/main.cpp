@@ -1,0 +1,33 @@
+// strovan: the cruise design program. One optional argument: a cruise file to work on.
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include "app/main_dialog.h"
+#include "main_window.h"
+#include "pictures.h"
+#include "qt_ui.h"
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(ui::kAppName);
+    QApplication::setWindowIcon(gui::AppIcon());
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Designs a timber cruise.");
+    parser.addHelpOption();
+    parser.addPositionalArgument("file", "Cruise file (.crz) to work on.", "[file]");
+    parser.process(qapp);
+
+    gui::QtUi ui;
+    app::CMainDialog logic(ui);
+    if (!parser.positionalArguments().isEmpty())
+        logic.SetFilePath(parser.positionalArguments().first().toStdString());
+
+    gui::MainWindow window(logic);
+    ui.SetMainWindow(&window);
+    window.show();
+    logic.OnInitDialog();
+    window.Refresh();
+    window.exec();
+    return 0;
+}

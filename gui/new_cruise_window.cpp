@@ -1,0 +1,162 @@
+#include "new_cruise_window.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+
+namespace gui {
+
+namespace {
+QLineEdit* MakeEdit(int max_length = 0) {
+    auto* e = new QLineEdit;
+    if (max_length > 0) e->setMaxLength(max_length);
+    return e;
+}
+
+template <size_t N>
+QComboBox* MakeCombo(const std::array<const char*, N>& entries) {
+    auto* c = new QComboBox;
+    for (const char* e : entries) c->addItem(QString::fromUtf8(e));
+    c->setCurrentIndex(-1);
+    return c;
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+// Shows a row of a form layout, or hides and disables it.
+void ShowRow(QFormLayout* form, QWidget* field, bool shown) {
+    field->setEnabled(shown);
+    form->setRowVisible(field, shown);
+}
+}  // namespace
+
+NewCruiseWindow::NewCruiseWindow(ui::NewCruiseForm& form, QWidget* parent)
+    : QDialog(parent), form_(form) {
+    setWindowTitle(ui::kNewCruiseTitle);
+    setup_ = MakeEdit();
+    setup_->setReadOnly(true);  // chosen with Browse, which checks the file
+    browse_ = new QPushButton("Browse");
+    sale_no_ = MakeEdit(ui::kSaleNoMax);
+    cruise_no_ = MakeEdit();
+    cal_year_ = MakeEdit();
+    region_ = MakeEdit(ui::kCodeMax);
+    forest_ = MakeEdit(ui::kCodeMax);
+    district_ = MakeEdit(ui::kCodeMax);
+    sale_name_ = MakeEdit(ui::kSaleNameMax);
+    purpose_ = MakeCombo(ui::kPurposeEntries);
+    unit_ = MakeCombo(ui::kUnitEntries);
+    type_ = MakeCombo(ui::kCruiseTypeEntries);
+
+    auto* setup_row = new QWidget;
+    auto* setup_layout = new QHBoxLayout(setup_row);
+    setup_layout->setContentsMargins(0, 0, 0, 0);
+    setup_layout->addWidget(setup_, 1);
+    setup_layout->addWidget(browse_);
+
+    auto* fields = new QFormLayout;
+    fields->addRow("Setup File Name", setup_row);
+    fields->addRow("Sale Number", sale_no_);
+    fields->addRow("Cruise Number", cruise_no_);
+    fields->addRow("Calendar Year", cal_year_);
+    fields->addRow("Region", region_);
+    fields->addRow("Forest", forest_);
+    fields->addRow("District", district_);
+    fields->addRow("Enter Sale Name", sale_name_);
+    fields->addRow("Purpose", purpose_);
+    fields->addRow("Unit of Measure for the Sale", unit_);
+    fields->addRow("Type of Cruise", type_);
+
+    ui::NewCruiseLayout shown = ui::LayoutForMode(form_.Mode());
+    ShowRow(fields, setup_row, shown.setup);
+    ShowRow(fields, purpose_, shown.purpose);
+    ShowRow(fields, unit_, shown.unit);
+    ShowRow(fields, type_, shown.type);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    ok_ = buttons->button(QDialogButtonBox::Ok);
+    connect(buttons, &QDialogButtonBox::accepted, this, &NewCruiseWindow::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &NewCruiseWindow::reject);
+    connect(browse_, &QPushButton::clicked, this, &NewCruiseWindow::OnBrowse);
+    // Only a pick in the list counts as the user choosing a unit.
+    connect(unit_, &QComboBox::activated, this,
+            [this](int index) { form_.OnUnitChosen(S(unit_->itemText(index))); });
+    connect(purpose_, &QComboBox::activated, this,
+            [this](int index) { form_.OnPurposeChosen(S(purpose_->itemText(index))); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(buttons);
+    setMinimumWidth(520);
+    Show();
+}
+
+QLineEdit* NewCruiseWindow::Edit(int control_id) const {
+    switch (control_id) {
+    case 1078: return setup_;
+    case 1080: return sale_no_;
+    case 1081: return sale_name_;
+    case 1082: return region_;
+    case 1083: return forest_;
+    case 1084: return district_;
+    case 1085: return cruise_no_;
+    case 1104: return cal_year_;
+    default: return nullptr;
+    }
+}
+
+QComboBox* NewCruiseWindow::Combo(int control_id) const {
+    switch (control_id) {
+    case 1102: return purpose_;
+    case 1112: return unit_;
+    case 1113: return type_;
+    default: return nullptr;
+    }
+}
+
+void NewCruiseWindow::Show() {
+    const ui::SaleFields& f = form_.Fields();
+    setup_->setText(Q(f.setup_file));
+    sale_no_->setText(Q(f.sale_no));
+    cruise_no_->setText(Q(f.cruise_no));
+    cal_year_->setText(Q(f.cal_year));
+    region_->setText(Q(f.region));
+    forest_->setText(Q(f.forest));
+    district_->setText(Q(f.district));
+    sale_name_->setText(Q(f.sale_name));
+    unit_->setCurrentIndex(unit_->findText(Q(f.uom)));
+    type_->setCurrentIndex(type_->findText(Q(f.cruise_type)));
+}
+
+void NewCruiseWindow::Take() {
+    ui::SaleFields& f = form_.Fields();
+    f.setup_file = S(setup_->text());
+    f.sale_no = S(sale_no_->text());
+    f.cruise_no = S(cruise_no_->text());
+    f.cal_year = S(cal_year_->text());
+    f.region = S(region_->text());
+    f.forest = S(forest_->text());
+    f.district = S(district_->text());
+    f.sale_name = S(sale_name_->text());
+    if (unit_->currentIndex() >= 0) f.uom = S(unit_->currentText());
+    if (type_->currentIndex() >= 0) f.cruise_type = S(type_->currentText());
+}
+
+void NewCruiseWindow::OnBrowse() {
+    Take();
+    form_.OnBrowse();
+    Show();
+}
+
+void NewCruiseWindow::accept() {
+    Take();
+    if (form_.OnOk()) QDialog::accept();
+}
+
+}  // namespace gui

@@ -1,0 +1,160 @@
+#include "qt_ui.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "costs_window.h"
+#include "new_cruise_window.h"
+#include "pictures.h"
+
+// The help page is compiled into this static library; make sure it is registered.
+static void InitHelpResource() { Q_INIT_RESOURCE(help); }
+
+namespace gui {
+
+namespace {
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QMessageBox::Icon ToQt(ui::Icon icon) {
+    switch (icon) {
+    case ui::Icon::Stop: return QMessageBox::Critical;
+    case ui::Icon::Exclamation: return QMessageBox::Warning;
+    case ui::Icon::Information: return QMessageBox::Information;
+    case ui::Icon::Question: return QMessageBox::Question;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButtons ToQt(ui::Buttons buttons) {
+    switch (buttons) {
+    case ui::Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case ui::Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case ui::Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    default: return QMessageBox::Ok;
+    }
+}
+
+ui::Answer FromQt(int button) {
+    switch (button) {
+    case QMessageBox::Cancel: return ui::Answer::Cancel;
+    case QMessageBox::Yes: return ui::Answer::Yes;
+    case QMessageBox::No: return ui::Answer::No;
+    default: return ui::Answer::Ok;
+    }
+}
+
+// "Cruise Files (*.crz);;All Files (*.*)"
+QString FilterText(const ui::FileDialogSpec& spec) {
+    QStringList parts;
+    for (const ui::FileFilter& f : spec.filters) {
+        QString label = Q(f.label);
+        QStringList patterns;
+        for (const std::string& p : f.patterns) patterns << Q(p);
+        // The label names the patterns already, in the Windows way; Qt reads the
+        // patterns from the parentheses, so give them there in their real case.
+        int paren = label.indexOf('(');
+        if (paren >= 0) label = label.left(paren).trimmed();
+        parts << label + " (" + patterns.join(' ') + ")";
+    }
+    return parts.join(";;");
+}
+
+std::optional<std::string> RunFileDialog(QWidget* parent, const ui::FileDialogSpec& spec,
+                                         QFileDialog::AcceptMode mode) {
+    QFileDialog dlg(parent, Q(spec.title));
+    dlg.setAcceptMode(mode);
+    dlg.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dlg.setNameFilter(FilterText(spec));
+    dlg.setDefaultSuffix(Q(spec.default_extension));
+    if (!spec.initial_dir.empty()) dlg.setDirectory(Q(spec.initial_dir));
+    if (!spec.initial_name.empty()) dlg.selectFile(Q(spec.initial_name));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    return dlg.selectedFiles().first().toStdString();
+}
+}  // namespace
+
+QWidget* QtUi::Parent() const { return main_ && !main_->isMinimized() ? main_.data() : nullptr; }
+
+ui::Answer QtUi::MessageBox(const std::string& title, const std::string& text, ui::Icon icon,
+                            ui::Buttons buttons) {
+    QMessageBox box(ToQt(icon), title.empty() ? ui::kAppName : Q(title), Q(text), ToQt(buttons), Parent());
+    return FromQt(box.exec());
+}
+
+bool QtUi::Question(const std::string& text) {
+    QDialog dlg(Parent());
+    dlg.setWindowTitle("Question");
+    auto* layout = new QVBoxLayout(&dlg);
+    auto* box = new QPlainTextEdit(Q(text));
+    box->setReadOnly(true);
+    layout->addWidget(box);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Yes | QDialogButtonBox::No);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    layout->addWidget(buttons);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+std::optional<std::string> QtUi::OpenFileName(const ui::FileDialogSpec& spec) {
+    return RunFileDialog(Parent(), spec, QFileDialog::AcceptOpen);
+}
+
+std::optional<std::string> QtUi::SaveFileName(const ui::FileDialogSpec& spec) {
+    return RunFileDialog(Parent(), spec, QFileDialog::AcceptSave);
+}
+
+bool QtUi::RunNewCruise(ui::NewCruiseForm& form) {
+    NewCruiseWindow dlg(form, Parent());
+    return dlg.exec() == QDialog::Accepted;
+}
+
+bool QtUi::RunCosts(ui::CostsForm& form) {
+    CostsWindow dlg(form, Parent());
+    return dlg.exec() == QDialog::Accepted;
+}
+
+void QtUi::ShowAbout() {
+    QDialog dlg(Parent());
+    dlg.setWindowTitle(ui::kAboutTitle);
+    auto* layout = new QVBoxLayout(&dlg);
+    auto* icon = new QLabel;
+    icon->setPixmap(AppIcon().pixmap(32, 32));
+    layout->addWidget(icon);
+    layout->addWidget(new QLabel(ui::kAboutVersion));
+    layout->addWidget(new QLabel(ui::kAboutDate));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    layout->addWidget(buttons);
+    dlg.exec();
+}
+
+void QtUi::ShowHelp(int context) {
+    InitHelpResource();
+    QDialog dlg(Parent());
+    dlg.setWindowTitle("Strovan Help");
+    auto* layout = new QVBoxLayout(&dlg);
+    auto* browser = new QTextBrowser;
+    browser->setSource(QUrl("qrc:/help/strovan.html#context-" + QString::number(context)));
+    layout->addWidget(browser);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    layout->addWidget(buttons);
+    dlg.resize(640, 480);
+    dlg.exec();
+}
+
+void QtUi::MinimizeMain() {
+    if (main_) main_->showMinimized();
+}
+
+void QtUi::RestoreMain() {
+    if (main_) main_->showNormal();
+}
+
+}  // namespace gui

@@ -1,0 +1,29 @@
+#pragma once
+// "Setup Relative Cruising Costs": the nine cost settings as text.
+#include "app/settings.h"
+#include "ui/forms.h"
+#include "ui/ui_port.h"
+
+namespace app {
+
+class CCostsDialog : public ui::CostsForm {
+public:
+    explicit CCostsDialog(ui::UiPort& ui, CostValues values = {}) : ui_(ui), values_(std::move(values)) {}
+
+    bool DoModal() { return ui_.RunCosts(*this); }
+
+    CostValues& Values() override { return values_; }
+    const CostValues& Values() const { return values_; }
+    void OnHelp() override { ui_.ShowHelp(ui::kHelpCosts); }
+    // The count and rate fields take digits alone; anything else keeps the form open.
+    bool OnOk() override;
+
+private:
+    ui::UiPort& ui_;
+    CostValues values_;
+};
+
+// True when the text is empty or digits only.
+bool IsDigits(const std::string& text);
+
+}  // namespace app

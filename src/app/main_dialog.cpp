@@ -1,0 +1,434 @@
+#include "app/main_dialog.h"
+
+#include <filesystem>
+
+#include "app/costs_dialog.h"
+#include "app/cruise_file.h"
+#include "app/new_cruise_dialog.h"
+#include "store/config.h"
+#include "store/cruise_store.h"
+#include "store/file_checker.h"
+#include "store/schema.h"
+
+namespace app {
+
+namespace fs = std::filesystem;
+using namespace schema;
+
+namespace {
+// CruiseTable columns of the sale fields that the cruise information form edits.
+const std::pair<const char*, std::string ui::SaleFields::*> kSaleColumns[] = {
+    {"SaleNo", &ui::SaleFields::sale_no}, {"CruiseNo", &ui::SaleFields::cruise_no},
+    {"SaleName", &ui::SaleFields::sale_name}, {"Region", &ui::SaleFields::region},
+    {"Forest", &ui::SaleFields::forest}, {"District", &ui::SaleFields::district},
+    {"CalYear", &ui::SaleFields::cal_year}};
+
+std::string Setting(mk::Storage& storage, const char* block, const char* key,
+                    const std::string& fallback = "") {
+    return store::GetSetting(storage, block, key).value_or(fallback);
+}
+
+bool HasSetting(mk::Storage& storage, const char* block, const char* key) {
+    return store::GetSetting(storage, block, key).has_value();
+}
+
+// Builds the new cruise file in `path` (a copy of the setup file) and commits it.
+bool WriteNewCruise(const std::string& path, const ui::SaleFields& f) {
+    auto storage = mk::Storage::Open(path, mk::OpenMode::ReadWrite);
+    if (!storage) return false;
+    auto cruise = storage->GetAs(kCruiseTableDesc);
+    auto config = storage->GetAs(kGlobalConfigurationTableDesc);
+    if (!cruise || !config) return false;
+    if (cruise->RowCount() == 0) cruise->SetRowCount(1);
+    WriteSaleFields(*cruise, f);
+    std::error_code ec;
+    AddSetting(*config, kBlockGeneral, kKeySetup, fs::absolute(f.setup_file, ec).string());
+    AddSetting(*config, kBlockGeneral, kKeyMRU, kMruDesign);
+    AddSetting(*config, kBlockStrovan, kKeyType, kTypeDesign);
+    AddSetting(*config, kBlockStrovan, kKeyUpdateFlag, kFlagYes);
+    AddSetting(*config, kBlockStrovan, kKeyUOM, f.uom);
+    return static_cast<bool>(storage->Commit());
+}
+}  // namespace
+
+void ShowSaleSummary(ui::UiPort& ui, mk::Storage& storage, const std::string& uom) {
+    mk::View cruise = storage.GetView(kCruiseTable);
+    std::string msg = "Sale Name: " + cruise.GetString(0, "SaleName") +
+                      "   \n\nSale Number: " + cruise.GetString(0, "SaleNo");
+    if (uom == kUomCubicFeet) msg += "\n\nCubic Sale";
+    if (uom == kUomBoardFeet) msg += "\n\nBoard Foot Sale";
+    ui.MessageBox("", msg + "\n\nHas Been Opened.", ui::Icon::Information);
+    if (Setting(storage, kBlockGeneral, kKeyDirtyFlag) == kDirty)
+        ui.MessageBox("", "No Volumes.\n\nRun Dorvex Program First.", ui::Icon::Information);
+}
+
+void ReadSaleFields(const mk::View& cruise, ui::SaleFields& fields) {
+    for (const auto& [column, field] : kSaleColumns) fields.*field = cruise.GetString(0, column);
+}
+
+void WriteSaleFields(mk::View& cruise, const ui::SaleFields& fields) {
+    for (const auto& [column, field] : kSaleColumns) cruise.SetString(0, column, fields.*field);
+}
+
+CMainDialog::CMainDialog(ui::UiPort& ui, WorkflowSteps* steps)
+    : ui_(ui), steps_(steps ? steps : &default_steps_) {}
+
+CMainDialog::~CMainDialog() = default;
+
+bool CMainDialog::ButtonEnabled(int id) const {
+    for (const ButtonSpec& b : kMainButtons)
+        if (b.id == id) return !b.file_bound || file_buttons_;
+    return false;
+}
+
+void CMainDialog::SetFileState(int flag) {
+    status_ = kStatusPrefix;
+    file_buttons_ = flag == 0;
+    if (file_buttons_) status_ += path_;
+}
+
+void CMainDialog::ClearFile() {
+    path_.clear();
+    SetFileState(1);
+}
+
+void CMainDialog::OnInitDialog() {
+    if (path_.empty()) {
+        SetFileState(1);
+        return;
+    }
+    store::CFileChecker checker(ui_, "");
+    int result = checker.CheckCruiseFile(path_, ".crz");
+    if (result == 1) ReportNotCruiseFile(ui_, path_);
+    if (result == 0)
+        SetFileState(0);
+    else
+        ClearFile();
+}
+
+// --- Open -------------------------------------------------------------------------
+
+void CMainDialog::OnOpen() {
+    store::CFileChecker checker(ui_, "Strovan");
+    std::string path;
+    if (checker.SelectCruiseFile(true, path, "CRZ")) {
+        ClearFile();
+        return;
+    }
+    path_ = path;
+    OpenAndSummarise();
+}
+
+void CMainDialog::OpenAndSummarise() {
+    CruiseFile file(ui_);
+    if (!file.Open(path_)) {
+        ClearFile();
+        return;
+    }
+    mk::View config = file.Config();
+    mk::View cruise = file.Storage().GetView(kCruiseTable);
+    if (cruise.RowCount() > 0) {
+        sale_name_ = cruise.GetString(0, "SaleName");
+        if (!HasSetting(file.Storage(), kBlockStrovan, kKeyUOM)) {
+            uom_ = kUomCubicFeet;
+            AddSetting(config, kBlockStrovan, kKeyUOM, uom_);
+            file.Commit();
+        } else {
+            uom_ = Setting(file.Storage(), kBlockStrovan, kKeyUOM);
+        }
+        ShowSaleSummary(ui_, file.Storage(), uom_);
+    } else {
+        ui_.Warning("Missing Cruise Information.");
+        AskMissingCruiseInfo(file);
+    }
+    file.Close();
+    unit_changed_ = 0;
+    SetFileState(0);
+    SetLastWriter();
+}
+
+void CMainDialog::AskMissingCruiseInfo(CruiseFile& file) {
+    CNewCruiseDialog dlg(ui_, ui::kModeMissingInfo);
+    dlg.Fields().uom = Setting(file.Storage(), kBlockStrovan, kKeyUOM, kUomCubicFeet);
+    if (!dlg.DoModal()) return;
+    auto cruise = file.Storage().GetAs(kCruiseTableDesc);
+    if (!cruise) return;
+    cruise->SetRowCount(1);
+    WriteSaleFields(*cruise, dlg.Fields());
+    store::SetSetting(file.Storage(), kBlockStrovan, kKeyUOM, dlg.Fields().uom);
+    if (!file.Commit()) return;
+    uom_ = dlg.Fields().uom;
+    sale_name_ = dlg.Fields().sale_name;
+}
+
+// --- Create -----------------------------------------------------------------------
+
+void CMainDialog::OnCreate() {
+    CNewCruiseDialog dlg(ui_, ui::kModeNewDesign);
+    if (!dlg.DoModal() || !CreateFromSetup(dlg)) {
+        ClearFile();
+        return;
+    }
+    path_ = dlg.Fields().output_file;
+    sale_name_ = dlg.Fields().sale_name;
+    uom_ = dlg.Fields().uom;
+    unit_changed_ = 0;
+    SetFileState(0);
+    SetLastWriter();
+}
+
+bool CMainDialog::CreateFromSetup(const CNewCruiseDialog& dlg) {
+    // Built beside the target and moved over it only when complete, so a failure
+    // never leaves a half-made cruise file (nor destroys the file it would replace).
+    const ui::SaleFields& f = dlg.Fields();
+    const std::string temp = f.output_file + ".strovan-new";
+    std::error_code ec;
+    fs::copy_file(f.setup_file, temp, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        ui_.Error("The File " + f.setup_file + " could not be openned.", "File Error");
+        return false;
+    }
+    fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+    bool ok = WriteNewCruise(temp, f);
+    if (ok) {
+        fs::rename(temp, f.output_file, ec);
+        ok = !ec;
+    }
+    if (!ok) {
+        fs::remove(temp, ec);
+        ui_.Error("The File " + f.output_file + " could not be saved.", "File Error");
+    }
+    return ok;
+}
+
+// --- Cruise information -----------------------------------------------------------
+
+void CMainDialog::OnEditCruiseInfo() {
+    store::CFileChecker checker(ui_, "");
+    if (!checker.CheckAccess(path_)) return;
+    CruiseFile file(ui_);
+    if (!file.Open(path_)) return;
+    mk::View config = file.Config();
+    auto cruise = file.Storage().GetAs(kCruiseTableDesc);
+    if (!cruise) return;
+
+    CNewCruiseDialog dlg(ui_, ui::kModeEditInfo);
+    ui::SaleFields& f = dlg.Fields();
+    f.cruise_type = Setting(file.Storage(), kBlockStrovan, kKeyType);
+    f.uom = Setting(file.Storage(), kBlockStrovan, kKeyUOM);
+    if (cruise->RowCount() > 0) ReadSaleFields(*cruise, f);
+    if (!dlg.DoModal()) return;
+
+    cruise->SetRowCount(1);
+    WriteSaleFields(*cruise, f);
+    uom_ = f.uom;
+    sale_name_ = f.sale_name;
+    unit_changed_ = dlg.UnitChanged();
+    bool has_type = false, has_uom = false, has_flag = false;
+    for (int r = 0; r < config.RowCount(); ++r) {
+        if (config.GetString(r, kColBlock) != kBlockStrovan) continue;
+        std::string key = config.GetString(r, kColKey);
+        if (key == kKeyType) {
+            config.SetString(r, kColValue, f.cruise_type);
+            has_type = true;
+        } else if (key == kKeyUOM) {
+            config.SetString(r, kColValue, f.uom);
+            has_uom = true;
+        } else if (key == kKeyUpdateFlag) {
+            if (unit_changed_ == 1) config.SetString(r, kColValue, kFlagYes);
+            has_flag = true;
+        }
+    }
+    if (!has_uom) AddSetting(config, kBlockStrovan, kKeyUOM, f.uom);
+    if (!has_type) AddSetting(config, kBlockStrovan, kKeyType, f.cruise_type);
+    if (!has_flag) AddSetting(config, kBlockStrovan, kKeyUpdateFlag, unit_changed_ == 1 ? kFlagYes : kFlagNo);
+    file.Commit();
+}
+
+// --- Strata, costs, design processing ---------------------------------------------
+
+void CMainDialog::NotAvailable(const std::string& what) {
+    ui_.Info(what + " is not available in this version of Strovan.");
+}
+
+void CMainDialog::OnEstablishStrata() {
+    store::CFileChecker checker(ui_, "");
+    if (!checker.CheckAccess(path_)) return;
+    int type = GetCruiseType();
+    if (type == 1) {
+        ui_.Warning("Cannot modify the setup of a production cruise.", "Warning");
+        return;
+    }
+    if (type != 0) return;
+    if (!steps_->Has(WorkflowSteps::kStrataSetup)) {
+        NotAvailable("Establishing strata and sample groups");
+        return;
+    }
+    std::string flag = GetUpdateFlag();
+    ui_.MinimizeMain();
+    int result = steps_->RunStrataSetup(path_, flag);
+    ui_.RestoreMain();
+    if (result == 0) SetUpdateFlag(flag);
+}
+
+void CMainDialog::OnCosts() {
+    store::CFileChecker checker(ui_, "");
+    if (!checker.CheckAccess(path_)) return;
+    CruiseFile file(ui_);
+    if (!file.Open(path_)) return;
+    mk::View config = file.Config();
+    CostValues values = ReadCostValues(config);
+    costs_ = ComputeCostFigures(values);
+    CCostsDialog dlg(ui_, values);
+    ui_.MinimizeMain();
+    if (dlg.DoModal()) {
+        WriteCostValues(config, dlg.Values());
+        if (file.Commit()) costs_ = ComputeCostFigures(dlg.Values());
+    }
+    ui_.RestoreMain();
+}
+
+void CMainDialog::OnDesignProcessing() {
+    store::CFileChecker checker(ui_, "");
+    if (!checker.CheckAccess(path_)) return;
+    int type = GetCruiseType();
+    if (type == -1) return;
+    std::string flag = GetUpdateFlag();
+    if (CompileIfNeeded(type, flag) != 0) return;
+    if (OpenDesignForm(type) != 0) return;
+    SetUpdateFlag(kFlagNo);
+}
+
+int CMainDialog::CompileIfNeeded(int cruise_type, const std::string& update_flag) {
+    bool production = cruise_type == 1;
+    if (!production && update_flag != kFlagYes) return 0;
+    if (!steps_->Has(production ? WorkflowSteps::kProductionStats : WorkflowSteps::kReconStats)) {
+        NotAvailable(production ? "Compiling the production cruise statistics"
+                                : "Compiling the recon data");
+        return -1;
+    }
+    ReadCostSettings();
+    CruiseFile file(ui_);
+    if (!file.Open(path_)) return -1;
+    int result = production ? steps_->CompileProduction(file.Storage(), costs_, uom_)
+                            : steps_->CompileRecon(file.Storage(), costs_, uom_, unit_changed_);
+    if ((result == 0 || !production) && !file.Commit()) return -1;
+    if (production && result == 1) ui_.Error("No Trees Found in the Tree Table!", "Error");
+    if (production && result == 2)
+        ui_.Error(uom_ == kUomBoardFeet
+                      ? "No board foot volume found for trees.\nPlease Process through Dorvex program."
+                      : "No cubic foot volume found for trees.\nPlease Process through Dorvex program.",
+                  "Error");
+    if (!production && result == 1) ui_.Error("No Strata have been established.\n", "Error");
+    if (!production && result == 2)
+        ui_.Error("One or more strata definitions have zero total acres.\n", "Error");
+    return result;
+}
+
+int CMainDialog::OpenDesignForm(int cruise_type) {
+    if (!steps_->Has(WorkflowSteps::kDesignForm)) {
+        NotAvailable("The design form");
+        return -1;
+    }
+    DesignFormInputs in;
+    in.cost_values = ReadCostSettings();
+    in.cruise_type = cruise_type;
+    in.costs = costs_;
+    in.uom = uom_;
+    in.path = path_;
+    store::CCruiseStore store(ui_);
+    if (store.Open(path_) != 0) return -1;
+    if (store.OpenView(kSVDesignTable) < 0) {
+        store.Close();
+        return -1;
+    }
+    int sg = store.FindView(kSVDesignSgTable);
+    if (sg >= 0) store.CloseView(sg);
+    store.OpenViewAs(kSVDesignSgTableDesc);
+    ui_.MinimizeMain();
+    int result = steps_->RunDesignForm(store, in);
+    ui_.RestoreMain();
+    store.Commit();
+    int derived = store.FindView(DerivedName(kSVDesignSgTable));
+    if (derived >= 0) store.CloseView(derived);
+    store.CloseViewByName(kSVDesignTable);
+    store.Close();
+    return result;
+}
+
+void CMainDialog::OnHelp() { ui_.ShowHelp(ui::kHelpMain); }
+
+void CMainDialog::OnAbout() { ui_.ShowAbout(); }
+
+// --- Configuration operations -------------------------------------------------------
+
+std::string CMainDialog::GetUpdateFlag() {
+    CruiseFile file(ui_);
+    if (!file.Open(path_)) return "";
+    mk::View config = file.Config();
+    if (HasSetting(file.Storage(), kBlockStrovan, kKeyUpdateFlag))
+        return Setting(file.Storage(), kBlockStrovan, kKeyUpdateFlag);
+    AddSetting(config, kBlockStrovan, kKeyUpdateFlag, kFlagYes);
+    file.Commit();
+    return kFlagYes;
+}
+
+void CMainDialog::SetUpdateFlag(const std::string& value) {
+    CruiseFile file(ui_);
+    if (!file.Open(path_)) return;
+    store::SetSetting(file.Storage(), kBlockStrovan, kKeyUpdateFlag, value);
+    file.Commit();
+}
+
+void CMainDialog::SetLastWriter() {
+    CruiseFile file(ui_);
+    if (!file.Open(path_)) return;
+    store::SetSetting(file.Storage(), kBlockGeneral, kKeyMRU, kMruDesign);
+    file.Commit();
+}
+
+int CMainDialog::GetCruiseType() {
+    CruiseFile file(ui_);
+    if (!file.Open(path_)) return -1;
+    mk::View config = file.Config();
+    std::string type;
+    if (HasSetting(file.Storage(), kBlockStrovan, kKeyType)) {
+        type = Setting(file.Storage(), kBlockStrovan, kKeyType);
+    } else {
+        if (file.Storage().GetView(kTreeTable).RowCount() == 0)
+            type = kTypeDesign;
+        else
+            type = ui_.Question("\r\n\r\n\r\nDoes this file contain Recon data?") ? kTypeRecon
+                                                                                    : kTypeProduction;
+        AddSetting(config, kBlockStrovan, kKeyType, type);
+        if (!file.Commit()) return -1;
+    }
+    if (type != kTypeRecon && type != kTypeProduction) return 0;
+    std::string mru = Setting(file.Storage(), kBlockGeneral, kKeyMRU);
+    if (mru == kMruKelvane) {
+        ui_.Warning("This data has not been processed yet.\nPlease exit this program and execute the "
+                    "Dorvex program.",
+                    "Warning");
+        return -1;
+    }
+    if (mru == kMruProcessing) {
+        store::SetSetting(file.Storage(), kBlockStrovan, kKeyUpdateFlag, kFlagYes);
+        if (!file.Commit()) return -1;
+    }
+    return type == kTypeProduction ? 1 : 0;
+}
+
+CostValues CMainDialog::ReadCostSettings() {
+    CostValues values;
+    CruiseFile file(ui_);
+    if (!file.Open(path_)) return values;
+    mk::View config = file.Config();
+    values = ReadCostValues(config);
+    costs_ = ComputeCostFigures(values);
+    // The unit goes to the compilations with the costs; a file taken from the command
+    // line was never summarised, so the remembered unit may not be this file's.
+    if (HasSetting(file.Storage(), kBlockStrovan, kKeyUOM)) uom_ = Setting(file.Storage(), kBlockStrovan, kKeyUOM);
+    return values;
+}
+
+}  // namespace app

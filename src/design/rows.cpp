@@ -1,0 +1,80 @@
+#include "design/rows.h"
+
+#include <cctype>
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <unordered_map>
+#include <utility>
+
+namespace design {
+
+StratumContext StratumContext::Of(const StratumRow& row) {
+    return {row.stratum, row.cruzMeth, row.totAcres, row.plotSize};
+}
+
+SgRefs GroupsOf(Design& design, const std::string& stratum) {
+    SgRefs out;
+    for (SgRow& g : design.groups)
+        if (g.stratum == stratum) out.push_back(&g);
+    return out;
+}
+
+std::vector<SgRefs> GroupsByStratum(Design& design) {
+    std::unordered_map<std::string, std::size_t> index;
+    for (std::size_t i = 0; i < design.strata.size(); ++i) index.emplace(design.strata[i].stratum, i);
+    std::vector<SgRefs> out(design.strata.size());
+    for (SgRow& g : design.groups) {
+        auto it = index.find(g.stratum);
+        if (it != index.end()) out[it->second].push_back(&g);
+    }
+    // A code that appears twice among the strata gets the same groups both times.
+    for (std::size_t i = 0; i < design.strata.size(); ++i) {
+        std::size_t first = index[design.strata[i].stratum];
+        if (first != i) out[i] = out[first];
+    }
+    return out;
+}
+
+SgColumn SgColumnFromName(std::string_view name) {
+    static const std::pair<std::string_view, SgColumn> kNames[] = {
+        {"C", SgColumn::C},           {"C2", SgColumn::C2},
+        {"T", SgColumn::T},           {"V", SgColumn::V},
+        {"Stratum", SgColumn::Stratum}, {"SgCode", SgColumn::SgCode},
+        {"Description", SgColumn::Description}, {"SgErr", SgColumn::SgErr},
+        {"SgN", SgColumn::SgN},       {"SgN2", SgColumn::SgN2},
+        {"SgCV", SgColumn::SgCV},     {"SgCV2", SgColumn::SgCV2},
+        {"Trees/Acre", SgColumn::TreesAcre}, {"Vol/Acre", SgColumn::VolAcre},
+        {"Freq", SgColumn::Freq},     {"KZ", SgColumn::KZ},
+        {"Trees/Plot", SgColumn::TreesPlot}, {"AvgHt", SgColumn::AvgHt},
+        {"BigBaf", SgColumn::BigBaf},
+    };
+    for (const auto& [n, c] : kNames)
+        if (n == name) return c;
+    return SgColumn::Unknown;
+}
+
+// from_chars rather than strtod: a GUI toolkit may switch the C locale to one with
+// a decimal comma, and the cells hold "%g" texts with a point.
+double ParseNumber(const std::string& text) {
+    const char* p = text.c_str();
+    const char* end = p + text.size();
+    while (p < end && std::isspace(static_cast<unsigned char>(*p))) ++p;
+    bool negative = p < end && *p == '-';
+    if (p < end && (*p == '+' || *p == '-')) ++p;
+    if (p < end && (*p == '+' || *p == '-')) return 0;
+    double v = 0;
+    if (std::from_chars(p, end, v).ec != std::errc()) return 0;
+    return negative ? -v : v;
+}
+
+int ParseInteger(const std::string& text) {
+    long v = std::strtol(text.c_str(), nullptr, 10);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+bool IsLocked(const StratumRow& row) { return ParseNumber(row.lock) > 0; }
+
+}  // namespace design

@@ -1,0 +1,131 @@
+#include "design/sampling.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+namespace design {
+
+namespace {
+
+// Sizes are 32-bit columns; the searches stop there rather than overflow.
+constexpr std::int64_t kMaxSize = INT_MAX;
+
+// The table is single precision: its values widen to doubles with float error.
+constexpr float kT95[30] = {0.0f,   0.0f,   12.706f, 4.303f, 3.182f, 2.776f, 2.571f, 2.447f,
+                            2.365f, 2.306f, 2.262f,  2.228f, 2.201f, 2.179f, 2.160f, 2.145f,
+                            2.131f, 2.120f, 2.110f,  2.101f, 2.093f, 2.086f, 2.080f, 2.074f,
+                            2.069f, 2.064f, 2.060f,  2.056f, 2.052f, 2.048f};
+
+double UntruncatedError(double cv, std::int64_t n) {
+    return StudentT(static_cast<int>(std::min(n, kMaxSize))) * cv / std::sqrt(static_cast<double>(n));
+}
+
+std::int64_t ClampSize(double x) {
+    if (!(x == x) || x < 0) return 0;
+    if (x >= static_cast<double>(kMaxSize)) return kMaxSize;
+    return static_cast<std::int64_t>(x);
+}
+
+}  // namespace
+
+double Trunc1(double x) { return std::trunc(x * 10.0) / 10.0; }
+double Trunc2(double x) { return std::trunc(x * 100.0) * 0.01; }
+double Trunc3(double x) { return std::trunc(x * 1000.0) * 0.001; }
+
+int TruncInt(double x) {
+    if (!(x == x)) return 0;
+    if (x >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (x <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(x);
+}
+
+double SafeDiv(double a, double b) { return b == 0.0 ? 0.0 : a / b; }
+
+double StudentT(int n) {
+    if (n < 2) return 0.0;
+    if (n >= 30) return 2.0;
+    return static_cast<double>(kT95[n]);
+}
+
+double SamplingError(double cv, int n) {
+    if (n <= 0) return 0.0;
+    return Trunc2(StudentT(n) * cv / std::sqrt(static_cast<double>(n)));
+}
+
+double CorrectedError(double error, int n, int populationSize) {
+    if (n <= 0 || populationSize <= 0) return error;
+    double remaining = 1.0 - static_cast<double>(n) / populationSize;
+    if (remaining < 0) return error;
+    return Trunc2(error * std::sqrt(remaining));
+}
+
+double TwoStageError(double cv1, double cv2, int n1, int n2) {
+    double e1 = SamplingError(cv1, n1);
+    double e2 = SamplingError(cv2, n2);
+    return Trunc2(std::sqrt(e1 * e1 + e2 * e2));
+}
+
+int SampleSize(double cv, double targetError) {
+    if (!(targetError > 0)) return 0;
+    std::int64_t n = std::max<std::int64_t>(ClampSize(4.0 * cv * cv / (targetError * targetError)), 2);
+    while (n < kMaxSize && UntruncatedError(cv, n) - targetError > 0.1) ++n;
+    return static_cast<int>(n);
+}
+
+SampleSizes TwoStageSampleSizes(double cv1, double cv2, double targetError) {
+    if (!(targetError > 0)) return {};
+    // A negative CV means nothing; taken as no variation it keeps the search finite.
+    cv1 = std::max(cv1, 0.0);
+    cv2 = std::max(cv2, 0.0);
+    double e2 = targetError * targetError;
+    std::int64_t n2 = std::max<std::int64_t>(ClampSize(4.0 * cv2 * (cv1 + cv2) / e2) + 1, 2);
+    std::int64_t n1;
+    std::int64_t run;
+    if (cv2 > 0) {
+        double ratio = cv1 / cv2;
+        n1 = ClampSize(static_cast<double>(n2) * ratio) + 1;
+        run = std::min<std::int64_t>(2 * ClampSize(ratio) + 2, kMaxSize);
+    } else {
+        // Without second-stage variation the first stage alone must reach the target:
+        // the limit of the formulas above, and no second-stage trees traded for it.
+        n1 = ClampSize(4.0 * cv1 * cv1 / e2) + 1;
+        run = kMaxSize;
+    }
+    n1 = std::max<std::int64_t>(n1, 2);
+    std::int64_t k = 0;
+    auto error = [&] {
+        return TwoStageError(cv1, cv2, static_cast<int>(n1), static_cast<int>(n2));
+    };
+    while (n1 < kMaxSize && n2 < kMaxSize && error() - targetError > 0.1) {
+        if (k < run) {
+            ++n1;
+        } else {
+            n1 -= run / 2;
+            ++n2;
+            k = 0;
+        }
+        ++k;
+    }
+    auto size = [](std::int64_t n) { return static_cast<int>(std::clamp<std::int64_t>(n, 2, kMaxSize)); };
+    return {size(n1), size(n2)};
+}
+
+bool IsOneOf(std::string_view m, std::initializer_list<std::string_view> methods) {
+    return std::find(methods.begin(), methods.end(), m) != methods.end();
+}
+
+bool IsTwoStage(std::string_view m) {
+    return IsOneOf(m, {"S3P", "F3P", "P3P", "PCM", "FCM", "PCMTRE", "3PPNT"});
+}
+
+bool IsFinitePopulation(std::string_view m) { return IsOneOf(m, {"STR", "100"}); }
+
+bool IsPlotMethod(std::string_view m) {
+    return IsOneOf(m, {"PNT", "FIX", "F3P", "P3P", "PCM", "FCM", "PCMTRE", "3PPNT"});
+}
+
+bool IsTreeMethod(std::string_view m) { return IsOneOf(m, {"100", "STR", "3P", "S3P"}); }
+
+}  // namespace design

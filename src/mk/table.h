@@ -1,0 +1,108 @@
+#pragma once
+// In-memory tables. Columns decode lazily from the loaded file image until they are
+// changed, so a freshly opened storage costs little more than its file; strings are
+// kept as (offset, length) pairs into the image or into one append-only buffer.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mk/mk.h"
+
+namespace mk::detail {
+
+using Image = std::vector<uint8_t>;
+
+struct Ref {
+    uint32_t pos = 0;  // relative to the header
+    uint32_t size = 0;
+    bool operator==(const Ref&) const = default;
+};
+
+// Where a column lives in a committed file.
+struct Blocks {
+    Ref data, sizes, items;  // V: data is the subview block
+    std::vector<Ref> memos;  // items stored apart
+};
+
+struct Table;
+
+class Column {
+public:
+    Column(Type type, uint32_t rows);
+
+    Type type() const { return type_; }
+    uint32_t rows() const { return rows_; }
+
+    // Numbers. I and L give the integer, F and D their IEEE bit pattern.
+    uint64_t Raw(uint32_t r) const;
+    void SetRaw(uint32_t r, uint64_t v);
+    void SetNumSource(std::shared_ptr<const Image> img, const uint8_t* p, int width, bool big);
+
+    // S and B: the item as stored (S with its terminating zero).
+    std::string_view Item(uint32_t r) const;
+    std::string_view Text(uint32_t r) const;  // S without terminator, up to a zero byte
+    void SetItem(uint32_t r, std::string_view raw);
+    // Points row r at bytes of the image (loading only).
+    void SetItemSource(uint32_t r, uint32_t offset, uint32_t len) {
+        off_[r] = offset;
+        len_[r] = len;
+    }
+    void SetImage(std::shared_ptr<const Image> img) { img_ = std::move(img); }
+
+    // V: one table per row; null reads as an empty subview.
+    const std::shared_ptr<Table>& Sub(uint32_t r) const { return subs_[r]; }
+    void SetSub(uint32_t r, std::shared_ptr<Table> t) { subs_[r] = std::move(t); }
+
+    void Insert(uint32_t at, uint32_t n);
+    void Erase(uint32_t at, uint32_t n);
+
+    bool IsString() const { return type_ == Type::String || type_ == Type::Bytes; }
+    bool IsWide() const { return type_ == Type::Long || type_ == Type::Double; }
+
+    Blocks cur, pend;           // committed blocks, and those of a commit in progress
+    std::string vblock, pendV;  // V: bytes of the committed subview block
+    bool dirty = true;
+
+private:
+    void Materialize();
+    void CompactBlob();
+
+    Type type_;
+    uint32_t rows_;
+    std::shared_ptr<const Image> img_;
+    // numbers: from the image while lazy_, else from mem_ (4 or 8 bytes per row)
+    bool lazy_ = true;
+    const uint8_t* src_ = nullptr;
+    int width_ = 0;
+    bool big_ = false;
+    std::vector<uint8_t> mem_;
+    // strings: kBlob in off_ means the bytes are in blob_
+    static constexpr uint32_t kBlob = 0x80000000u;
+    std::vector<uint32_t> off_, len_;
+    std::string blob_;
+    size_t garbage_ = 0;
+    std::vector<std::shared_ptr<Table>> subs_;
+};
+
+struct Table {
+    std::vector<Field> fields;  // the stored layout
+    std::vector<Column> cols;
+    uint32_t rows = 0;
+    uint64_t version;  // changes whenever the layout changes
+
+    explicit Table(std::vector<Field> f);
+    void Touch();  // a layout change
+    int Find(std::string_view name) const;
+    void AddColumn(const Field& f);
+    void InsertRows(uint32_t at, uint32_t n);
+    void RemoveRows(uint32_t at, uint32_t n);
+    void Resize(uint32_t n);
+    // The layout of a new subview instance in column c.
+    std::vector<Field> SubLayout(int c) const;
+    // The subview table of row r, created when absent.
+    Table& SubAt(uint32_t r, int c);
+};
+
+}  // namespace mk::detail

@@ -1,0 +1,330 @@
+#include "mk/writer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "mk/codec.h"
+
+namespace mk::detail {
+
+namespace {
+
+class Allocator {
+public:
+    // Free space is the gaps between `used` inside [lo, hi); past `end` everything is free.
+    Allocator(std::vector<Span> used, uint64_t lo, uint64_t hi, uint64_t end) : end_(end), start_(end) {
+        std::sort(used.begin(), used.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
+        uint64_t at = lo;
+        for (const Span& s : used) {
+            if (s.begin > at && at < hi) holes_.push_back(Span{at, std::min(s.begin, hi)});
+            at = std::max(at, s.end);
+        }
+        if (at < hi) holes_.push_back(Span{at, hi});
+    }
+
+    uint64_t Take(uint64_t n) {
+        for (Span& h : holes_) {
+            if (h.end - h.begin >= n) {
+                uint64_t p = h.begin;
+                h.begin += n;
+                return p;
+            }
+        }
+        uint64_t p = end_;
+        end_ += n;
+        return p;
+    }
+    bool Grew() const { return end_ > start_; }
+    uint64_t End() const { return end_; }
+
+private:
+    std::vector<Span> holes_;
+    uint64_t end_, start_;
+};
+
+struct Write {
+    uint64_t pos;
+    std::string bytes;
+};
+
+void PutRef(std::string& out, const Ref& r) {
+    PutVarint(out, r.size);
+    if (r.size) PutVarint(out, r.pos);
+}
+
+void PutRefs(std::string& out, Type type, const Blocks& b) {
+    PutRef(out, b.data);
+    if (type == Type::String || type == Type::Bytes) {
+        if (b.data.size) PutRef(out, b.sizes);
+        PutRef(out, b.items);
+    }
+}
+
+bool StoredApart(size_t len, uint32_t rows) {
+    return len > 10000 || (len > 100 && len > 1000000 / (uint64_t(rows) + 1));
+}
+
+class Encoder {
+public:
+    Encoder(Allocator& alloc, uint64_t base, bool big, bool force)
+        : alloc_(alloc), base_(base), big_(big), force_(force) {}
+
+    // The reference groups of t's columns; every visited column gets `pend` set.
+    std::string Refs(Table& t) {
+        std::string refs;
+        if (t.rows == 0) return refs;
+        for (size_t c = 0; c < t.cols.size(); ++c) {
+            Column& col = t.cols[c];
+            if (col.type() == Type::View) {
+                ViewColumn(col, t.rows);
+            } else if (force_ || col.dirty) {
+                Encode(col, t.rows);
+            } else {
+                col.pend = col.cur;
+            }
+            PutRefs(refs, col.type(), col.pend);
+        }
+        return refs;
+    }
+
+    Ref Place(std::string bytes) {
+        if (bytes.empty()) return Ref{};
+        uint64_t p = alloc_.Take(bytes.size());
+        Ref r{static_cast<uint32_t>(p - base_), static_cast<uint32_t>(bytes.size())};
+        writes.push_back(Write{p, std::move(bytes)});
+        return r;
+    }
+
+    std::vector<Write> writes;
+
+private:
+    void Encode(Column& col, uint32_t rows) {
+        col.pend = Blocks{};
+        switch (col.type()) {
+        case Type::Int:
+        case Type::Float: col.pend.data = Place(Adaptive(col, rows)); break;
+        case Type::Long:
+        case Type::Double: {
+            std::string out;
+            out.reserve(size_t(8) * rows);
+            for (uint32_t r = 0; r < rows; ++r) Put64(out, col.Raw(r), big_);
+            col.pend.data = Place(std::move(out));
+            break;
+        }
+        case Type::String:
+        case Type::Bytes: Strings(col, rows); break;
+        case Type::View: break;
+        }
+    }
+
+    std::string Adaptive(const Column& col, uint32_t rows) {
+        int64_t lo = 0, hi = 0;
+        for (uint32_t r = 0; r < rows; ++r) {
+            int64_t v = static_cast<int32_t>(static_cast<uint32_t>(col.Raw(r)));
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+        std::string out;
+        PutAdaptive(out, WidthOfRange(lo, hi), big_, rows,
+                    [&](uint32_t r) { return static_cast<uint32_t>(col.Raw(r)); });
+        return out;
+    }
+
+    void Strings(Column& col, uint32_t rows) {
+        std::string data, list;
+        std::vector<uint32_t> sizes(rows, 0);
+        int64_t last = -1;
+        for (uint32_t r = 0; r < rows; ++r) {
+            std::string_view item = col.Item(r);
+            if (!StoredApart(item.size(), rows)) {
+                data.append(item);
+                sizes[r] = static_cast<uint32_t>(item.size());
+                continue;
+            }
+            Ref m = Place(std::string(item));
+            col.pend.memos.push_back(m);
+            PutVarint(list, static_cast<int64_t>(r) - last - 1);
+            PutRef(list, m);
+            last = r;
+        }
+        if (!data.empty()) {
+            col.pend.data = Place(std::move(data));
+            uint32_t hi = *std::max_element(sizes.begin(), sizes.end());
+            std::string sz;
+            PutAdaptive(sz, WidthOfRange(0, hi), big_, rows, [&](uint32_t r) { return sizes[r]; });
+            col.pend.sizes = Place(std::move(sz));
+        }
+        col.pend.items = Place(std::move(list));
+    }
+
+    void ViewColumn(Column& col, uint32_t rows) {
+        std::string block;
+        for (uint32_t r = 0; r < rows; ++r) {
+            Table* sub = col.Sub(r).get();
+            block.push_back(static_cast<char>(0x80));
+            PutVarint(block, sub ? sub->rows : 0);
+            if (sub) block += Refs(*sub);
+        }
+        if (!force_ && col.cur.data.size && block == col.vblock) {
+            col.pend = col.cur;
+            col.pendV = col.vblock;
+            return;
+        }
+        col.pend = Blocks{};
+        col.pendV = block;
+        col.pend.data = Place(std::move(block));
+    }
+
+    Allocator& alloc_;
+    uint64_t base_;
+    bool big_;
+    bool force_;
+};
+
+std::string WalkBytes(const Table& root, const std::string& refs) {
+    std::string walk;
+    std::string text = FormatFields(root.fields);
+    walk.push_back(static_cast<char>(0x80));
+    PutVarint(walk, static_cast<int64_t>(text.size()));
+    walk += text;
+    PutVarint(walk, 1);
+    walk += refs;
+    return walk;
+}
+
+std::string TailPair(uint64_t skipAt, uint64_t base, const Ref& walk) {
+    std::string out(16, '\0');
+    auto* p = reinterpret_cast<uint8_t*>(out.data());
+    p[0] = 0x80;
+    StoreBE32(p + 4, static_cast<uint32_t>(skipAt - base));
+    StoreBE32(p + 8, walk.size);  // count in bytes 9-11; byte 8 is overwritten below
+    p[8] = 0x80;
+    StoreBE32(p + 12, walk.pos);
+    return out;
+}
+
+template <class Fn>
+void ForEachVisited(Table& t, Fn&& fn) {
+    if (t.rows == 0) return;
+    for (Column& c : t.cols) {
+        fn(c);
+        if (c.type() != Type::View) continue;
+        for (uint32_t r = 0; r < t.rows; ++r)
+            if (c.Sub(r)) ForEachVisited(*c.Sub(r), fn);
+    }
+}
+
+void ApplyPending(Table& root) {
+    ForEachVisited(root, [](Column& c) {
+        c.cur = std::move(c.pend);
+        c.pend = Blocks{};
+        if (c.type() == Type::View) c.vblock = std::move(c.pendV);
+        c.dirty = false;
+    });
+}
+
+void AddSpan(std::vector<Span>& out, uint64_t base, const Ref& r) {
+    if (r.size) out.push_back(Span{base + r.pos, base + r.pos + r.size});
+}
+
+bool SameBytes(File& file, uint64_t pos, const std::string& want) {
+    std::string have(want.size(), '\0');
+    return file.Read(pos, have.data(), have.size()) && have == want;
+}
+
+}  // namespace
+
+void CollectUsed(const Table& root, Committed& state) {
+    std::vector<Span> used;
+    used.push_back(Span{state.base, uint64_t(state.base) + 8});
+    AddSpan(used, state.base, state.walkRef);
+    if (state.tailEnd >= 16) used.push_back(Span{state.tailEnd - 16, state.tailEnd});
+    ForEachVisited(const_cast<Table&>(root), [&](Column& c) {
+        AddSpan(used, state.base, c.cur.data);
+        AddSpan(used, state.base, c.cur.sizes);
+        AddSpan(used, state.base, c.cur.items);
+        for (const Ref& m : c.cur.memos) AddSpan(used, state.base, m);
+    });
+    state.used = std::move(used);
+}
+
+std::string BuildPacked(Table& root) {
+    if (root.fields.empty()) return {};
+    Allocator alloc({}, 8, 8, 8);
+    Encoder enc(alloc, 0, false, true);
+    std::string walk = WalkBytes(root, enc.Refs(root));
+    Ref walkRef = enc.Place(walk);
+    uint64_t total = alloc.End() + 16;
+    std::string out(total, '\0');
+    std::memcpy(out.data(), "JL\x1a\0", 4);
+    StoreBE32(reinterpret_cast<uint8_t*>(out.data()) + 4, static_cast<uint32_t>(total));
+    for (const Write& w : enc.writes) std::memcpy(out.data() + w.pos, w.bytes.data(), w.bytes.size());
+    std::string tail = TailPair(total - 16, 0, walkRef);
+    std::memcpy(out.data() + total - 16, tail.data(), 16);
+    return out;
+}
+
+void AdoptPacked(Table& root, Committed& state, uint64_t fileSize) {
+    state = Committed{};
+    if (fileSize == 0) return;
+    ApplyPending(root);
+    // The walk of a packed file is the block just before its tail pair.
+    Allocator none({}, 0, 0, 0);
+    Encoder enc(none, 0, false, false);
+    state.walk = WalkBytes(root, enc.Refs(root));
+    state.walkRef = Ref{static_cast<uint32_t>(fileSize - 16 - state.walk.size()), static_cast<uint32_t>(state.walk.size())};
+    state.hasData = true;
+    state.tailEnd = fileSize;
+    CollectUsed(root, state);
+}
+
+Status CommitInPlace(File& file, Table& root, Committed& state) {
+    auto sizeOr = file.Size();
+    if (!sizeOr) return sizeOr.error();
+    const uint64_t F = *sizeOr;
+    const uint64_t base = state.base;
+    // The tail pair at the end of the file is ours only if it still describes this state.
+    bool ourTail = F >= base + 32 && SameBytes(file, F - 16, TailPair(F - 16, base, state.walkRef));
+    std::vector<Span> used = state.used;
+    if (ourTail) used.push_back(Span{F - 16, F});
+    Allocator alloc(used, base + 8, F, F);
+    Encoder enc(alloc, base, state.big, false);
+    std::string walk = WalkBytes(root, enc.Refs(root));
+    if (walk == state.walk && enc.writes.empty()) {
+        ApplyPending(root);
+        return {};
+    }
+    if (walk.size() >= (1u << 24)) return Error{Errc::Io, "structure walk too large for the format"};
+    Ref walkRef = enc.Place(walk);
+    bool grow = alloc.Grew() || !ourTail;
+    uint64_t end = grow ? alloc.End() + 16 : F;
+    if (end - base >= (uint64_t(1) << 31)) return Error{Errc::Io, "file would exceed 2 GiB"};
+    Status s;
+    if (grow) {
+        // Make the longer file open at the old state before any new block lands.
+        s = file.Write(end - 16, TailPair(end - 16, base, state.walkRef));
+        if (s) s = file.Sync();
+    }
+    for (const Write& w : enc.writes) {
+        if (s) s = file.Write(w.pos, w.bytes);
+    }
+    if (s) s = file.Sync();
+    if (s) s = file.Write(end - 8, TailPair(end - 16, base, walkRef).substr(8));
+    if (s) s = file.Sync();
+    if (!s) return s;
+    // The commit is durable; the header length only serves stream loading.
+    if (grow) {
+        std::string len(4, '\0');
+        StoreBE32(reinterpret_cast<uint8_t*>(len.data()), static_cast<uint32_t>(end - base));
+        if (file.Write(base + 4, len)) (void)file.Sync();
+    }
+    ApplyPending(root);
+    state.walk = std::move(walk);
+    state.walkRef = walkRef;
+    state.tailEnd = end;
+    state.hasData = true;
+    CollectUsed(root, state);
+    return {};
+}
+
+}  // namespace mk::detail

@@ -1,0 +1,40 @@
+#pragma once
+// Encoding tables into blocks, and the two ways of committing them: a fresh packed
+// file, or an incremental commit in place that is safe at every single write.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "mk/file_io.h"
+#include "mk/table.h"
+
+namespace mk::detail {
+
+struct Span {
+    uint64_t begin, end;  // absolute [begin, end)
+};
+
+// The committed state of a file that a storage works on.
+struct Committed {
+    uint32_t base = 0;
+    bool big = false;
+    bool hasData = false;      // false: the file holds no storage yet (0 bytes)
+    std::string walk;
+    Ref walkRef;
+    uint64_t tailEnd = 0;      // the tail pair of this state ends here
+    std::vector<Span> used;    // every byte this state needs
+};
+
+// The whole storage as a packed little-endian file; empty when nothing is defined.
+std::string BuildPacked(Table& root);
+
+// Commits root into file. Nothing is written when nothing changed. On success the
+// columns' committed blocks and `state` describe the new state.
+Status CommitInPlace(File& file, Table& root, Committed& state);
+
+// The state just written by a packed build of root (after BuildPacked + a successful write).
+void AdoptPacked(Table& root, Committed& state, uint64_t fileSize);
+// Recomputes the space a loaded state uses.
+void CollectUsed(const Table& root, Committed& state);
+
+}  // namespace mk::detail

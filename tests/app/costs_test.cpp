@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "app/costs_dialog.h"
+#include "app/settings.h"
+#include "store/schema.h"
+#include "ui/scripted_ui.h"
+
+using app::CostValues;
+using namespace ui;
+
+namespace {
+CostValues Sample() {
+    CostValues v;
+    v[kCrewPlot] = "60";
+    v[kCntPlot] = "4";
+    v[kTrav] = "10";
+    v[kCrewTree] = "30";
+    v[kTreeTally] = "100";
+    v[kTree3P] = "50";
+    v[kTreeMeas] = "6";
+    v[kPaint] = "12.5";
+    v[kTreePaint] = "50";
+    return v;
+}
+
+mk::View Config(mk::Storage& s) {
+    auto v = s.GetAs(schema::kGlobalConfigurationTableDesc);
+    EXPECT_TRUE(v);
+    return v ? *v : mk::View();
+}
+}  // namespace
+
+TEST(CostFigures, SixFiguresFromTheNineSettings) {
+    app::CostFigures f = app::ComputeCostFigures(Sample());
+    EXPECT_DOUBLE_EQ(f.per_count_plot, 15.0);
+    EXPECT_DOUBLE_EQ(f.per_traverse, 10.0);  // 10 minutes of a 60 an hour crew
+    EXPECT_DOUBLE_EQ(f.per_tallied_tree, 0.3);
+    EXPECT_DOUBLE_EQ(f.per_3p_tree, 0.6);
+    EXPECT_DOUBLE_EQ(f.per_measured_tree, 5.0);
+    EXPECT_DOUBLE_EQ(f.paint_per_tree, 0.25);  // paint keeps its decimals
+}
+
+TEST(CostFigures, NonPositiveOrMissingInputsGiveZero) {
+    app::CostFigures empty = app::ComputeCostFigures(CostValues{});
+    EXPECT_EQ(empty.per_count_plot + empty.per_traverse + empty.per_tallied_tree + empty.per_3p_tree +
+                  empty.per_measured_tree + empty.paint_per_tree,
+              0.0);
+    CostValues v = Sample();
+    v[kCntPlot] = "0";
+    v[kCrewTree] = "-5";
+    v[kTreePaint] = "lots";
+    app::CostFigures f = app::ComputeCostFigures(v);
+    EXPECT_EQ(f.per_count_plot, 0.0);
+    EXPECT_DOUBLE_EQ(f.per_traverse, 10.0);
+    EXPECT_EQ(f.per_tallied_tree, 0.0);
+    EXPECT_EQ(f.per_3p_tree, 0.0);
+    EXPECT_EQ(f.per_measured_tree, 0.0);
+    EXPECT_EQ(f.paint_per_tree, 0.0);
+}
+
+TEST(CostFigures, TreeCrewCostMovesOnlyTreeFigures) {
+    CostValues v = Sample();
+    app::CostFigures before = app::ComputeCostFigures(v);
+    v[kCrewTree] = "90";
+    app::CostFigures after = app::ComputeCostFigures(v);
+    EXPECT_EQ(after.per_count_plot, before.per_count_plot);
+    EXPECT_EQ(after.per_traverse, before.per_traverse);
+    EXPECT_EQ(after.paint_per_tree, before.paint_per_tree);
+    EXPECT_DOUBLE_EQ(after.per_tallied_tree, 3 * before.per_tallied_tree);
+    EXPECT_DOUBLE_EQ(after.per_3p_tree, 3 * before.per_3p_tree);
+    EXPECT_DOUBLE_EQ(after.per_measured_tree, 3 * before.per_measured_tree);
+}
+
+TEST(CostSettings, WrittenInKeyOrderAndReadBackWithLaterRowsWinning) {
+    mk::Storage s;
+    mk::View config = Config(s);
+    app::AddSetting(config, "General", "MRU", "Design");
+    app::WriteCostValues(config, Sample());
+    ASSERT_EQ(config.RowCount(), 10);
+    const char* order[] = {"CrewPlot", "CrewTree", "CntPlot", "Trav", "TreeTally",
+                           "TreeMeas", "Tree3P",   "Paint",   "TreePaint"};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(config.GetString(i + 1, "Block"), "Strovan");
+        EXPECT_EQ(config.GetString(i + 1, "Key"), order[i]);
+    }
+    EXPECT_EQ(app::ReadCostValues(config), Sample());
+
+    // A duplicate row read later overrides; saving again updates both rows, so what
+    // the user typed is what is read back.
+    app::AddSetting(config, "Strovan", "CrewPlot", "99");
+    EXPECT_EQ(app::ReadCostValues(config)[kCrewPlot], "99");
+    CostValues edited = Sample();
+    edited[kCrewPlot] = "70";
+    app::WriteCostValues(config, edited);
+    EXPECT_EQ(config.RowCount(), 11);
+    EXPECT_EQ(app::ReadCostValues(config)[kCrewPlot], "70");
+    // Other blocks do not count.
+    app::AddSetting(config, "General", "Paint", "1");
+    EXPECT_EQ(app::ReadCostValues(config)[kPaint], "12.5");
+}
+
+TEST(CostsDialog, DigitFieldsRefuseOtherTextPaintFieldsTakeAnything) {
+    ScriptedUi u;
+    app::CCostsDialog dlg(u, Sample());
+    dlg.Values()[kPaint] = "3.75 a quart";
+    EXPECT_TRUE(dlg.OnOk());
+    EXPECT_TRUE(u.Messages().empty());
+    dlg.Values()[kTrav] = "7.5";
+    EXPECT_FALSE(dlg.OnOk());
+    ASSERT_EQ(u.Texts().size(), 1u);
+    EXPECT_EQ(u.Last()->icon, Icon::Exclamation);
+    dlg.Values()[kTrav] = "";
+    EXPECT_TRUE(dlg.OnOk());  // empty fields are stored empty
+
+    dlg.OnHelp();
+    EXPECT_EQ(u.Last()->kind, "help");
+    EXPECT_EQ(u.Last()->text, "6");
+}

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <random>
+
+#include "design/sampling.h"
+
+using namespace design;
+
+namespace {
+
+// Two-sided 95 % quantile of Student's t, found independently: Simpson integration of
+// the density, bisection on P(0 < T < t) = 0.475.
+double TQuantile975(int df) {
+    const double c = std::exp(std::lgamma((df + 1) / 2.0) - std::lgamma(df / 2.0)) / std::sqrt(df * M_PI);
+    auto central = [&](double t) {
+        auto pdf = [&](double x) { return c * std::pow(1 + x * x / df, -(df + 1) / 2.0); };
+        const int steps = 4000;
+        double h = t / steps, sum = pdf(0) + pdf(t);
+        for (int i = 1; i < steps; ++i) sum += pdf(i * h) * (i % 2 ? 4 : 2);
+        return sum * h / 3;
+    };
+    double lo = 1, hi = 20;
+    for (int i = 0; i < 60; ++i) {
+        double mid = (lo + hi) / 2;
+        if (central(mid) < 0.475) lo = mid;
+        else hi = mid;
+    }
+    return lo;
+}
+
+}  // namespace
+
+TEST(StudentT, TheTDistributionToThreeDecimalsThenTwo) {
+    for (int n = 2; n <= 29; ++n) EXPECT_NEAR(StudentT(n), TQuantile975(n - 1), 0.0006) << n;
+    EXPECT_EQ(StudentT(2), static_cast<double>(12.706f));  // single precision
+    for (int n : {-7, 0, 1}) EXPECT_EQ(StudentT(n), 0.0) << n;
+    for (int n : {30, 1000, INT_MAX}) EXPECT_EQ(StudentT(n), 2.0) << n;
+}
+
+TEST(Errors, TruncatedAtTwoDecimals) {
+    EXPECT_DOUBLE_EQ(SamplingError(30, 100), 6.0);
+    EXPECT_DOUBLE_EQ(SamplingError(33.3333, 100), 6.66);  // not rounded to 6.67
+    // 3.182 in single precision lies just below 3.182: 79.5499... gives 79.54.
+    EXPECT_DOUBLE_EQ(SamplingError(50, 4), 79.54);
+    for (int n : {-3, 0, 1}) EXPECT_EQ(SamplingError(50, n), 0.0) << n;
+
+    EXPECT_DOUBLE_EQ(CorrectedError(10, 25, 100), 8.66);  // * sqrt(0.75)
+    EXPECT_DOUBLE_EQ(CorrectedError(10, 100, 100), 0.0);
+    EXPECT_DOUBLE_EQ(CorrectedError(10, 101, 100), 10.0);
+    EXPECT_DOUBLE_EQ(CorrectedError(10, 5, 0), 10.0);
+
+    EXPECT_DOUBLE_EQ(TwoStageError(30, 40, 100, 100), 10.0);  // 6 and 8
+    EXPECT_DOUBLE_EQ(TwoStageError(10, 10, 1, 1), 0.0);
+}
+
+TEST(SampleSize, HandWorkedAndExtremeValues) {
+    EXPECT_EQ(SampleSize(30, 10), 36);   // 4 * 900 / 100 meets 10 exactly
+    EXPECT_EQ(SampleSize(100, 50), 18);  // 16: 53.3, 17: 51.4, 18: 49.7
+    EXPECT_EQ(SampleSize(0, 10), 2);
+    EXPECT_EQ(SampleSize(30, 0), 0);
+    EXPECT_EQ(SampleSize(30, -5), 0);
+    EXPECT_EQ(SampleSize(1e6, 1e-6), INT_MAX);  // stops at the column's limit
+    EXPECT_EQ(SampleSize(NAN, 10), 2);
+}
+
+TEST(TwoStageSampleSizes, HandWorkedAndDegenerateValues) {
+    struct Case { double cv1, cv2, e; int n1, n2; } cases[] = {
+        {40, 30, 10, 114, 85},   // n2 = 84 + 1, n1 = 113 + 1, error 9.91
+        {50, 60, 100, 5, 5},     // n1 walks 3-4-5 and gives one back for each n2
+        {40, 30, 0, 0, 0},
+        {100, 100, 1e9, 3, 2},
+        {30, 0, 10, 37, 2},      // no second-stage variation: the first stage alone
+        {0, 0, 10, 2, 2},
+        {-40, 30, 10, 2, 37},    // a negative CV counts as none
+        {1e6, 1e-9, 0.5, INT_MAX, 2},
+    };
+    for (const Case& c : cases) {
+        SampleSizes s = TwoStageSampleSizes(c.cv1, c.cv2, c.e);
+        EXPECT_EQ(s.n1, c.n1) << c.cv1 << " " << c.cv2 << " " << c.e;
+        EXPECT_EQ(s.n2, c.n2) << c.cv1 << " " << c.cv2 << " " << c.e;
+    }
+}
+
+TEST(SampleSizes, RandomTargetsAreMetWithinATenth) {
+    std::mt19937 rng(20261207);
+    std::uniform_real_distribution<double> cvs(0, 300), targets(0.5, 80);
+    for (int i = 0; i < 3000; ++i) {
+        double cv = cvs(rng), cv2 = i % 10 ? cvs(rng) : 0, e = targets(rng);
+        int n = SampleSize(cv, e);
+        ASSERT_GE(n, 2);
+        ASSERT_LE(StudentT(n) * cv / std::sqrt(n) - e, 0.1) << cv << " " << e;
+        SampleSizes s = TwoStageSampleSizes(cv, cv2, e);
+        ASSERT_GE(std::min(s.n1, s.n2), 2);
+        ASSERT_LE(TwoStageError(cv, cv2, s.n1, s.n2) - e, 0.1) << cv << " " << cv2 << " " << e;
+    }
+}

@@ -1,0 +1,66 @@
+// strovan-cli dump and copy: output, messages and exit codes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "commands.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const fs::path kVectors = fs::path(STROVAN_SHARED_DIR) / "testdata" / "metakit";
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int RunCmd(const std::vector<std::string>& args, std::string& out, std::string& err) {
+    std::ostringstream o, e;
+    int rc = cli::RunCli(args, o, e);
+    out = o.str();
+    err = e.str();
+    return rc;
+}
+
+TEST(MkCommands, DumpPrintsTheExpectedJson) {
+    std::string out, err;
+    for (const char* name : {"nested", "big_endian", "empty", "large_trees"}) {
+        ASSERT_EQ(RunCmd({"dump", (kVectors / (std::string(name) + ".mk")).string()}, out, err), cli::kExitOk) << err;
+        EXPECT_EQ(out, Slurp(kVectors / (std::string(name) + ".json"))) << name;
+    }
+}
+
+TEST(MkCommands, CopyWritesAPackedFileWithTheSameContent) {
+    fs::path dir = fs::temp_directory_path() / ("strovan_mk_cli_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::string out, err;
+    std::string copy = (dir / "copy.mk").string();
+    ASSERT_EQ(RunCmd({"copy", (kVectors / "multi_commit.mk").string(), copy}, out, err), cli::kExitOk) << err;
+    std::string want, got;
+    ASSERT_EQ(RunCmd({"dump", (kVectors / "multi_commit.mk").string()}, want, err), cli::kExitOk);
+    ASSERT_EQ(RunCmd({"dump", copy}, got, err), cli::kExitOk);
+    EXPECT_EQ(got.substr(got.find("\"byte_order\"")), want.substr(want.find("\"byte_order\"")));
+    EXPECT_LT(fs::file_size(copy), fs::file_size(kVectors / "multi_commit.mk"));
+    fs::remove_all(dir);
+}
+
+TEST(MkCommands, BadFilesAndWrongUsage) {
+    std::string out, err;
+    EXPECT_EQ(RunCmd({"dump"}, out, err), cli::kExitUsage);
+    EXPECT_NE(err.find("usage: strovan-cli dump FILE"), std::string::npos);
+    EXPECT_EQ(RunCmd({"copy", "only-one"}, out, err), cli::kExitUsage);
+    EXPECT_EQ(RunCmd({"dump", "/nonexistent/x.mk"}, out, err), cli::kExitFailure);
+    EXPECT_NE(err.find("/nonexistent/x.mk"), std::string::npos);
+    EXPECT_EQ(RunCmd({"dump", (kVectors / "README.md").string()}, out, err), cli::kExitFailure);
+    EXPECT_NE(err.find("not a Metakit file"), std::string::npos);
+    EXPECT_EQ(RunCmd({"copy", (kVectors / "README.md").string(), "/tmp/never.mk"}, out, err), cli::kExitFailure);
+    EXPECT_FALSE(fs::exists("/tmp/never.mk"));
+}
+
+}  // namespace

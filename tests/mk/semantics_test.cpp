@@ -1,0 +1,256 @@
+// Opening views by name and by description, restructuring, and typed cell access.
+#include "test_util.h"
+
+namespace {
+
+
+class Semantics : public mktest::TempDir {
+protected:
+    // v[a:S,b:I,c:D] with three rows, committed.
+    std::string MakeFile() {
+        std::string p = Path("s.mk");
+        auto s = mk::Storage::Create(p);
+        auto v = s->GetAs("v[a:S,b:I,c:D]");
+        for (int i = 0; i < 3; ++i) {
+            int r = v->AddRow();
+            v->SetString(r, 0, "r" + std::to_string(i));
+            v->SetInt(r, 1, 10 + i);
+            v->SetDouble(r, 2, i + 0.5);
+        }
+        EXPECT_TRUE(s->Commit().ok());
+        return p;
+    }
+};
+
+TEST_F(Semantics, FewerColumnsHideButNeverDrop) {
+    std::string p = MakeFile();
+    {
+        auto s = mk::Storage::Open(p);
+        auto v = s->GetAs("v[a:S,c:D]");
+        ASSERT_TRUE(v.ok());
+        EXPECT_EQ(v->Description(), "a:S,c:D");
+        EXPECT_EQ(v->FindColumn("b"), -1);
+        v->SetString(1, "a", "changed");
+        v->AddRow();
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    auto s = mk::Storage::Open(p);
+    EXPECT_EQ(s->Structure(), "v[a:S,b:I,c:D]");
+    mk::View v = s->GetView("v");
+    ASSERT_EQ(v.RowCount(), 4);
+    EXPECT_EQ(v.GetString(1, "a"), "changed");
+    EXPECT_EQ(v.GetInt(2, "b"), 12);
+    EXPECT_EQ(v.GetInt(3, "b"), 0);
+    EXPECT_DOUBLE_EQ(v.GetDouble(2, "c"), 2.5);
+}
+
+TEST_F(Semantics, MoreColumnsAreAppendedWithDefaults) {
+    std::string p = MakeFile();
+    {
+        auto s = mk::Storage::Open(p);
+        auto v = s->GetAs("v[e:L,a:S,sub[x:I]]");
+        ASSERT_TRUE(v.ok());
+        EXPECT_EQ(v->Description(), "e:L,a:S,sub[x:I]");
+        EXPECT_EQ(v->GetLong(0, 0), 0);
+        EXPECT_EQ(v->GetString(0, 1), "r0");
+        v->GetSubview(2, "sub").SetInt(0, "x", 1);  // no row: ignored
+        mk::View sub = v->GetSubview(2, "sub");
+        sub.SetInt(sub.AddRow(), "x", 42);
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    auto s = mk::Storage::Open(p);
+    EXPECT_EQ(s->Structure(), "v[a:S,b:I,c:D,e:L,sub[x:I]]");
+    EXPECT_EQ(s->GetView("v").GetSubview(2, "sub").GetInt(0, "x"), 42);
+    EXPECT_EQ(s->GetView("v").GetSubview(1, "sub").RowCount(), 0);
+    // Missing subview columns are added inside every row's subview too.
+    auto again = s->GetAs("v[sub[x:I,y:S]]");
+    EXPECT_EQ(again->GetSubview(2, "sub").GetString(0, "y"), "");
+    EXPECT_EQ(s->Structure("v"), "a:S,b:I,c:D,e:L,sub[x:I,y:S]");
+}
+
+TEST_F(Semantics, OtherTypeKeepsStoredValuesAndConverts) {
+    std::string p = MakeFile();
+    {
+        auto s = mk::Storage::Open(p);
+        auto v = s->GetAs("v[a:D,b:S,c:I]");
+        ASSERT_TRUE(v.ok());
+        EXPECT_EQ(v->Column(1).type, mk::Type::String);
+        EXPECT_EQ(v->GetString(1, "b"), "11");
+        EXPECT_EQ(v->GetInt(1, "c"), 1);  // 1.5 toward zero
+        v->SetString(0, "a", "12.5 trees");
+        v->SetString(0, "b", "77abc");
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    auto s = mk::Storage::Open(p);
+    EXPECT_EQ(s->Structure(), "v[a:S,b:I,c:D]");
+    mk::View v = s->GetView("v");
+    EXPECT_EQ(v.GetString(0, "a"), "12.5 trees");
+    EXPECT_EQ(v.GetInt(0, "b"), 77);
+    EXPECT_DOUBLE_EQ(v.GetDouble(0, "a"), 12.5);
+}
+
+TEST_F(Semantics, DescriptionsApplyInsideSubviews) {
+    std::string p = Path("nested.mk");
+    {
+        auto s = mk::Storage::Create(p);
+        auto d = s->GetAs("d[ID:S,sv[a:S,b:I]]");
+        d->SetString(d->AddRow(), "ID", "one");
+        mk::View sv = d->GetSubview(0, "sv");
+        sv.SetString(sv.AddRow(), "a", "kept");
+        sv.SetInt(0, "b", 7);
+        d->AddRow();  // an empty subview
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    {
+        auto s = mk::Storage::Open(p);
+        auto d = s->GetAs("d[ID:S,sv[b:S,c:D]]");
+        mk::View sv = d->GetSubview(0, "sv");
+        EXPECT_EQ(sv.Description(), "b:S,c:D");
+        EXPECT_EQ(sv.GetString(0, "b"), "7");
+        sv.SetString(0, "c", "3.25");
+        mk::View later = d->GetSubview(1, "sv");
+        later.SetString(later.AddRow(), "b", "12");
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    auto s = mk::Storage::Open(p);
+    EXPECT_EQ(s->Structure(), "d[ID:S,sv[a:S,b:I,c:D]]");
+    mk::View d = s->GetView("d");
+    EXPECT_EQ(d.GetSubview(0, "sv").GetString(0, "a"), "kept");
+    EXPECT_EQ(d.GetSubview(0, "sv").GetDouble(0, "c"), 3.25);
+    EXPECT_EQ(d.GetSubview(1, "sv").GetInt(0, "b"), 12);
+}
+
+TEST_F(Semantics, LetterCaseOnlyChangesNothingOtherwiseSpellingIsStored) {
+    std::string p = MakeFile();
+    std::string before = mktest::Slurp(p);
+    {
+        auto s = mk::Storage::Open(p);
+        auto v = s->GetAs("V[A:S,B:I,C:D]");
+        EXPECT_EQ(v->GetString(0, "A"), "r0");
+        EXPECT_EQ(s->Structure(), "v[a:S,b:I,c:D]");
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    EXPECT_EQ(mktest::Slurp(p), before);
+    auto s = mk::Storage::Open(p);
+    auto v = s->GetAs("V[A:S,B:I,e:I]");
+    EXPECT_EQ(s->Structure(), "V[A:S,B:I,c:D,e:I]");
+    EXPECT_TRUE(s->HasView("v"));
+    EXPECT_EQ(s->GetView("v").GetInt(2, "b"), 12);
+}
+
+TEST_F(Semantics, UnknownNameGivesAViewThatIsNeverStored) {
+    std::string p = MakeFile();
+    std::string before = mktest::Slurp(p);
+    auto s = mk::Storage::Open(p);
+    mk::View ghost = s->GetView("ghost");
+    EXPECT_EQ(ghost.ColumnCount(), 0);
+    ghost.AddRow();
+    EXPECT_FALSE(s->HasView("ghost"));
+    ASSERT_TRUE(s->Commit().ok());
+    EXPECT_EQ(mktest::Slurp(p), before);
+    EXPECT_FALSE(s->GetAs("bad[a:S").ok());
+    EXPECT_FALSE(s->GetAs("").ok());
+}
+
+TEST_F(Semantics, SetStructureDropsReordersAndConverts) {
+    std::string p = MakeFile();
+    {
+        auto s = mk::Storage::Open(p);
+        auto w = s->GetAs("w[k:S]");
+        w->SetString(w->AddRow(), 0, "keep me");
+        ASSERT_TRUE(s->SetStructure("w[k:S],v[c:S,a:S,b:D,n:I]").ok());
+        EXPECT_EQ(s->GetView("v").GetString(1, "c"), "1.5");
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    EXPECT_EQ(mk::Storage::Open(p)->Structure(), "w[k:S],v[c:S,a:S,b:D,n:I]");
+    auto s = mk::Storage::Open(p);
+    mk::View v = s->GetView("v");
+    EXPECT_EQ(v.GetString(2, "c"), "2.5");
+    EXPECT_DOUBLE_EQ(v.GetDouble(2, "b"), 12.0);
+    EXPECT_EQ(v.GetString(2, "a"), "r2");
+    EXPECT_EQ(s->GetView("w").GetString(0, "k"), "keep me");
+    ASSERT_TRUE(s->SetStructure("w[k:S]").ok());
+    ASSERT_TRUE(s->Commit().ok());
+    EXPECT_EQ(mk::Storage::Open(p)->Structure(), "w[k:S]");
+    EXPECT_FALSE(s->SetStructure("w[k:S").ok());
+}
+
+TEST_F(Semantics, ConversionsBetweenTextAndNumbers) {
+    auto v = mk::View::Make("s:S,i:I,l:L,f:F,d:D,b:B");
+    ASSERT_TRUE(v.ok());
+    v->AddRow();
+    v->SetString(0, "s", "  -12.75e1xyz");
+    EXPECT_EQ(v->GetInt(0, "s"), -12);
+    EXPECT_DOUBLE_EQ(v->GetDouble(0, "s"), -127.5);
+    v->SetString(0, "s", "abc");
+    EXPECT_EQ(v->GetLong(0, "s"), 0);
+    v->SetString(0, "i", "2147483648");
+    EXPECT_EQ(v->GetInt(0, "i"), 2147483647);
+    v->SetDouble(0, "l", -2.9);
+    EXPECT_EQ(v->GetLong(0, "l"), -2);
+    v->SetDouble(0, "d", 0.1);
+    EXPECT_EQ(v->GetString(0, "d"), "0.1");
+    v->SetFloat(0, "f", 0.1f);
+    EXPECT_EQ(v->GetString(0, "f"), "0.1");
+    EXPECT_EQ(v->GetFloat(0, "f"), 0.1f);
+    v->SetLong(0, "s", 1234567890123ll);
+    EXPECT_EQ(v->GetString(0, "s"), "1234567890123");
+    v->SetDouble(0, "s", 2.5);
+    EXPECT_EQ(v->GetString(0, "s"), "2.5");
+    v->SetString(0, "s", std::string("cut\0here", 8));
+    EXPECT_EQ(v->GetString(0, "s"), "cut");
+    v->SetBytes(0, "b", std::string("a\0b", 3));
+    EXPECT_EQ(v->GetBytes(0, "b"), std::string("a\0b", 3));
+    EXPECT_EQ(v->GetString(5, "s"), "");  // no such row
+    EXPECT_EQ(v->GetInt(0, "nope"), 0);
+}
+
+TEST_F(Semantics, EveryTypeSurvivesACommit) {
+    std::string p = Path("types.mk");
+    {
+        auto s = mk::Storage::Create(p);
+        auto v = s->GetAs("t[s:S,i:I,l:L,f:F,d:D,b:B,m:M]");
+        EXPECT_EQ(s->Structure(), "t[s:S,i:I,l:L,f:F,d:D,b:B,m:B]");
+        for (int r = 0; r < 300; ++r) {
+            v->AddRow();
+            v->SetString(r, "s", r % 3 ? std::string(static_cast<size_t>(r), 'q') : "");
+            v->SetInt(r, "i", r % 2 ? -r * 1000 : r);
+            v->SetLong(r, "l", (1ll << 40) * r);
+            v->SetFloat(r, "f", r * 0.25f);
+            v->SetDouble(r, "d", r / 3.0);
+            v->SetBytes(r, "b", std::string(static_cast<size_t>(r % 5), '\0'));
+        }
+        v->SetString(7, "s", std::string(20000, 'z'));  // stored apart
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    auto s = mk::Storage::Open(p);
+    mk::View v = s->GetView("t");
+    ASSERT_EQ(v.RowCount(), 300);
+    for (int r = 0; r < 300; ++r) {
+        if (r != 7) {
+            ASSERT_EQ(v.GetString(r, "s"), r % 3 ? std::string(static_cast<size_t>(r), 'q') : "");
+        }
+        ASSERT_EQ(v.GetInt(r, "i"), r % 2 ? -r * 1000 : r);
+        ASSERT_EQ(v.GetLong(r, "l"), (1ll << 40) * r);
+        ASSERT_EQ(v.GetFloat(r, "f"), r * 0.25f);
+        ASSERT_EQ(v.GetDouble(r, "d"), r / 3.0);
+        ASSERT_EQ(v.GetBytes(r, "b"), std::string(static_cast<size_t>(r % 5), '\0'));
+    }
+    EXPECT_EQ(v.GetString(7, "s"), std::string(20000, 'z'));
+}
+
+TEST(Fields, ParseAndFormat) {
+    auto f = mk::ParseFields("a, b:I,t[x:M,X:S,y],r[^],e[],g:d");
+    ASSERT_TRUE(f.ok());
+    EXPECT_EQ(mk::FormatFields(*f), "a:S, b:I,t[x:B,y:S],r[^],e[],g:D");
+    EXPECT_TRUE(mk::ParseFields("").ok());
+    for (const char* bad : {"a:", "a:Q", "[x]", "a[b", "a]", "a,,b", "a[b:I]]"})
+        EXPECT_FALSE(mk::ParseFields(bad).ok()) << bad;
+    std::string deep;
+    for (int i = 0; i < 200; ++i) deep += "v[";
+    EXPECT_FALSE(mk::ParseFields(deep + std::string(200, ']')).ok());
+    EXPECT_TRUE(mk::SameName("TreeTable", "treetable"));
+    EXPECT_FALSE(mk::SameName("Tree", "Trees"));
+}
+
+}  // namespace

@@ -1,0 +1,68 @@
+#pragma once
+// Scratch files and small helpers shared by the engine's tests.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "mk/dump.h"
+#include "mk/mk.h"
+
+namespace mktest {
+
+namespace fs = std::filesystem;
+
+inline const fs::path& Vectors() {
+    static const fs::path p = fs::path(STROVAN_SHARED_DIR) / "testdata" / "metakit";
+    return p;
+}
+
+inline std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void Spit(const fs::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline ino_t Inode(const fs::path& p) {
+    struct stat st{};
+    ::stat(p.c_str(), &st);
+    return st.st_ino;
+}
+
+// A fresh folder per test, removed afterwards.
+class TempDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() / ("strovan_mk_" + std::string(info->test_suite_name()) + "_" +
+                                            info->name() + "_" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    fs::path dir_;
+};
+
+// The content of a storage without the file facts, for comparing states.
+inline std::string Content(mk::Storage& s) {
+    std::string d = mk::DumpJson(s, {"", 0});
+    return d.substr(d.find("\"structure\""));
+}
+
+inline std::string ContentOf(const std::string& path) {
+    auto s = mk::Storage::Open(path, mk::OpenMode::ReadOnly);
+    if (!s) return "ERROR: " + s.error().message;
+    return Content(*s);
+}
+
+}  // namespace mktest

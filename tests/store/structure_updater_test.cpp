@@ -1,0 +1,187 @@
+#include "store/structure_updater.h"
+
+#include <filesystem>
+
+#include "store/config.h"
+#include "store/file_checker.h"
+#include "store/schema.h"
+#include "store_fixture.h"
+#include "ui/scripted_ui.h"
+
+using namespace store;
+using storetest::Table;
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(VersionDayNumber, BothDateFormsAgreeAndOthersAreZero) {
+    EXPECT_EQ(VersionDayNumber("03.18.2010"), VersionDayNumber("2010.03.18"));
+    EXPECT_EQ(VersionDayNumber("2010.03.18"), 3731);  // 3652.5 + 60.8 + 18 + 0.5
+    EXPECT_LT(VersionDayNumber("02.20.2007"), VersionDayNumber("2008.12.19"));
+    EXPECT_EQ(VersionDayNumber(""), 0);
+    EXPECT_EQ(VersionDayNumber("2010-03-18"), 0);
+    EXPECT_EQ(VersionDayNumber("1.2.2010"), 0);
+}
+
+TEST(CheckVersion, ResultCodes) {
+    ui::ScriptedUi ui;
+    CStructureUpdater u(ui);
+    const std::string req = schema::kCurrentVersion;
+    EXPECT_EQ(u.CheckVersion(req, "2010.03.18", ""), kVersionCurrent);
+    EXPECT_EQ(u.CheckVersion(req, "03.18.2010", ""), kVersionCurrent);
+    EXPECT_EQ(u.CheckVersion(req, "02.20.2007", ""), kUpdateNeeded);
+    EXPECT_EQ(u.CheckVersion(req, "2011.01.05", ""), kFileNewer);
+    EXPECT_EQ(u.CheckVersion(req, "01.05.2011", ""), kFileNewer);
+    EXPECT_EQ(u.CheckVersion(req, "2010.3.18", ""), kVersionNotFound);
+    EXPECT_EQ(u.CheckVersion(req, "2010-03-18", ""), kBadVersionText);
+    EXPECT_EQ(u.CheckVersion("2012.01.01", "2010.03.18", ""), kRequiredNewerThanUpdater);
+    EXPECT_EQ(u.CheckVersion("2008.12.19", "02.20.2007", ""), kFileNewerThanRequired);
+    EXPECT_EQ(u.CheckVersion(req, "", "/nonexistent/x.crz"), kCheckNoFile);
+    EXPECT_EQ(UpdaterMessage(kCheckNoFile, "Strovan"), "Verlane:  File could not be found.");
+    EXPECT_EQ(UpdaterMessage(kRequiredNewerThanUpdater, "Strovan"),
+              "Cruise Object Structure Newer Then Program.\nPlease download latest version of "
+              "program.");
+    EXPECT_EQ(UpdaterMessage(kBadVersionText, "Strovan"), "");
+}
+
+// A cruise file at an old version, shaped as the steps expect it.
+class UpdaterTest : public ::testing::Test {
+protected:
+    void Build(const std::string& version, bool old_config = false,
+               const std::vector<std::string>& skip = {}) {
+        Table dict = storetest::Dictionary(skip);
+        // Older files name these columns as they were before the renaming steps.
+        for (auto& row : dict.rows) {
+            if (row[0] == "TreeTable" && row[3] == "ContrSpec") row[3] = "ContSpec";
+            if (row[0] == "WeightEquationTable" && row[3] == "WgtEqFactor") row[3] = "WgtEqLbsP";
+            if (row[0] == "WeightEquationTable" && row[3] == "WgtEqPercent") row[3] = "WgtEqLbsS";
+        }
+        storetest::WriteFile(path_, {
+            storetest::ConfigTable(version, old_config),
+            dict,
+            Table{"TreeTable[Stratum:S,Tree:S,ContSpec:S,DBH:F]",
+                  {{"1", "1", "DF2", "14.5"}, {"2", "7", "WH", "22"}}},
+            Table{"WeightEquationTable[Sp:S,WgtEqLbsP:F]", {{"DF", "62.5"}}},
+        });
+    }
+    std::vector<std::string> LogRows() {
+        auto s = mk::Storage::Open(path_);
+        return storetest::Column(*s, "MessageLog", "Msg");
+    }
+    std::string Version() {
+        auto s = mk::Storage::Open(path_);
+        return ReadStructureVersion(*s);
+    }
+
+    storetest::TempDir dir_;
+    std::string path_ = dir_.Path("SALE.crz");
+    ui::ScriptedUi ui_;
+    CStructureUpdater updater_{ui_};
+};
+
+std::string StepLog(const char* from, const char* to) {
+    return std::string("Updated version from ") + from + " to " + to + " by updater 2010.03.18";
+}
+
+TEST_F(UpdaterTest, OldestFileRunsEveryStep) {
+    Build("01.15.2004");
+    EXPECT_EQ(updater_.RunUpdater(path_, "01.15.2004"), 0);
+    EXPECT_EQ(Version(), "2010.03.18");
+    EXPECT_EQ(LogRows(), (std::vector<std::string>{
+                             StepLog("01.15.2004", "10.31.2004"), StepLog("10.31.2004", "04.01.2005"),
+                             StepLog("04.01.2005", "02.20.2007"), StepLog("02.20.2007", "2008.12.19"),
+                             StepLog("2008.12.19", "2010.03.18")}));
+    EXPECT_TRUE(fs::exists(dir_.Path("SALE_v20040115.crz.BAK")));
+    EXPECT_EQ(updater_.BackupPath(), dir_.Path("SALE_v20040115.crz.BAK"));
+    EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{
+                               "The Cruise Object has been updated to the new structure.\nThe "
+                               "original has been saved with the extension .BAK1."}));
+
+    auto s = mk::Storage::Open(path_);
+    // Renamed columns keep their values; rebuilt tables keep their rows.
+    EXPECT_EQ(storetest::Column(*s, "TreeTable", "ContrSpec"), (std::vector<std::string>{"DF2", "WH"}));
+    EXPECT_EQ(storetest::Column(*s, "TreeTable", "Tree"), (std::vector<std::string>{"1", "7"}));
+    EXPECT_EQ(s->GetView("WeightEquationTable").GetDouble(0, "WgtEqFactor"), 62.5);
+    mk::View dict = s->GetView("DataDictionary");
+    auto has = [&](const std::string& t, const std::string& c) {
+        int n = 0;
+        for (int r = 0; r < dict.RowCount(); ++r)
+            n += dict.GetString(r, "TableName") == t && dict.GetString(r, "ColumnName") == c;
+        return n;
+    };
+    EXPECT_EQ(has("TreeTable", "ContrSpec"), 1);
+    EXPECT_EQ(has("TreeTable", "ContSpec"), 0);
+    EXPECT_EQ(has("TreeTable", "UserDef3"), 1);
+    EXPECT_EQ(has("WeightEquationTable", "WgtEqPercent2"), 1);
+    EXPECT_EQ(has("StratumTable", "Tally_Setup"), 1);
+    EXPECT_EQ(has("TreeTable", "WgtBFT"), 1);
+    EXPECT_EQ(has("TreeTable", "CompoundSelection"), 1);  // already there: not doubled
+    // Added rows sit among the rows of their own table.
+    int last_tree = -1, first_log = -1;
+    for (int r = 0; r < dict.RowCount(); ++r) {
+        if (dict.GetString(r, "TableName") == "TreeTable") last_tree = r;
+        if (dict.GetString(r, "TableName") == "LogTable" && first_log < 0) first_log = r;
+    }
+    EXPECT_LT(last_tree, first_log);
+
+    // A second check finds the file current: no backup, no message.
+    ui_.Clear();
+    EXPECT_EQ(updater_.RunUpdater(path_, Version()), 0);
+    EXPECT_TRUE(ui_.Messages().empty());
+    EXPECT_FALSE(fs::exists(dir_.Path("SALE_v20100318.crz.BAK")));
+}
+
+TEST_F(UpdaterTest, File2007RunsTheLastTwoSteps) {
+    Build("02.20.2007");
+    EXPECT_EQ(updater_.Update(path_), kUpdated);
+    EXPECT_EQ(LogRows(), (std::vector<std::string>{StepLog("02.20.2007", "2008.12.19"),
+                                                   StepLog("2008.12.19", "2010.03.18")}));
+    EXPECT_TRUE(fs::exists(dir_.Path("SALE_v20070220.crz.BAK")));
+    auto s = mk::Storage::Open(path_);
+    mk::View dict = s->GetView("DataDictionary");
+    for (int r = 0; r < dict.RowCount(); ++r)
+        if (dict.GetString(r, "TableName") == "TreeTable" && dict.GetString(r, "ColumnName") == "DBH")
+            EXPECT_EQ(dict.GetInt(r, "Order8"), 3);
+    EXPECT_EQ(s->GetView("MessageLog").GetString(0, "Program"), "Verlane");
+    EXPECT_EQ(s->GetView("MessageLog").GetString(0, "Level"), "I");
+}
+
+TEST_F(UpdaterTest, OldConfigurationColumnsAreConverted) {
+    Build("2008.12.19", /*old_config=*/true);
+    EXPECT_EQ(updater_.CheckVersion(schema::kCurrentVersion, "", path_), kUpdateNeeded);
+    EXPECT_EQ(updater_.Update(path_), kUpdated);
+    auto s = mk::Storage::Open(path_);
+    EXPECT_EQ(s->Structure("GlobalConfigurationTable"), "Block:S,Key:S,Value:S");
+    EXPECT_EQ(ReadStructureVersion(*s), "2010.03.18");
+    EXPECT_EQ(GetSetting(*s, "General", "MRU").value_or(""), "Kelvane");
+}
+
+TEST_F(UpdaterTest, AFailedStepLeavesTheLastVersionReached) {
+    Build("04.01.2005", false, {"TreeTable/KPI"});
+    ui::ScriptedUi ui;
+    CFileChecker checker(ui);
+    EXPECT_EQ(checker.CheckCruiseFile(path_, "CRZ"), -1);
+    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{
+                              "Unknown problem with the data dictionary.\nPlease contact the "
+                              "Service Center."}));
+    EXPECT_EQ(Version(), "02.20.2007");
+    EXPECT_EQ(LogRows(), (std::vector<std::string>{StepLog("04.01.2005", "02.20.2007")}));
+}
+
+TEST_F(UpdaterTest, StopVersionAndUnknownVersions) {
+    Build("01.15.2004");
+    EXPECT_EQ(updater_.Update(path_, "04.01.2005"), kUpdated);
+    EXPECT_EQ(Version(), "04.01.2005");
+    EXPECT_EQ(LogRows().size(), 2u);
+
+    Build("06.01.2006");
+    EXPECT_EQ(updater_.RunUpdater(path_, "06.01.2006"), kUnknownVersion);
+    EXPECT_EQ(Version(), "06.01.2006");
+
+    Build("2010.03.18");
+    EXPECT_EQ(updater_.Update(path_), kAlreadyCurrent);
+    EXPECT_EQ(updater_.Update(""), kNoPath);
+    EXPECT_EQ(updater_.Update(dir_.Path("gone.crz")), kNoFile);
+}
+
+}  // namespace
