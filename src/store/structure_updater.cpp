@@ -484,11 +484,11 @@ int CStructureUpdater::Update(const std::string& path, const std::string& stop_v
         if (!step) return kUnknownVersion;
         if (!(steps.*(step->run))()) return kStepFailed;
         store.SetString(version_slot, 0, schema::kColValue, step->to);
-        // Each step lands whole: the file is at a valid version after every commit.
-        if (store.Commit() != 0) return kStepFailed;
+        // The log row's commit carries the step, its new version and the row itself, so
+        // the file is at a valid version with its log after every step, or at the last.
         std::string msg = std::string("Updated version from ") + step->from + " to " + step->to +
                           " by updater " + kLatestVersion;
-        store.Log(msg, "I", note, kLogProgram);
+        if (store.Log(msg, "I", note, kLogProgram) != 0) return kStepFailed;
     }
 }
 

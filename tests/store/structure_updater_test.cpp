@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "mk/file_io.h"
 #include "store/config.h"
 #include "store/file_checker.h"
 #include "store/schema.h"
@@ -182,6 +183,55 @@ TEST_F(UpdaterTest, StopVersionAndUnknownVersions) {
     EXPECT_EQ(updater_.Update(path_), kAlreadyCurrent);
     EXPECT_EQ(updater_.Update(""), kNoPath);
     EXPECT_EQ(updater_.Update(dir_.Path("gone.crz")), kNoFile);
+}
+
+TEST_F(UpdaterTest, DuplicateDictionaryRowsAreLeftAlone) {
+    Build("04.01.2005");
+    {
+        auto s = mk::Storage::Open(path_);
+        mk::View dict = s->GetView("DataDictionary");
+        for (int r = 0; r < dict.RowCount(); ++r)
+            if (dict.GetString(r, "TableName") == "TreeTable" &&
+                dict.GetString(r, "ColumnName") == "TreeCnt") {
+                dict.AddRowFrom(dict, r);
+                break;
+            }
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    EXPECT_EQ(updater_.Update(path_), kUpdated);
+    auto s = mk::Storage::Open(path_);
+    mk::View dict = s->GetView("DataDictionary");
+    for (int r = 0; r < dict.RowCount(); ++r)
+        if (dict.GetString(r, "ColumnName") == "TreeCnt")
+            EXPECT_EQ(dict.GetString(r, "DefaultValue"), "");  // only a single row is changed
+}
+
+// A crash at any write of an update leaves a readable file at one of the versions of
+// the chain, with exactly one log row per step it reached.
+TEST_F(UpdaterTest, CutShortAtEveryWriteLeavesAValidVersion) {
+    const std::vector<std::string> chain = {"02.20.2007", "2008.12.19", "2010.03.18"};
+    for (int n = 0;; ++n) {
+        Build("02.20.2007");
+        mk::detail::FailWritesAfter(n);
+        int rc = updater_.Update(path_);
+        bool finished = mk::detail::WritesSinceArmed() <= n;
+        mk::detail::StopFailingWrites();
+        auto s = mk::Storage::Open(path_);
+        ASSERT_TRUE(s.ok()) << "cut at write " << n;
+        std::string v = ReadStructureVersion(*s);
+        auto at = std::find(chain.begin(), chain.end(), v);
+        ASSERT_NE(at, chain.end()) << "cut at write " << n << ": " << v;
+        EXPECT_EQ(storetest::Column(*s, "MessageLog", "Msg").size(),
+                  static_cast<size_t>(at - chain.begin()))
+            << "cut at write " << n;
+        if (finished) {
+            EXPECT_EQ(rc, kUpdated);
+            EXPECT_EQ(v, "2010.03.18");
+            break;
+        }
+        EXPECT_EQ(rc, kStepFailed) << "cut at write " << n;
+        ASSERT_LT(n, 200);
+    }
 }
 
 }  // namespace
