@@ -94,19 +94,24 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     auto setting = [&](const char* block, const char* key) {
         return store::GetSetting(*storage, block, key);
     };
-    std::string uom = setting(schema::kBlockStrovan, schema::kKeyUOM).value_or(schema::kUomCubicFeet);
+    std::string uom =
+        setting(schema::kBlockStrovan, schema::kKeyUOM).value_or(schema::kUomCubicFeet);
     if (storage->GetView(schema::kCruiseTable).RowCount() > 0)
         app::ShowSaleSummary(ui, *storage, uom);
     else
         ui.Warning("Missing Cruise Information.");
     const std::pair<const char*, const char*> shown[] = {
-        {schema::kBlockStrovan, schema::kKeyType},       {schema::kBlockStrovan, schema::kKeyUpdateFlag},
-        {schema::kBlockStrovan, schema::kKeyUOM},        {schema::kBlockGeneral, schema::kKeyMRU},
-        {schema::kBlockGeneral, schema::kKeyDirtyFlag},  {schema::kBlockGeneral, schema::kKeyStructureVersion},
+        {schema::kBlockStrovan, schema::kKeyType},
+        {schema::kBlockStrovan, schema::kKeyUpdateFlag},
+        {schema::kBlockStrovan, schema::kKeyUOM},
+        {schema::kBlockGeneral, schema::kKeyMRU},
+        {schema::kBlockGeneral, schema::kKeyDirtyFlag},
+        {schema::kBlockGeneral, schema::kKeyStructureVersion},
         {schema::kBlockGeneral, schema::kKeySetup}};
     out << "Settings:\n";
     for (const auto& [block, key] : shown)
-        out << "  " << block << "/" << key << ": " << setting(block, key).value_or("(none)") << '\n';
+        out << "  " << block << "/" << key << ": " << setting(block, key).value_or("(none)")
+            << '\n';
     out << "Relative cruising costs:\n";
     PrintCosts(ReadCosts(*storage), out);
     return kExitOk;
@@ -115,8 +120,10 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 int RunNew(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Options o;
     std::vector<std::string> pos;
-    if (!ParseArgs(args, {"setup", "sale", "cruise", "year", "region", "forest", "district", "name", "uom"},
-                   o, pos, err) ||
+    if (!ParseArgs(
+            args,
+            {"setup", "sale", "cruise", "year", "region", "forest", "district", "name", "uom"}, o,
+            pos, err) ||
         pos.size() != 1 || !o.count("setup") || !o.count("sale")) {
         err << "usage: strovan-cli new --setup STP --sale N [--cruise N] [--year Y] [--region R]\n"
                "       [--forest F] [--district D] [--name NAME] [--uom 01|03] OUT\n";
@@ -133,8 +140,9 @@ int RunNew(const std::vector<std::string>& args, std::ostream& out, std::ostream
         form.OnBrowse();
         ui::SaleFields& f = form.Fields();
         const std::pair<const char*, std::string*> fields[] = {
-            {"sale", &f.sale_no}, {"cruise", &f.cruise_no}, {"year", &f.cal_year}, {"region", &f.region},
-            {"forest", &f.forest}, {"district", &f.district}, {"name", &f.sale_name}};
+            {"sale", &f.sale_no},  {"cruise", &f.cruise_no}, {"year", &f.cal_year},
+            {"region", &f.region}, {"forest", &f.forest},    {"district", &f.district},
+            {"name", &f.sale_name}};
         for (const auto& [name, field] : fields)
             if (o.count(name)) *field = o[name];
         if (o.count("uom")) form.OnUnitChosen(o["uom"]);
@@ -160,14 +168,16 @@ int RunCosts(const std::vector<std::string>& args, std::ostream& out, std::ostre
     const std::string& sets = o["set"];
     while (start < sets.size()) {
         size_t end = sets.find('\n', start);
-        std::string item = sets.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string item =
+            sets.substr(start, end == std::string::npos ? std::string::npos : end - start);
         start = end == std::string::npos ? sets.size() : end + 1;
         size_t eq = item.find('=');
         int field = -1;
         for (size_t k = 0; eq != std::string::npos && k < keys.size(); ++k)
             if (keys[k] == item.substr(0, eq)) field = static_cast<int>(k);
         if (field < 0) {
-            err << "strovan-cli: --set wants KEY=VALUE with KEY one of CrewPlot, CntPlot, Trav, CrewTree, "
+            err << "strovan-cli: --set wants KEY=VALUE with KEY one of CrewPlot, CntPlot, Trav, "
+                   "CrewTree, "
                    "TreeTally, Tree3P, TreeMeas, Paint, TreePaint\n";
             return kExitUsage;
         }
@@ -193,9 +203,9 @@ int RunCosts(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return saved ? kExitOk : kExitFailure;
 }
 
-CommandRegistrar info_reg{Command{"info", "info FILE",
-                                  "Check a cruise file and show its sale, workflow settings and costs",
-                                  RunInfo}};
+CommandRegistrar info_reg{
+    Command{"info", "info FILE",
+            "Check a cruise file and show its sale, workflow settings and costs", RunInfo}};
 CommandRegistrar new_reg{Command{"new", "new --setup STP --sale N [...] OUT",
                                  "Create a cruise file from a setup file", RunNew}};
 CommandRegistrar costs_reg{Command{"costs", "costs FILE [--set KEY=VALUE ...]",

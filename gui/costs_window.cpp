@@ -9,7 +9,6 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-
 namespace gui {
 
 namespace {
@@ -23,7 +22,8 @@ struct FieldText {
 const FieldText kPlotFields[] = {
     {ui::kCrewPlot, "Estimated Hourly Cost of Your Crew (Salary)", ""},
     {ui::kCntPlot,
-     "Number of Count Plots Established in an Hour. (Monument plot center and determine 'in' trees)",
+     "Number of Count Plots Established in an Hour. (Monument plot center and determine 'in' "
+     "trees)",
      ""},
     {ui::kTrav, "Time to Traverse a Distance of 10 Chains", "minutes"},
 };
@@ -92,7 +92,8 @@ void CostsWindow::showEvent(QShowEvent* event) {
 }
 
 void CostsWindow::accept() {
-    for (int f = 0; f < ui::kCostFieldCount; ++f) form_.Values()[f] = edits_[f]->text().toStdString();
+    for (int f = 0; f < ui::kCostFieldCount; ++f)
+        form_.Values()[f] = edits_[f]->text().toStdString();
     if (form_.OnOk()) QDialog::accept();
 }
 

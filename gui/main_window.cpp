@@ -29,7 +29,8 @@ MainWindow::MainWindow(app::CMainDialog& logic, QWidget* parent) : QDialog(paren
 
     // The steps in their natural order, each with its picture.
     auto* steps = new QGridLayout;
-    const int order[] = {app::kIdOpen, app::kIdCreate, app::kIdStrata, app::kIdCosts, app::kIdDesign};
+    const int order[] = {app::kIdOpen, app::kIdCreate, app::kIdStrata, app::kIdCosts,
+                         app::kIdDesign};
     for (int row = 0; row < 5; ++row) {
         auto* picture = new QLabel;
         picture->setPixmap(ButtonPicture(order[row]));
@@ -74,14 +75,30 @@ void MainWindow::Refresh() {
 
 void MainWindow::Run(int control_id) {
     switch (control_id) {
-    case app::kIdOpen: logic_.OnOpen(); break;
-    case app::kIdCreate: logic_.OnCreate(); break;
-    case app::kIdStrata: logic_.OnEstablishStrata(); break;
-    case app::kIdCosts: logic_.OnCosts(); break;
-    case app::kIdDesign: logic_.OnDesignProcessing(); break;
-    case app::kIdEditInfo: logic_.OnEditCruiseInfo(); break;
-    case app::kIdHelp: logic_.OnHelp(); break;
-    case app::kIdExit: accept(); return;
+        case app::kIdOpen:
+            logic_.OnOpen();
+            break;
+        case app::kIdCreate:
+            logic_.OnCreate();
+            break;
+        case app::kIdStrata:
+            logic_.OnEstablishStrata();
+            break;
+        case app::kIdCosts:
+            logic_.OnCosts();
+            break;
+        case app::kIdDesign:
+            logic_.OnDesignProcessing();
+            break;
+        case app::kIdEditInfo:
+            logic_.OnEditCruiseInfo();
+            break;
+        case app::kIdHelp:
+            logic_.OnHelp();
+            break;
+        case app::kIdExit:
+            accept();
+            return;
     }
     Refresh();
 }

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-
 namespace gui {
 
 namespace {
@@ -99,24 +98,37 @@ NewCruiseWindow::NewCruiseWindow(ui::NewCruiseForm& form, QWidget* parent)
 
 QLineEdit* NewCruiseWindow::Edit(int control_id) const {
     switch (control_id) {
-    case 1078: return setup_;
-    case 1080: return sale_no_;
-    case 1081: return sale_name_;
-    case 1082: return region_;
-    case 1083: return forest_;
-    case 1084: return district_;
-    case 1085: return cruise_no_;
-    case 1104: return cal_year_;
-    default: return nullptr;
+        case 1078:
+            return setup_;
+        case 1080:
+            return sale_no_;
+        case 1081:
+            return sale_name_;
+        case 1082:
+            return region_;
+        case 1083:
+            return forest_;
+        case 1084:
+            return district_;
+        case 1085:
+            return cruise_no_;
+        case 1104:
+            return cal_year_;
+        default:
+            return nullptr;
     }
 }
 
 QComboBox* NewCruiseWindow::Combo(int control_id) const {
     switch (control_id) {
-    case 1102: return purpose_;
-    case 1112: return unit_;
-    case 1113: return type_;
-    default: return nullptr;
+        case 1102:
+            return purpose_;
+        case 1112:
+            return unit_;
+        case 1113:
+            return type_;
+        default:
+            return nullptr;
     }
 }
 

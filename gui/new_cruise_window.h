@@ -25,8 +25,8 @@ public:
     void accept() override;
 
 private:
-    void Show();     // fields to controls
-    void Take();     // controls to fields
+    void Show();  // fields to controls
+    void Take();  // controls to fields
     void OnBrowse();
 
     ui::NewCruiseForm& form_;

@@ -99,12 +99,18 @@ QPixmap Draw(void (*paint)(QPainter&)) {
 
 QPixmap ButtonPicture(int control_id) {
     switch (control_id) {
-    case app::kIdOpen: return Draw(DrawOpen);
-    case app::kIdCreate: return Draw(DrawCreate);
-    case app::kIdStrata: return Draw(DrawStrata);
-    case app::kIdCosts: return Draw(DrawCosts);
-    case app::kIdDesign: return Draw(DrawDesign);
-    default: return {};
+        case app::kIdOpen:
+            return Draw(DrawOpen);
+        case app::kIdCreate:
+            return Draw(DrawCreate);
+        case app::kIdStrata:
+            return Draw(DrawStrata);
+        case app::kIdCosts:
+            return Draw(DrawCosts);
+        case app::kIdDesign:
+            return Draw(DrawDesign);
+        default:
+            return {};
     }
 }
 

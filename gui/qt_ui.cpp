@@ -23,29 +23,42 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QMessageBox::Icon ToQt(ui::Icon icon) {
     switch (icon) {
-    case ui::Icon::Stop: return QMessageBox::Critical;
-    case ui::Icon::Exclamation: return QMessageBox::Warning;
-    case ui::Icon::Information: return QMessageBox::Information;
-    case ui::Icon::Question: return QMessageBox::Question;
-    default: return QMessageBox::NoIcon;
+        case ui::Icon::Stop:
+            return QMessageBox::Critical;
+        case ui::Icon::Exclamation:
+            return QMessageBox::Warning;
+        case ui::Icon::Information:
+            return QMessageBox::Information;
+        case ui::Icon::Question:
+            return QMessageBox::Question;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
 QMessageBox::StandardButtons ToQt(ui::Buttons buttons) {
     switch (buttons) {
-    case ui::Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case ui::Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case ui::Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    default: return QMessageBox::Ok;
+        case ui::Buttons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case ui::Buttons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case ui::Buttons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        default:
+            return QMessageBox::Ok;
     }
 }
 
 ui::Answer FromQt(int button) {
     switch (button) {
-    case QMessageBox::Cancel: return ui::Answer::Cancel;
-    case QMessageBox::Yes: return ui::Answer::Yes;
-    case QMessageBox::No: return ui::Answer::No;
-    default: return ui::Answer::Ok;
+        case QMessageBox::Cancel:
+            return ui::Answer::Cancel;
+        case QMessageBox::Yes:
+            return ui::Answer::Yes;
+        case QMessageBox::No:
+            return ui::Answer::No;
+        default:
+            return ui::Answer::Ok;
     }
 }
 
@@ -69,7 +82,8 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const ui::FileDialogSp
                                          QFileDialog::AcceptMode mode) {
     QFileDialog dlg(parent, Q(spec.title));
     dlg.setAcceptMode(mode);
-    dlg.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dlg.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                    : QFileDialog::AnyFile);
     dlg.setNameFilter(FilterText(spec));
     dlg.setDefaultSuffix(Q(spec.default_extension));
     if (!spec.initial_dir.empty()) dlg.setDirectory(Q(spec.initial_dir));
@@ -83,7 +97,8 @@ QWidget* QtUi::Parent() const { return main_ && !main_->isMinimized() ? main_.da
 
 ui::Answer QtUi::MessageBox(const std::string& title, const std::string& text, ui::Icon icon,
                             ui::Buttons buttons) {
-    QMessageBox box(ToQt(icon), title.empty() ? ui::kAppName : Q(title), Q(text), ToQt(buttons), Parent());
+    QMessageBox box(ToQt(icon), title.empty() ? ui::kAppName : Q(title), Q(text), ToQt(buttons),
+                    Parent());
     return FromQt(box.exec());
 }
 

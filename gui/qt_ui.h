@@ -31,5 +31,4 @@ private:
     QPointer<QWidget> main_;
 };
 
-
 }  // namespace gui

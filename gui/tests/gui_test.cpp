@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
@@ -51,6 +52,7 @@ private slots:
     void NewCruiseWindowModesAndLimits();
     void CostsWindowDigitsAndHelp();
     void QtUiQuestionAndMessages();
+    void RealFormsThroughQtUi();
 };
 
 void GuiTest::MainWindowThroughCreateOpenAndEdit() {
@@ -90,8 +92,8 @@ void GuiTest::MainWindowThroughCreateOpenAndEdit() {
     // Open shows the sale summary.
     ui.PushFileName(crz);
     QTest::mouseClick(w.Button(app::kIdOpen), Qt::LeftButton);
-    QCOMPARE(ui.Texts().back(),
-             std::string("Sale Name: Bear Creek   \n\nSale Number: 12345\n\nBoard Foot Sale\n\nHas Been Opened."));
+    QCOMPARE(ui.Texts().back(), std::string("Sale Name: Bear Creek   \n\nSale Number: "
+                                            "12345\n\nBoard Foot Sale\n\nHas Been Opened."));
 
     // Edit: a new unit asks for a rebuild of the design tables.
     ui.PushNewCruise(ui::ScriptedUi::Submit([](ui::NewCruiseForm& f) { f.OnUnitChosen("03"); }));
@@ -180,8 +182,8 @@ void GuiTest::CostsWindowDigitsAndHelp() {
     QCOMPARE(logic.Values()[ui::kPaint], std::string("3.75"));
     QStringList groups;
     for (QGroupBox* g : w.findChildren<QGroupBox*>()) groups << g->title();
-    QCOMPARE(groups, (QStringList{" Plot Based Methods (Variable and Fixed):", " Tree Based Methods: ",
-                                  " All Methods: "}));
+    QCOMPARE(groups, (QStringList{" Plot Based Methods (Variable and Fixed):",
+                                  " Tree Based Methods: ", " All Methods: "}));
 }
 
 void GuiTest::QtUiQuestionAndMessages() {
@@ -195,8 +197,58 @@ void GuiTest::QtUiQuestionAndMessages() {
              int(ui::Answer::Ok));
     AnswerNextDialog("OK");
     ui.ShowAbout();
-    AnswerNextDialog("Close");
+    QString help_text;
+    QTimer::singleShot(0, [&help_text] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY(modal);
+        help_text = modal->findChild<QTextBrowser*>()->toPlainText();
+        modal->close();
+    });
     ui.ShowHelp(ui::kHelpCosts);
+    QVERIFY(help_text.contains("Relative cruising costs"));
+}
+
+// The main window with the Qt port: the forms are real windows, filled in by hand.
+void GuiTest::RealFormsThroughQtUi() {
+    QTemporaryDir dir;
+    const std::string crz = dir.filePath("copy.crz").toStdString();
+    QVERIFY(app::WriteSetupFile(crz));  // a cruise file without cruise information
+
+    gui::QtUi ui;
+    app::CMainDialog logic(ui);
+    logic.SetFilePath(crz);
+    logic.OnInitDialog();
+    gui::MainWindow w(logic);
+    ui.SetMainWindow(&w);
+    w.show();
+
+    QTimer::singleShot(0, [] {
+        auto* form = qobject_cast<gui::NewCruiseWindow*>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        QTest::keyClicks(form->Edit(1080), "555");
+        QTest::keyClicks(form->Edit(1081), "Elk Ridge");
+        form->Combo(1113)->setCurrentIndex(1);
+        emit form->Combo(1112)->activated(0);
+        form->OkButton()->click();
+    });
+    w.Button(app::kIdEditInfo)->click();
+    QCOMPARE(Setting(crz, "Strovan", "Type"), std::string("Production"));
+    QCOMPARE(Setting(crz, "Strovan", "UOM"), std::string("01"));
+    QCOMPARE(Setting(crz, "Strovan", "UpdateFlag"), std::string("Y"));
+
+    bool minimized_while_open = false;
+    QTimer::singleShot(0, [&w, &minimized_while_open] {
+        auto* form = qobject_cast<gui::CostsWindow*>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        minimized_while_open = w.isMinimized();
+        QTest::keyClicks(form->Field(ui::kCrewPlot), "60");
+        form->accept();
+    });
+    w.Button(app::kIdCosts)->click();
+    QVERIFY(minimized_while_open);
+    QVERIFY(!w.isMinimized());
+    QCOMPARE(Setting(crz, "Strovan", "CrewPlot"), std::string("60"));
+    QCOMPARE(Setting(crz, "Strovan", "TreePaint"), std::string(""));
 }
 
 QTEST_MAIN(GuiTest)

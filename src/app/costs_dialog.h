@@ -8,7 +8,8 @@ namespace app {
 
 class CCostsDialog : public ui::CostsForm {
 public:
-    explicit CCostsDialog(ui::UiPort& ui, CostValues values = {}) : ui_(ui), values_(std::move(values)) {}
+    explicit CCostsDialog(ui::UiPort& ui, CostValues values = {})
+        : ui_(ui), values_(std::move(values)) {}
 
     bool DoModal() { return ui_.RunCosts(*this); }
 

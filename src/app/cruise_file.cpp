@@ -16,7 +16,8 @@ bool CruiseFile::Open(const std::string& path) {
         // The access check reports the cause in the program's words; when the file
         // has become free meanwhile, one more try.
         store::CFileChecker checker(ui_);
-        if (!checker.CheckAccess(path) || lock_.Acquire(path) != store::FileAccess::Ok) return false;
+        if (!checker.CheckAccess(path) || lock_.Acquire(path) != store::FileAccess::Ok)
+            return false;
     }
     auto opened = mk::Storage::Open(path, mk::OpenMode::ReadWrite);
     if (!opened) {

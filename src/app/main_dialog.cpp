@@ -18,9 +18,9 @@ using namespace schema;
 namespace {
 // CruiseTable columns of the sale fields that the cruise information form edits.
 const std::pair<const char*, std::string ui::SaleFields::*> kSaleColumns[] = {
-    {"SaleNo", &ui::SaleFields::sale_no}, {"CruiseNo", &ui::SaleFields::cruise_no},
+    {"SaleNo", &ui::SaleFields::sale_no},     {"CruiseNo", &ui::SaleFields::cruise_no},
     {"SaleName", &ui::SaleFields::sale_name}, {"Region", &ui::SaleFields::region},
-    {"Forest", &ui::SaleFields::forest}, {"District", &ui::SaleFields::district},
+    {"Forest", &ui::SaleFields::forest},      {"District", &ui::SaleFields::district},
     {"CalYear", &ui::SaleFields::cal_year}};
 
 std::string Setting(mk::Storage& storage, const char* block, const char* key,
@@ -188,7 +188,8 @@ bool CMainDialog::CreateFromSetup(const CNewCruiseDialog& dlg) {
         ui_.Error("The File " + f.setup_file + " could not be openned.", "File Error");
         return false;
     }
-    fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+    fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                    ec);
     bool ok = WriteNewCruise(temp, f);
     if (ok) {
         fs::rename(temp, f.output_file, ec);
@@ -241,7 +242,8 @@ void CMainDialog::OnEditCruiseInfo() {
     }
     if (!has_uom) AddSetting(config, kBlockStrovan, kKeyUOM, f.uom);
     if (!has_type) AddSetting(config, kBlockStrovan, kKeyType, f.cruise_type);
-    if (!has_flag) AddSetting(config, kBlockStrovan, kKeyUpdateFlag, unit_changed_ == 1 ? kFlagYes : kFlagNo);
+    if (!has_flag)
+        AddSetting(config, kBlockStrovan, kKeyUpdateFlag, unit_changed_ == 1 ? kFlagYes : kFlagNo);
     file.Commit();
 }
 
@@ -315,10 +317,11 @@ int CMainDialog::CompileIfNeeded(int cruise_type, const std::string& update_flag
     if ((result == 0 || !production) && !file.Commit()) return -1;
     if (production && result == 1) ui_.Error("No Trees Found in the Tree Table!", "Error");
     if (production && result == 2)
-        ui_.Error(uom_ == kUomBoardFeet
-                      ? "No board foot volume found for trees.\nPlease Process through Dorvex program."
-                      : "No cubic foot volume found for trees.\nPlease Process through Dorvex program.",
-                  "Error");
+        ui_.Error(
+            uom_ == kUomBoardFeet
+                ? "No board foot volume found for trees.\nPlease Process through Dorvex program."
+                : "No cubic foot volume found for trees.\nPlease Process through Dorvex program.",
+            "Error");
     if (!production && result == 1) ui_.Error("No Strata have been established.\n", "Error");
     if (!production && result == 2)
         ui_.Error("One or more strata definitions have zero total acres.\n", "Error");
@@ -399,16 +402,17 @@ int CMainDialog::GetCruiseType() {
             type = kTypeDesign;
         else
             type = ui_.Question("\r\n\r\n\r\nDoes this file contain Recon data?") ? kTypeRecon
-                                                                                    : kTypeProduction;
+                                                                                  : kTypeProduction;
         AddSetting(config, kBlockStrovan, kKeyType, type);
         if (!file.Commit()) return -1;
     }
     if (type != kTypeRecon && type != kTypeProduction) return 0;
     std::string mru = Setting(file.Storage(), kBlockGeneral, kKeyMRU);
     if (mru == kMruKelvane) {
-        ui_.Warning("This data has not been processed yet.\nPlease exit this program and execute the "
-                    "Dorvex program.",
-                    "Warning");
+        ui_.Warning(
+            "This data has not been processed yet.\nPlease exit this program and execute the "
+            "Dorvex program.",
+            "Warning");
         return -1;
     }
     if (mru == kMruProcessing) {
@@ -427,7 +431,8 @@ CostValues CMainDialog::ReadCostSettings() {
     costs_ = ComputeCostFigures(values);
     // The unit goes to the compilations with the costs; a file taken from the command
     // line was never summarised, so the remembered unit may not be this file's.
-    if (HasSetting(file.Storage(), kBlockStrovan, kKeyUOM)) uom_ = Setting(file.Storage(), kBlockStrovan, kKeyUOM);
+    if (HasSetting(file.Storage(), kBlockStrovan, kKeyUOM))
+        uom_ = Setting(file.Storage(), kBlockStrovan, kKeyUOM);
     return values;
 }
 

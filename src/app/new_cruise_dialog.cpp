@@ -51,7 +51,9 @@ void CNewCruiseDialog::OnUnitChosen(const std::string& unit) {
     unit_changed_ = 1;
 }
 
-void CNewCruiseDialog::OnPurposeChosen(const std::string& entry) { fields_.purpose = PurposeCode(entry); }
+void CNewCruiseDialog::OnPurposeChosen(const std::string& entry) {
+    fields_.purpose = PurposeCode(entry);
+}
 
 std::string CNewCruiseDialog::SuggestedFileName() const {
     return fields_.sale_no + (mode_ == ui::kModeNewDesign ? "_design.crz" : ".crz");
@@ -61,8 +63,10 @@ bool CNewCruiseDialog::CheckLengths() {
     const struct {
         const std::string& text;
         int max;
-    } limits[] = {{fields_.sale_no, ui::kSaleNoMax},   {fields_.sale_name, ui::kSaleNameMax},
-                  {fields_.region, ui::kCodeMax},     {fields_.forest, ui::kCodeMax},
+    } limits[] = {{fields_.sale_no, ui::kSaleNoMax},
+                  {fields_.sale_name, ui::kSaleNameMax},
+                  {fields_.region, ui::kCodeMax},
+                  {fields_.forest, ui::kCodeMax},
                   {fields_.district, ui::kCodeMax}};
     for (const auto& l : limits) {
         if (CharCount(l.text) <= static_cast<size_t>(l.max)) continue;

@@ -38,7 +38,8 @@ CostFigures ComputeCostFigures(const CostValues& v) {
     auto n = [&](int field) { return store::LeadingDouble(v[field]); };
     CostFigures f;
     f.per_count_plot = Ratio(n(ui::kCrewPlot), n(ui::kCntPlot));
-    f.per_traverse = n(ui::kTrav) > 0 && n(ui::kCrewPlot) > 0 ? n(ui::kTrav) * (n(ui::kCrewPlot) / 60.0) : 0.0;
+    f.per_traverse =
+        n(ui::kTrav) > 0 && n(ui::kCrewPlot) > 0 ? n(ui::kTrav) * (n(ui::kCrewPlot) / 60.0) : 0.0;
     f.per_tallied_tree = Ratio(n(ui::kCrewTree), n(ui::kTreeTally));
     f.per_3p_tree = Ratio(n(ui::kCrewTree), n(ui::kTree3P));
     f.per_measured_tree = Ratio(n(ui::kCrewTree), n(ui::kTreeMeas));
@@ -47,9 +48,9 @@ CostFigures ComputeCostFigures(const CostValues& v) {
 }
 
 void WriteCostValues(mk::View& config, const CostValues& values) {
-    static const ui::CostField order[] = {ui::kCrewPlot,  ui::kCrewTree, ui::kCntPlot,
-                                          ui::kTrav,      ui::kTreeTally, ui::kTreeMeas,
-                                          ui::kTree3P,    ui::kPaint,    ui::kTreePaint};
+    static const ui::CostField order[] = {ui::kCrewPlot, ui::kCrewTree,  ui::kCntPlot,
+                                          ui::kTrav,     ui::kTreeTally, ui::kTreeMeas,
+                                          ui::kTree3P,   ui::kPaint,     ui::kTreePaint};
     const auto& keys = schema::CostKeys();
     for (ui::CostField f : order) {
         bool found = false;

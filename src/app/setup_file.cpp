@@ -8,11 +8,16 @@ namespace app {
 namespace {
 int TypeLength(mk::Type type) {
     switch (type) {
-    case mk::Type::Int: return 4;
-    case mk::Type::Float: return 4;
-    case mk::Type::Long: return 8;
-    case mk::Type::Double: return 8;
-    default: return 0;  // text of any length
+        case mk::Type::Int:
+            return 4;
+        case mk::Type::Float:
+            return 4;
+        case mk::Type::Long:
+            return 8;
+        case mk::Type::Double:
+            return 8;
+        default:
+            return 0;  // text of any length
     }
 }
 
@@ -41,7 +46,8 @@ mk::Status BuildSetup(mk::Storage& storage) {
     }
     auto config = storage.GetAs(schema::kGlobalConfigurationTableDesc);
     if (!config) return config.error();
-    AddSetting(*config, schema::kBlockGeneral, schema::kKeyStructureVersion, schema::kCurrentVersion);
+    AddSetting(*config, schema::kBlockGeneral, schema::kKeyStructureVersion,
+               schema::kCurrentVersion);
     return {};
 }
 

@@ -14,6 +14,8 @@ int WorkflowSteps::CompileRecon(mk::Storage&, const CostFigures&, const std::str
     return kNotAvailable;
 }
 
-int WorkflowSteps::RunDesignForm(store::CCruiseStore&, const DesignFormInputs&) { return kNotAvailable; }
+int WorkflowSteps::RunDesignForm(store::CCruiseStore&, const DesignFormInputs&) {
+    return kNotAvailable;
+}
 
 }  // namespace app

@@ -12,10 +12,10 @@ namespace ui {
 inline constexpr const char* kNewCruiseTitle = "Create New Cruise";
 
 // Modes of the cruise identification form.
-inline constexpr int kModeNewDesign = 0;   // new design cruise from a setup file
-inline constexpr int kModeFieldCruise = 1; // field cruise file
-inline constexpr int kModeEditInfo = 2;    // edit the cruise information
-inline constexpr int kModeMissingInfo = 9; // file without cruise information
+inline constexpr int kModeNewDesign = 0;    // new design cruise from a setup file
+inline constexpr int kModeFieldCruise = 1;  // field cruise file
+inline constexpr int kModeEditInfo = 2;     // edit the cruise information
+inline constexpr int kModeMissingInfo = 9;  // file without cruise information
 
 inline constexpr int kSaleNoMax = 5;
 inline constexpr int kCodeMax = 2;  // region, forest, district
@@ -51,10 +51,14 @@ struct NewCruiseLayout {
 
 inline NewCruiseLayout LayoutForMode(int mode) {
     switch (mode) {
-    case kModeNewDesign: return {true, false, true, false};
-    case kModeFieldCruise: return {false, true, false, false};
-    case kModeEditInfo: return {false, false, true, true};
-    default: return {false, false, true, false};
+        case kModeNewDesign:
+            return {true, false, true, false};
+        case kModeFieldCruise:
+            return {false, true, false, false};
+        case kModeEditInfo:
+            return {false, false, true, true};
+        default:
+            return {false, false, true, false};
     }
 }
 
@@ -79,7 +83,15 @@ inline constexpr int kCostFieldCount = 9;
 
 // The fields in the order the form lays them out.
 enum CostField {
-    kCrewPlot, kCntPlot, kTrav, kCrewTree, kTreeTally, kTree3P, kTreeMeas, kPaint, kTreePaint
+    kCrewPlot,
+    kCntPlot,
+    kTrav,
+    kCrewTree,
+    kTreeTally,
+    kTree3P,
+    kTreeMeas,
+    kPaint,
+    kTreePaint
 };
 
 // Only the paint fields take free text; the others accept digits alone.

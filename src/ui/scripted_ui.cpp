@@ -56,8 +56,8 @@ ScriptedUi::CostsScript ScriptedUi::SubmitCosts(std::array<std::string, kCostFie
 }
 
 bool ScriptedUi::RunNewCruise(NewCruiseForm& form) {
-    messages_.push_back({"form", kNewCruiseTitle, std::to_string(form.Mode()), Icon::None,
-                         Buttons::OkCancel});
+    messages_.push_back(
+        {"form", kNewCruiseTitle, std::to_string(form.Mode()), Icon::None, Buttons::OkCancel});
     if (new_cruise_.empty()) return false;
     auto script = std::move(new_cruise_.front());
     new_cruise_.pop_front();
@@ -72,7 +72,9 @@ bool ScriptedUi::RunCosts(CostsForm& form) {
     return script(form);
 }
 
-void ScriptedUi::ShowAbout() { messages_.push_back({"about", kAboutTitle, "", Icon::None, Buttons::Ok}); }
+void ScriptedUi::ShowAbout() {
+    messages_.push_back({"about", kAboutTitle, "", Icon::None, Buttons::Ok});
+}
 
 void ScriptedUi::ShowHelp(int context) {
     messages_.push_back({"help", "", std::to_string(context), Icon::None, Buttons::Ok});

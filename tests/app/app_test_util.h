@@ -85,7 +85,8 @@ inline std::vector<std::string> ConfigRows(const std::string& path) {
     if (!s) return rows;
     mk::View v = s->GetView(schema::kGlobalConfigurationTable);
     for (int r = 0; r < v.RowCount(); ++r)
-        rows.push_back(v.GetString(r, "Block") + "/" + v.GetString(r, "Key") + "=" + v.GetString(r, "Value"));
+        rows.push_back(v.GetString(r, "Block") + "/" + v.GetString(r, "Key") + "=" +
+                       v.GetString(r, "Value"));
     return rows;
 }
 

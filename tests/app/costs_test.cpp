@@ -42,8 +42,8 @@ TEST(CostFigures, SixFiguresFromTheNineSettings) {
 
 TEST(CostFigures, NonPositiveOrMissingInputsGiveZero) {
     app::CostFigures empty = app::ComputeCostFigures(CostValues{});
-    EXPECT_EQ(empty.per_count_plot + empty.per_traverse + empty.per_tallied_tree + empty.per_3p_tree +
-                  empty.per_measured_tree + empty.paint_per_tree,
+    EXPECT_EQ(empty.per_count_plot + empty.per_traverse + empty.per_tallied_tree +
+                  empty.per_3p_tree + empty.per_measured_tree + empty.paint_per_tree,
               0.0);
     CostValues v = Sample();
     v[kCntPlot] = "0";
@@ -77,7 +77,7 @@ TEST(CostSettings, WrittenInKeyOrderAndReadBackWithLaterRowsWinning) {
     app::AddSetting(config, "General", "MRU", "Design");
     app::WriteCostValues(config, Sample());
     ASSERT_EQ(config.RowCount(), 10);
-    const char* order[] = {"CrewPlot", "CrewTree", "CntPlot", "Trav", "TreeTally",
+    const char* order[] = {"CrewPlot", "CrewTree", "CntPlot", "Trav",     "TreeTally",
                            "TreeMeas", "Tree3P",   "Paint",   "TreePaint"};
     for (int i = 0; i < 9; ++i) {
         EXPECT_EQ(config.GetString(i + 1, "Block"), "Strovan");

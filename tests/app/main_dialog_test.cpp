@@ -46,14 +46,16 @@ public:
         flag = leave_flag;
         return 0;
     }
-    int CompileProduction(mk::Storage& s, const app::CostFigures& c, const std::string& uom) override {
+    int CompileProduction(mk::Storage& s, const app::CostFigures& c,
+                          const std::string& uom) override {
         ++production_runs;
         costs = c;
         this->uom = uom;
         MarkFile(s);
         return result;
     }
-    int CompileRecon(mk::Storage& s, const app::CostFigures& c, const std::string& uom, int) override {
+    int CompileRecon(mk::Storage& s, const app::CostFigures& c, const std::string& uom,
+                     int) override {
         ++recon_runs;
         costs = c;
         this->uom = uom;
@@ -82,7 +84,8 @@ TEST_F(MainDialogTest, StartsWithoutFile) {
     CMainDialog dlg(ui_);
     dlg.OnInitDialog();
     EXPECT_EQ(dlg.StatusText(), "Active File:  ");
-    for (const auto& b : app::kMainButtons) EXPECT_EQ(dlg.ButtonEnabled(b.id), !b.file_bound) << b.text;
+    for (const auto& b : app::kMainButtons)
+        EXPECT_EQ(dlg.ButtonEnabled(b.id), !b.file_bound) << b.text;
     EXPECT_TRUE(ui_.Messages().empty());
     dlg.OnHelp();
     dlg.OnAbout();
@@ -145,10 +148,11 @@ TEST_F(MainDialogTest, CreateFromSetupFile) {
     EXPECT_EQ(dlg.StatusText(), "Active File:  " + crz_);
     EXPECT_TRUE(dlg.FileButtonsEnabled());
 
-    EXPECT_EQ(ConfigRows(crz_), (std::vector<std::string>{
-                                    "General/StructureVersion=2010.03.18", "General/Setup=" + setup_,
-                                    "General/MRU=Design", "Strovan/Type=Design", "Strovan/UpdateFlag=Y",
-                                    "Strovan/UOM=01"}));
+    EXPECT_EQ(
+        ConfigRows(crz_),
+        (std::vector<std::string>{"General/StructureVersion=2010.03.18", "General/Setup=" + setup_,
+                                  "General/MRU=Design", "Strovan/Type=Design",
+                                  "Strovan/UpdateFlag=Y", "Strovan/UOM=01"}));
     auto s = mk::Storage::Open(crz_, mk::OpenMode::ReadOnly);
     ASSERT_TRUE(s);
     mk::View cruise = s->GetView("CruiseTable");
@@ -158,7 +162,8 @@ TEST_F(MainDialogTest, CreateFromSetupFile) {
     EXPECT_EQ(cruise.GetString(0, "CalYear"), "2011");
     EXPECT_EQ(cruise.GetString(0, "District"), "03");
     EXPECT_EQ(cruise.GetString(0, "Purpose"), "");
-    EXPECT_EQ(s->GetView("DataDictionary").RowCount(), mk::Storage::Open(setup_)->GetView("DataDictionary").RowCount());
+    EXPECT_EQ(s->GetView("DataDictionary").RowCount(),
+              mk::Storage::Open(setup_)->GetView("DataDictionary").RowCount());
     EXPECT_FALSE(apptest::fs::exists(crz_ + ".strovan-new"));
 
     // Cancelling a later create leaves no file current.
@@ -169,7 +174,8 @@ TEST_F(MainDialogTest, CreateFromSetupFile) {
 }
 
 TEST_F(MainDialogTest, OpenShowsSummaryAndAddsMissingUnit) {
-    apptest::MakeCruise(crz_, true, {{"General", "DirtyFlag", "CLEAN"}, {"General", "MRU", "Kelvane"}});
+    apptest::MakeCruise(crz_, true,
+                        {{"General", "DirtyFlag", "CLEAN"}, {"General", "MRU", "Kelvane"}});
     CMainDialog dlg(ui_);
     dlg.OnInitDialog();
     ui_.PushFileName(crz_);
@@ -196,8 +202,9 @@ TEST_F(MainDialogTest, OpenBoardFootSaleWithoutVolumes) {
     ui_.PushFileName(crz_);
     dlg.OnOpen();
     ASSERT_EQ(ui_.Texts().size(), 2u);
-    EXPECT_EQ(ui_.Texts()[0],
-              "Sale Name: Bear Creek   \n\nSale Number: 12345\n\nBoard Foot Sale\n\nHas Been Opened.");
+    EXPECT_EQ(
+        ui_.Texts()[0],
+        "Sale Name: Bear Creek   \n\nSale Number: 12345\n\nBoard Foot Sale\n\nHas Been Opened.");
     EXPECT_EQ(ui_.Texts()[1], "No Volumes.\n\nRun Dorvex Program First.");
     EXPECT_EQ(dlg.Uom(), "01");
     EXPECT_TRUE(dlg.FileButtonsEnabled());
@@ -266,7 +273,8 @@ TEST_F(MainDialogTest, EditAddsMissingRowsWithFlagFromUnitChoice) {
     apptest::MakeCruise(crz_);
     CMainDialog dlg(ui_);
     MakeCurrent(dlg, crz_);
-    ui_.PushNewCruise(ScriptedUi::Submit([](NewCruiseForm& f) { f.Fields().cruise_type = "Design"; }));
+    ui_.PushNewCruise(
+        ScriptedUi::Submit([](NewCruiseForm& f) { f.Fields().cruise_type = "Design"; }));
     dlg.OnEditCruiseInfo();
     EXPECT_EQ(ConfigRows(crz_), (std::vector<std::string>{"General/StructureVersion=2010.03.18",
                                                           "Strovan/UOM=", "Strovan/Type=Design",
@@ -283,7 +291,8 @@ TEST_F(MainDialogTest, FileInUseIsRefusedWithoutChange) {
     dlg.OnEditCruiseInfo();
     dlg.OnCosts();
     dlg.OnDesignProcessing();
-    std::string in_use = "The File " + crz_ + " is in use by another application.\nFile Not Openned.";
+    std::string in_use =
+        "The File " + crz_ + " is in use by another application.\nFile Not Openned.";
     EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{in_use, in_use, in_use}));
     EXPECT_EQ(ui_.Last()->title, "File Error");
     EXPECT_EQ(apptest::ReadBytes(crz_), before);
@@ -298,7 +307,8 @@ TEST_F(MainDialogTest, CruiseTypeFromTreesAndMru) {
     EXPECT_EQ(Setting(crz_, "Strovan", "Type"), "Design");
 
     std::string recon = dir_.Path("recon.crz");
-    apptest::MakeCruise(recon, true, {{"General", "MRU", "Processing"}, {"Strovan", "UpdateFlag", "N"}});
+    apptest::MakeCruise(recon, true,
+                        {{"General", "MRU", "Processing"}, {"Strovan", "UpdateFlag", "N"}});
     {
         auto s = mk::Storage::Open(recon);
         s->GetView("TreeTable").AddRow();
@@ -312,7 +322,8 @@ TEST_F(MainDialogTest, CruiseTypeFromTreesAndMru) {
     EXPECT_EQ(ui_.Messages()[0].kind, "question");
     EXPECT_EQ(ui_.Messages()[0].text, "\r\n\r\n\r\nDoes this file contain Recon data?");
     EXPECT_EQ(Setting(recon, "Strovan", "Type"), "Recon");
-    EXPECT_EQ(Setting(recon, "Strovan", "UpdateFlag"), "Y");  // the processing program wrote it last
+    EXPECT_EQ(Setting(recon, "Strovan", "UpdateFlag"),
+              "Y");  // the processing program wrote it last
 
     std::string prod = dir_.Path("prod.crz");
     apptest::MakeCruise(prod, true, {{"General", "MRU", "Kelvane"}});
@@ -326,9 +337,10 @@ TEST_F(MainDialogTest, CruiseTypeFromTreesAndMru) {
     ui_.PushQuestionAnswer(false);
     EXPECT_EQ(p.GetCruiseType(), -1);
     EXPECT_EQ(Setting(prod, "Strovan", "Type"), "Production");
-    EXPECT_EQ(ui_.Texts(), std::vector<std::string>{
-                               "This data has not been processed yet.\nPlease exit this program and "
-                               "execute the Dorvex program."});
+    EXPECT_EQ(ui_.Texts(),
+              std::vector<std::string>{
+                  "This data has not been processed yet.\nPlease exit this program and "
+                  "execute the Dorvex program."});
     EXPECT_EQ(ui_.Last()->title, "Warning");
 }
 
@@ -342,8 +354,9 @@ TEST_F(MainDialogTest, UpdateFlagAndLastWriter) {
     EXPECT_EQ(dlg.GetUpdateFlag(), "N");
     dlg.SetLastWriter();
     dlg.SetLastWriter();
-    EXPECT_EQ(ConfigRows(crz_), (std::vector<std::string>{"General/StructureVersion=2010.03.18",
-                                                          "Strovan/UpdateFlag=N", "General/MRU=Design"}));
+    EXPECT_EQ(ConfigRows(crz_),
+              (std::vector<std::string>{"General/StructureVersion=2010.03.18",
+                                        "Strovan/UpdateFlag=N", "General/MRU=Design"}));
 }
 
 TEST_F(MainDialogTest, CostsDialogStoresNineSettings) {
@@ -386,7 +399,8 @@ TEST_F(MainDialogTest, LaterStepsReportThatTheyAreMissing) {
     ASSERT_EQ(ui_.Texts().size(), 2u);
     EXPECT_EQ(ui_.Texts()[0],
               "Establishing strata and sample groups is not available in this version of Strovan.");
-    EXPECT_EQ(ui_.Texts()[1], "Compiling the recon data is not available in this version of Strovan.");
+    EXPECT_EQ(ui_.Texts()[1],
+              "Compiling the recon data is not available in this version of Strovan.");
     EXPECT_EQ(ui_.Last()->icon, Icon::Information);
     // The type was settled on the way; nothing else changed.
     EXPECT_EQ(Setting(crz_, "Strovan", "Type"), "Design");
@@ -399,7 +413,8 @@ TEST_F(MainDialogTest, StrataSetupOfProductionCruiseRefused) {
     CMainDialog dlg(ui_, &steps);
     MakeCurrent(dlg, crz_);
     dlg.OnEstablishStrata();
-    EXPECT_EQ(ui_.Texts(), std::vector<std::string>{"Cannot modify the setup of a production cruise."});
+    EXPECT_EQ(ui_.Texts(),
+              std::vector<std::string>{"Cannot modify the setup of a production cruise."});
     EXPECT_EQ(ui_.Last()->title, "Warning");
     EXPECT_EQ(steps.seen_flag, "");
 
@@ -414,8 +429,11 @@ TEST_F(MainDialogTest, StrataSetupOfProductionCruiseRefused) {
 }
 
 TEST_F(MainDialogTest, DesignProcessingOfDesignCruise) {
-    apptest::MakeCruise(crz_, true, {{"Strovan", "Type", "Design"}, {"Strovan", "UOM", "01"},
-                                     {"Strovan", "CrewPlot", "60"}, {"Strovan", "CntPlot", "4"}});
+    apptest::MakeCruise(crz_, true,
+                        {{"Strovan", "Type", "Design"},
+                         {"Strovan", "UOM", "01"},
+                         {"Strovan", "CrewPlot", "60"},
+                         {"Strovan", "CntPlot", "4"}});
     FakeSteps steps;
     CMainDialog dlg(ui_, &steps);
     MakeCurrent(dlg, crz_);
@@ -431,7 +449,8 @@ TEST_F(MainDialogTest, DesignProcessingOfDesignCruise) {
     steps.result = 2;
     ui_.Clear();
     dlg.OnDesignProcessing();
-    EXPECT_EQ(ui_.Texts(), std::vector<std::string>{"One or more strata definitions have zero total acres.\n"});
+    EXPECT_EQ(ui_.Texts(),
+              std::vector<std::string>{"One or more strata definitions have zero total acres.\n"});
     EXPECT_EQ(steps.form_runs, 0);
 
     // Without design tables the form cannot open.

@@ -8,7 +8,8 @@ TEST(SetupFile, SharedTablesDictionaryAndVersionReproducibly) {
     apptest::TempDir dir;
     std::string a = dir.Path("a.stp");
     apptest::MakeSetup(a);
-    EXPECT_TRUE(apptest::ReadBytes(a) == apptest::ReadBytes(STROVAN_SOURCE_DIR "/data/setup/default.stp"))
+    EXPECT_TRUE(apptest::ReadBytes(a) ==
+                apptest::ReadBytes(STROVAN_SOURCE_DIR "/data/setup/default.stp"))
         << "data/setup/default.stp is stale: run make_setup data/setup/default.stp";
 
     auto s = mk::Storage::Open(a, mk::OpenMode::ReadOnly);
@@ -25,7 +26,8 @@ TEST(SetupFile, SharedTablesDictionaryAndVersionReproducibly) {
             int r = expected_rows + static_cast<int>(c);
             EXPECT_EQ(dict.GetString(r, "TableName"), t.name);
             EXPECT_EQ(dict.GetString(r, "ColumnName"), (*fields)[c].name);
-            EXPECT_EQ(dict.GetString(r, "FieldType"), std::string(1, static_cast<char>((*fields)[c].type)));
+            EXPECT_EQ(dict.GetString(r, "FieldType"),
+                      std::string(1, static_cast<char>((*fields)[c].type)));
             EXPECT_EQ(dict.GetInt(r, "Order1"), static_cast<int>(c) + 1);
         }
         expected_rows += static_cast<int>(fields->size());

@@ -35,19 +35,22 @@ protected:
 
 TEST_F(AppCommands, NewThenInfoThenCosts) {
     std::string crz = dir_ + "/sale.crz";
-    ASSERT_EQ(Run({"new", "--setup", setup_, "--sale", "12345", "--name", "Bear Creek", "--uom", "01", crz}),
+    ASSERT_EQ(Run({"new", "--setup", setup_, "--sale", "12345", "--name", "Bear Creek", "--uom",
+                   "01", crz}),
               cli::kExitOk)
         << err_.str();
     EXPECT_EQ(out_.str(), "Created " + crz + "\n");
 
     ASSERT_EQ(Run({"info", crz}), cli::kExitOk) << err_.str();
-    EXPECT_NE(out_.str().find("Strovan: Sale Name: Bear Creek   \n\nSale Number: 12345\n\nBoard Foot Sale"),
+    EXPECT_NE(out_.str().find(
+                  "Strovan: Sale Name: Bear Creek   \n\nSale Number: 12345\n\nBoard Foot Sale"),
               std::string::npos);
     EXPECT_NE(out_.str().find("Strovan/UpdateFlag: Y"), std::string::npos);
     EXPECT_NE(out_.str().find("General/DirtyFlag: (none)"), std::string::npos);
 
-    ASSERT_EQ(Run({"costs", crz, "--set", "CrewPlot=60", "--set", "CntPlot=4", "--set", "Paint=2.5"}),
-              cli::kExitOk)
+    ASSERT_EQ(
+        Run({"costs", crz, "--set", "CrewPlot=60", "--set", "CntPlot=4", "--set", "Paint=2.5"}),
+        cli::kExitOk)
         << err_.str();
     EXPECT_NE(out_.str().find("per count plot: 15\n"), std::string::npos);
     EXPECT_NE(out_.str().find("Paint: 2.5\n"), std::string::npos);
@@ -72,7 +75,8 @@ TEST_F(AppCommands, BadFilesGiveTheProgramsMessages) {
     std::string out = dir_ + "/missing/sale.crz";
     EXPECT_EQ(Run({"new", "--setup", setup_, "--sale", "1", out}), cli::kExitFailure);
     EXPECT_EQ(err_.str(), "File Error: Bad Path.\nThe File " + out + " cannot be saved.\n");
-    EXPECT_EQ(Run({"new", "--setup", setup_, "--sale", "123456", dir_ + "/x.crz"}), cli::kExitFailure);
+    EXPECT_EQ(Run({"new", "--setup", setup_, "--sale", "123456", dir_ + "/x.crz"}),
+              cli::kExitFailure);
     EXPECT_NE(err_.str().find("Please enter no more than 5 characters."), std::string::npos);
     EXPECT_FALSE(fs::exists(dir_ + "/x.crz"));
     EXPECT_EQ(Run({"new", "--setup", text, "--sale", "1", dir_ + "/y.crz"}), cli::kExitFailure);
