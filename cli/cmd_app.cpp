@@ -63,12 +63,12 @@ void PrintCosts(const app::CostValues& values, std::ostream& out) {
     for (size_t i = 0; i < keys.size(); ++i) out << "  " << keys[i] << ": " << values[i] << '\n';
     app::CostFigures f = app::ComputeCostFigures(values);
     out << "Cost figures:\n"
-        << "  per count plot: " << Num(f.per_count_plot) << '\n'
-        << "  per 10-chain traverse: " << Num(f.per_traverse) << '\n'
-        << "  per tallied tree: " << Num(f.per_tallied_tree) << '\n'
-        << "  per 3P tree: " << Num(f.per_3p_tree) << '\n'
-        << "  per measured tree: " << Num(f.per_measured_tree) << '\n'
-        << "  paint per tree: " << Num(f.paint_per_tree) << '\n';
+        << "  per count plot: " << Num(f.plot) << '\n'
+        << "  per 10-chain traverse: " << Num(f.traverse) << '\n'
+        << "  per tallied tree: " << Num(f.tally) << '\n'
+        << "  per 3P tree: " << Num(f.threeP) << '\n'
+        << "  per measured tree: " << Num(f.measure) << '\n'
+        << "  paint per tree: " << Num(f.paint) << '\n';
 }
 
 app::CostValues ReadCosts(mk::Storage& storage) {

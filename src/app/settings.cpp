@@ -37,13 +37,13 @@ CostValues ReadCostValues(const mk::View& config) {
 CostFigures ComputeCostFigures(const CostValues& v) {
     auto n = [&](int field) { return store::LeadingDouble(v[field]); };
     CostFigures f;
-    f.per_count_plot = Ratio(n(ui::kCrewPlot), n(ui::kCntPlot));
-    f.per_traverse =
+    f.plot = Ratio(n(ui::kCrewPlot), n(ui::kCntPlot));
+    f.traverse =
         n(ui::kTrav) > 0 && n(ui::kCrewPlot) > 0 ? n(ui::kTrav) * (n(ui::kCrewPlot) / 60.0) : 0.0;
-    f.per_tallied_tree = Ratio(n(ui::kCrewTree), n(ui::kTreeTally));
-    f.per_3p_tree = Ratio(n(ui::kCrewTree), n(ui::kTree3P));
-    f.per_measured_tree = Ratio(n(ui::kCrewTree), n(ui::kTreeMeas));
-    f.paint_per_tree = Ratio(n(ui::kPaint), n(ui::kTreePaint));
+    f.tally = Ratio(n(ui::kCrewTree), n(ui::kTreeTally));
+    f.threeP = Ratio(n(ui::kCrewTree), n(ui::kTree3P));
+    f.measure = Ratio(n(ui::kCrewTree), n(ui::kTreeMeas));
+    f.paint = Ratio(n(ui::kPaint), n(ui::kTreePaint));
     return f;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "design/rows.h"
 #include "mk/mk.h"
 #include "ui/forms.h"
 
@@ -16,14 +17,8 @@ void AddSetting(mk::View& config, const std::string& block, const std::string& k
 // The nine cost settings as stored, in the order of ui::CostField.
 using CostValues = std::array<std::string, ui::kCostFieldCount>;
 
-struct CostFigures {
-    double per_count_plot = 0;
-    double per_traverse = 0;  // 10 chains
-    double per_tallied_tree = 0;
-    double per_3p_tree = 0;
-    double per_measured_tree = 0;
-    double paint_per_tree = 0;
-};
+// The six figures the stratum cost rules use.
+using CostFigures = design::CostFigures;
 
 // Every (Strovan, cost key) row; a later row with the same key overrides an earlier one.
 CostValues ReadCostValues(const mk::View& config);

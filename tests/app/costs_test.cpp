@@ -32,30 +32,30 @@ mk::View Config(mk::Storage& s) {
 
 TEST(CostFigures, SixFiguresFromTheNineSettings) {
     app::CostFigures f = app::ComputeCostFigures(Sample());
-    EXPECT_DOUBLE_EQ(f.per_count_plot, 15.0);
-    EXPECT_DOUBLE_EQ(f.per_traverse, 10.0);  // 10 minutes of a 60 an hour crew
-    EXPECT_DOUBLE_EQ(f.per_tallied_tree, 0.3);
-    EXPECT_DOUBLE_EQ(f.per_3p_tree, 0.6);
-    EXPECT_DOUBLE_EQ(f.per_measured_tree, 5.0);
-    EXPECT_DOUBLE_EQ(f.paint_per_tree, 0.25);  // paint keeps its decimals
+    EXPECT_DOUBLE_EQ(f.plot, 15.0);
+    EXPECT_DOUBLE_EQ(f.traverse, 10.0);  // 10 minutes of a 60 an hour crew
+    EXPECT_DOUBLE_EQ(f.tally, 0.3);
+    EXPECT_DOUBLE_EQ(f.threeP, 0.6);
+    EXPECT_DOUBLE_EQ(f.measure, 5.0);
+    EXPECT_DOUBLE_EQ(f.paint, 0.25);  // paint keeps its decimals
 }
 
 TEST(CostFigures, NonPositiveOrMissingInputsGiveZero) {
     app::CostFigures empty = app::ComputeCostFigures(CostValues{});
-    EXPECT_EQ(empty.per_count_plot + empty.per_traverse + empty.per_tallied_tree +
-                  empty.per_3p_tree + empty.per_measured_tree + empty.paint_per_tree,
+    EXPECT_EQ(empty.plot + empty.traverse + empty.tally +
+                  empty.threeP + empty.measure + empty.paint,
               0.0);
     CostValues v = Sample();
     v[kCntPlot] = "0";
     v[kCrewTree] = "-5";
     v[kTreePaint] = "lots";
     app::CostFigures f = app::ComputeCostFigures(v);
-    EXPECT_EQ(f.per_count_plot, 0.0);
-    EXPECT_DOUBLE_EQ(f.per_traverse, 10.0);
-    EXPECT_EQ(f.per_tallied_tree, 0.0);
-    EXPECT_EQ(f.per_3p_tree, 0.0);
-    EXPECT_EQ(f.per_measured_tree, 0.0);
-    EXPECT_EQ(f.paint_per_tree, 0.0);
+    EXPECT_EQ(f.plot, 0.0);
+    EXPECT_DOUBLE_EQ(f.traverse, 10.0);
+    EXPECT_EQ(f.tally, 0.0);
+    EXPECT_EQ(f.threeP, 0.0);
+    EXPECT_EQ(f.measure, 0.0);
+    EXPECT_EQ(f.paint, 0.0);
 }
 
 TEST(CostFigures, TreeCrewCostMovesOnlyTreeFigures) {
@@ -63,12 +63,12 @@ TEST(CostFigures, TreeCrewCostMovesOnlyTreeFigures) {
     app::CostFigures before = app::ComputeCostFigures(v);
     v[kCrewTree] = "90";
     app::CostFigures after = app::ComputeCostFigures(v);
-    EXPECT_EQ(after.per_count_plot, before.per_count_plot);
-    EXPECT_EQ(after.per_traverse, before.per_traverse);
-    EXPECT_EQ(after.paint_per_tree, before.paint_per_tree);
-    EXPECT_DOUBLE_EQ(after.per_tallied_tree, 3 * before.per_tallied_tree);
-    EXPECT_DOUBLE_EQ(after.per_3p_tree, 3 * before.per_3p_tree);
-    EXPECT_DOUBLE_EQ(after.per_measured_tree, 3 * before.per_measured_tree);
+    EXPECT_EQ(after.plot, before.plot);
+    EXPECT_EQ(after.traverse, before.traverse);
+    EXPECT_EQ(after.paint, before.paint);
+    EXPECT_DOUBLE_EQ(after.tally, 3 * before.tally);
+    EXPECT_DOUBLE_EQ(after.threeP, 3 * before.threeP);
+    EXPECT_DOUBLE_EQ(after.measure, 3 * before.measure);
 }
 
 TEST(CostSettings, WrittenInKeyOrderAndReadBackWithLaterRowsWinning) {

@@ -384,8 +384,8 @@ TEST_F(MainDialogTest, CostsDialogStoresNineSettings) {
     EXPECT_EQ(ConfigRows(crz_).size(), 10u);
     app::CostValues raw = dlg.ReadCostSettings();
     EXPECT_EQ(raw[kCrewPlot], "60");
-    EXPECT_DOUBLE_EQ(dlg.Costs().per_count_plot, 15.0);
-    EXPECT_DOUBLE_EQ(dlg.Costs().paint_per_tree, 0.05);
+    EXPECT_DOUBLE_EQ(dlg.Costs().plot, 15.0);
+    EXPECT_DOUBLE_EQ(dlg.Costs().paint, 0.05);
     EXPECT_FALSE(ui_.Minimized());
 }
 
@@ -445,7 +445,7 @@ TEST_F(MainDialogTest, DesignProcessingOfDesignCruise) {
     EXPECT_EQ(ui_.Last()->title, "Error");
     EXPECT_EQ(Setting(crz_, "Test", "Compiled"), "yes");
     EXPECT_EQ(steps.uom, "01");  // read from the file: nothing was opened through the window
-    EXPECT_DOUBLE_EQ(steps.costs.per_count_plot, 15.0);
+    EXPECT_DOUBLE_EQ(steps.costs.plot, 15.0);
     steps.result = 2;
     ui_.Clear();
     dlg.OnDesignProcessing();
