@@ -1,0 +1,74 @@
+// strovan-cli update: the file check with the structure updater.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "commands.h"
+#include "mk/mk.h"
+#include "store/config.h"
+#include "store/schema.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+class UpdateCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "strovan_upd_XXXXXX").string();
+        dir_ = mkdtemp(tmpl.data());
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string MakeFile(const std::string& name, const std::string& version) {
+        std::string path = dir_ + "/" + name;
+        auto s = mk::Storage::Create(path);
+        EXPECT_TRUE(s.ok());
+        store::SetSetting(*s, schema::kBlockGeneral, schema::kKeyStructureVersion, version);
+        EXPECT_TRUE(s->Commit().ok());
+        return path;
+    }
+    int Run(const std::vector<std::string>& args) {
+        out_.str("");
+        err_.str("");
+        return cli::RunCli(args, out_, err_);
+    }
+    std::string dir_;
+    std::ostringstream out_, err_;
+};
+
+TEST_F(UpdateCommand, BringsAnOlderFileForwardWithABackupBesideIt) {
+    std::string path = MakeFile("SALE.crz", "2008.12.19");
+    ASSERT_EQ(Run({"update", path}), cli::kExitOk) << err_.str();
+    EXPECT_EQ(out_.str(),
+              "INFORMATION: The Cruise Object has been updated to the new structure.\nThe original "
+              "has been saved with the extension .BAK1.\n" +
+                  path + ": structure version 2010.03.18\n");
+    EXPECT_TRUE(fs::exists(dir_ + "/SALE_v20081219.crz.BAK"));
+    EXPECT_EQ(store::ReadStructureVersion(path), "2010.03.18");
+
+    // Current now: no second backup.
+    ASSERT_EQ(Run({"update", path}), cli::kExitOk);
+    EXPECT_EQ(out_.str(), path + ": structure version 2010.03.18\n");
+    EXPECT_FALSE(fs::exists(dir_ + "/SALE_v20100318.crz.BAK"));
+}
+
+TEST_F(UpdateCommand, RefusalsGoToTheErrorStream) {
+    std::string newer = MakeFile("newer.crz", "03.01.2012");
+    EXPECT_EQ(Run({"update", newer}), cli::kExitFailure);
+    EXPECT_NE(err_.str().find("New Cruise Object Structure.\nStrovan is out of date."),
+              std::string::npos);
+    EXPECT_EQ(store::ReadStructureVersion(newer), "03.01.2012");
+
+    std::string text = dir_ + "/notes.crz";
+    std::ofstream(text) << "not a cruise file\n";
+    EXPECT_EQ(Run({"update", text}), cli::kExitFailure);
+    EXPECT_NE(err_.str().find("Is Not a Valid Cruise Object"), std::string::npos);
+
+    EXPECT_EQ(Run({"update", dir_ + "/missing.crz"}), cli::kExitFailure);
+    EXPECT_NE(err_.str().find("was not found."), std::string::npos);
+    EXPECT_EQ(Run({"update"}), cli::kExitUsage);
+}
+
+}  // namespace
