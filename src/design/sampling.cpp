@@ -84,9 +84,10 @@ SampleSizes TwoStageSampleSizes(double cv1, double cv2, double targetError) {
     std::int64_t n1;
     std::int64_t run;
     if (cv2 > 0) {
-        double ratio = cv1 / cv2;
-        n1 = ClampSize(static_cast<double>(n2) * ratio) + 1;
-        run = std::min<std::int64_t>(2 * ClampSize(ratio) + 2, kMaxSize);
+        // n2 * cv1 / cv2, not n2 * (cv1 / cv2): the quotient's rounding can drop a
+        // whole number just below itself, and the truncation then loses a tree.
+        n1 = ClampSize(static_cast<double>(n2) * cv1 / cv2) + 1;
+        run = std::min<std::int64_t>(2 * ClampSize(cv1 / cv2) + 2, kMaxSize);
     } else {
         // Without second-stage variation the first stage alone must reach the target:
         // the limit of the formulas above, and no second-stage trees traded for it.

@@ -254,9 +254,10 @@ void SgEditor::EditError(SgRefs& groups, SgRow& row, double target, const Stratu
         row.sgN = SampleSize(row.sgCV, target);
         row.sgN2 = 0;
     }
-    // A shared plot count recomputes every group, this one included.
+    FreqKzStep(row, ctx, Change::SgN, ui_);
+    // A shared plot count recomputes every group, this one included, so its error
+    // then follows the shared count rather than the typed target.
     if (IsPlotMethod(ctx.cruzMeth) && groups.size() >= 2) ShareSgN(groups, row.sgN, ctx, ui_);
-    else FreqKzStep(row, ctx, Change::SgN, ui_);
 }
 
 }  // namespace design

@@ -143,9 +143,15 @@ TEST(Optimize, DegenerateSalesTerminate) {
     Design flat;  // no variation, and a group without volume
     AddStratum(flat, "1", "STR", 50, {Group(0, 0, 50, 5000), Group(0, 0, 5, 500)});
     AddStratum(flat, "2", "F3P", 50, {Group(0, 0, 50, 5000), Group(0, 0, 5, 0)});
+    AddStratum(flat, "3", "S3P", 50, {Group(0, 0, 40, 4000)});
     ASSERT_EQ(OptimizeForError(flat, "10", Settings(), ui), kOptimized);
-    for (int n : Sizes(flat)) EXPECT_GE(n, 2);  // sampled, not left out
-    EXPECT_EQ(flat.groups[2].sgN, flat.groups[3].sgN);
+    // Stratum size 1 has t = 0, so every group's target is 0: tree groups get no
+    // sample at all, plot groups their floor of 2, and the shared count is 1 + 1.
+    EXPECT_EQ(Sizes(flat), (std::vector<int>{0, 0, 2, 2, 0}));
+    EXPECT_EQ(flat.groups[0].freq, 0);
+    EXPECT_EQ(flat.groups[3].sgN2, 2);
+    EXPECT_EQ(flat.groups[4].sgN2, 0);
+    for (const SgRow& g : flat.groups) EXPECT_EQ(g.sgErr, 0.0);
 
     Design empty;
     ASSERT_EQ(OptimizeForError(empty, "10", Settings(), ui), kOptimized);

@@ -68,6 +68,7 @@ TEST(SampleSize, HandWorkedAndExtremeValues) {
 TEST(TwoStageSampleSizes, HandWorkedAndDegenerateValues) {
     struct Case { double cv1, cv2, e; int n1, n2; } cases[] = {
         {40, 30, 10, 114, 85},   // n2 = 84 + 1, n1 = 113 + 1, error 9.91
+        {26, 23, 10, 53, 46},    // n2 = 45 + 1, n1 = 46 * 26 / 23 = 52 exactly, + 1; error 9.84
         {50, 60, 100, 5, 5},     // n1 walks 3-4-5 and gives one back for each n2
         {40, 30, 0, 0, 0},
         {100, 100, 1e9, 3, 2},

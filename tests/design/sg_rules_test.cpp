@@ -153,6 +153,12 @@ TEST_F(SgEditTest, ZeroBafWarningsOfThreePPoints) {
     ui.Clear();
     ASSERT_EQ(Edit("3PPNT", "Trees/Plot", "9", 0), 0);
     EXPECT_TRUE(ui.Messages().empty());
+
+    // A typed error first sizes the edited row, then every row on the shared plot count.
+    Use({Row(50, 30, 200, 4000, 8), Row(40, 20, 100, 2000, 8)});
+    ui.Clear();
+    ASSERT_EQ(Edit("3PPNT", "SgErr", "10", 0), 0);
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>(3, sizeText));
 }
 
 TEST_F(SgEditTest, PlotMethodsShareOnePlotCount) {
