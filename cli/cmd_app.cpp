@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "app/costs_dialog.h"
+#include "app/cruise_file.h"
 #include "app/main_dialog.h"
 #include "app/settings.h"
 #include "commands.h"
@@ -48,7 +49,7 @@ bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::stri
 bool CheckCruise(ui::UiPort& ui, const std::string& path) {
     store::CFileChecker checker(ui, "");
     int result = checker.CheckCruiseFile(path, ".crz");
-    if (result == 1) ui.Error("The File:\n\n'" + path + "'\n\n Is Not a Valid Cruise Object");
+    if (result == 1) app::ReportNotCruiseFile(ui, path);
     return result == 0;
 }
 
@@ -88,7 +89,7 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     // processing programs rely on stays as it is.
     auto storage = mk::Storage::Open(path, mk::OpenMode::ReadOnly);
     if (!storage) {
-        ui.Error("The File:\n\n'" + path + "'\n\n Is Not a Valid Cruise Object");
+        app::ReportNotCruiseFile(ui, path);
         return kExitFailure;
     }
     auto setting = [&](const char* block, const char* key) {

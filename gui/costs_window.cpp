@@ -76,13 +76,17 @@ CostsWindow::CostsWindow(ui::CostsForm& form, QWidget* parent) : QDialog(parent)
     add_group(" Tree Based Methods: ", kTreeFields);
     add_group(" All Methods: ", kAllFields);
 
+    // Spare height goes below the groups, not around the wrapped instruction.
+    layout->addStretch(1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     help_ = buttons->addButton("Help", QDialogButtonBox::HelpRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &CostsWindow::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CostsWindow::reject);
     connect(help_, &QPushButton::clicked, this, [this] { form_.OnHelp(); });
     layout->addWidget(buttons);
-    resize(560, sizeHint().height());
+    // The wrapped labels need their height at the width actually given.
+    resize(560, layout->hasHeightForWidth() ? layout->totalHeightForWidth(560)
+                                            : sizeHint().height());
 }
 
 void CostsWindow::showEvent(QShowEvent* event) {

@@ -1,4 +1,6 @@
 // strovan: the cruise design program. One optional argument: a cruise file to work on.
+#include <clocale>
+
 #include <QApplication>
 #include <QCommandLineParser>
 
@@ -9,6 +11,9 @@
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
+    // Qt adopts the user's locale; the cruise file's numbers are written and read with
+    // printf/strtod and must keep the decimal point whatever the desktop's language.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(ui::kAppName);
     QApplication::setWindowIcon(gui::AppIcon());
 

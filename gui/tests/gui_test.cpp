@@ -30,11 +30,13 @@ std::string Setting(const std::string& path, const char* block, const char* key)
     return s ? store::GetSetting(*s, block, key).value_or("<none>") : "<unreadable>";
 }
 
-// Clicks a button of the next modal dialog that opens.
-void AnswerNextDialog(const QString& button_text) {
-    QTimer::singleShot(0, [button_text] {
+// Clicks a button of the next modal dialog that opens; saves a picture of it first
+// when given a name.
+void AnswerNextDialog(const QString& button_text, const QString& picture = {}) {
+    QTimer::singleShot(0, [button_text, picture] {
         QWidget* modal = QApplication::activeModalWidget();
         QVERIFY(modal);
+        if (!picture.isEmpty()) modal->grab().save(QString(STROVAN_BINARY_DIR) + "/" + picture);
         for (QPushButton* b : modal->findChildren<QPushButton*>())
             if (b->text().remove('&') == button_text) {
                 b->click();
@@ -188,14 +190,14 @@ void GuiTest::CostsWindowDigitsAndHelp() {
 
 void GuiTest::QtUiQuestionAndMessages() {
     gui::QtUi ui;
-    AnswerNextDialog("No");
+    AnswerNextDialog("No", "question.png");
     QVERIFY(!ui.Question("\r\n\r\n\r\nDoes this file contain Recon data?"));
     AnswerNextDialog("Yes");
     QVERIFY(ui.Question("Recon?"));
     AnswerNextDialog("OK");
     QCOMPARE(int(ui.MessageBox("ERROR", "Need to supply a Sale Number", ui::Icon::Stop)),
              int(ui::Answer::Ok));
-    AnswerNextDialog("OK");
+    AnswerNextDialog("OK", "about.png");
     ui.ShowAbout();
     QString help_text;
     QTimer::singleShot(0, [&help_text] {

@@ -11,7 +11,8 @@ bool IsDigits(const std::string& text) {
 
 bool CCostsDialog::OnOk() {
     for (int f = 0; f < ui::kCostFieldCount; ++f) {
-        if (!ui::CostFieldDigitsOnly(f) || IsDigits(values_[f])) continue;
+        if (!ui::CostFieldDigitsOnly(f) || IsDigits(values_[f]) || values_[f] == stored_[f])
+            continue;
         ui_.MessageBox("Unacceptable Character", "You can only type a number here.",
                        ui::Icon::Exclamation);
         return false;

@@ -9,19 +9,22 @@ namespace app {
 class CCostsDialog : public ui::CostsForm {
 public:
     explicit CCostsDialog(ui::UiPort& ui, CostValues values = {})
-        : ui_(ui), values_(std::move(values)) {}
+        : ui_(ui), values_(values), stored_(std::move(values)) {}
 
     bool DoModal() { return ui_.RunCosts(*this); }
 
     CostValues& Values() override { return values_; }
     const CostValues& Values() const { return values_; }
     void OnHelp() override { ui_.ShowHelp(ui::kHelpCosts); }
-    // The count and rate fields take digits alone; anything else keeps the form open.
+    // The count and rate fields take digits alone; anything else typed keeps the form
+    // open. A value as the file holds it is kept as it is, so the form can always be
+    // confirmed without retyping what another program stored.
     bool OnOk() override;
 
 private:
     ui::UiPort& ui_;
     CostValues values_;
+    CostValues stored_;
 };
 
 // True when the text is empty or digits only.

@@ -165,6 +165,9 @@ void CMainDialog::AskMissingCruiseInfo(CruiseFile& file) {
 
 void CMainDialog::OnCreate() {
     CNewCruiseDialog dlg(ui_, ui::kModeNewDesign);
+    // Cubic, as for a file without a unit: a new file never gets an empty unit that
+    // the summary could not name and the compilations would take for cubic silently.
+    dlg.Fields().uom = kUomCubicFeet;
     if (!dlg.DoModal() || !CreateFromSetup(dlg)) {
         ClearFile();
         return;
@@ -430,9 +433,9 @@ CostValues CMainDialog::ReadCostSettings() {
     values = ReadCostValues(config);
     costs_ = ComputeCostFigures(values);
     // The unit goes to the compilations with the costs; a file taken from the command
-    // line was never summarised, so the remembered unit may not be this file's.
-    if (HasSetting(file.Storage(), kBlockStrovan, kKeyUOM))
-        uom_ = Setting(file.Storage(), kBlockStrovan, kKeyUOM);
+    // line was never summarised, so the remembered unit may be another file's. A file
+    // without a unit is cubic, as when it is opened.
+    uom_ = Setting(file.Storage(), kBlockStrovan, kKeyUOM, kUomCubicFeet);
     return values;
 }
 

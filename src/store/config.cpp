@@ -53,7 +53,21 @@ void SetSetting(mk::Storage& storage, const std::string& block, const std::strin
 }
 
 std::string ReadStructureVersion(mk::Storage& storage) {
-    return GetSetting(storage, schema::kBlockGeneral, schema::kKeyStructureVersion).value_or("");
+    if (!storage.HasView(schema::kGlobalConfigurationTable)) return {};
+    mk::View v = storage.GetView(schema::kGlobalConfigurationTable);
+    // A table may carry both column forms; the old one answers only when the new has
+    // no version row.
+    const ConfigColumns forms[] = {
+        {v.FindColumn(schema::kColBlock), v.FindColumn(schema::kColKey),
+         v.FindColumn(schema::kColValue)},
+        {v.FindColumn(schema::kColOldBlock), v.FindColumn(schema::kColOldKey),
+         v.FindColumn(schema::kColOldValue)}};
+    for (const ConfigColumns& c : forms) {
+        if (!c.ok()) continue;
+        int row = FindRow(v, c, schema::kBlockGeneral, schema::kKeyStructureVersion);
+        if (row >= 0) return v.GetString(row, c.value);
+    }
+    return {};
 }
 
 std::string ReadStructureVersion(const std::string& path) {

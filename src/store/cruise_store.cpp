@@ -1,6 +1,7 @@
 #include "store/cruise_store.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +26,29 @@ std::string Trim(std::string_view text) {
 }
 
 double LeadingDouble(std::string_view text) {
-    std::string s(text);
+    // Decimal notation only: strtod alone also reads "inf", "nan" and hexadecimal,
+    // which would turn a free-text cell such as "info" into an infinite number.
+    auto digit = [&](size_t i) {
+        return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
+    };
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    const size_t start = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t digits = 0;
+    for (; digit(i); ++i) ++digits;
+    if (i < text.size() && text[i] == '.')
+        for (++i; digit(i); ++i) ++digits;
+    if (digits == 0) return 0.0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (digit(j)) {
+            while (digit(j)) ++j;
+            i = j;
+        }
+    }
+    std::string s(text.substr(start, i - start));
     return std::strtod(s.c_str(), nullptr);
 }
 

@@ -56,6 +56,15 @@ TEST(CostFigures, NonPositiveOrMissingInputsGiveZero) {
     EXPECT_EQ(f.threeP, 0.0);
     EXPECT_EQ(f.measure, 0.0);
     EXPECT_EQ(f.paint, 0.0);
+
+    // Only a leading decimal number counts: no infinity, no hexadecimal.
+    v = Sample();
+    v[kPaint] = "inf";
+    v[kTreePaint] = "0x32";
+    EXPECT_EQ(app::ComputeCostFigures(v).paint, 0.0);
+    v[kPaint] = " 12.5 per quart";
+    v[kTreePaint] = "5e1 trees";
+    EXPECT_DOUBLE_EQ(app::ComputeCostFigures(v).paint, 0.25);
 }
 
 TEST(CostFigures, TreeCrewCostMovesOnlyTreeFigures) {
@@ -111,6 +120,15 @@ TEST(CostsDialog, DigitFieldsRefuseOtherTextPaintFieldsTakeAnything) {
     EXPECT_EQ(u.Last()->icon, Icon::Exclamation);
     dlg.Values()[kTrav] = "";
     EXPECT_TRUE(dlg.OnOk());  // empty fields are stored empty
+
+    // What the file holds passes unchanged, even where typing it would be refused.
+    CostValues stored = Sample();
+    stored[kTrav] = "7.5";
+    app::CCostsDialog kept(u, stored);
+    EXPECT_TRUE(kept.OnOk());
+    kept.Values()[kTrav] = "7.25";
+    EXPECT_FALSE(kept.OnOk());
+    EXPECT_EQ(u.Texts().size(), 2u);
 
     dlg.OnHelp();
     EXPECT_EQ(u.Last()->kind, "help");

@@ -171,6 +171,20 @@ TEST_F(MainDialogTest, CreateFromSetupFile) {
     EXPECT_EQ(dlg.FilePath(), "");
     EXPECT_FALSE(dlg.FileButtonsEnabled());
     EXPECT_EQ(dlg.StatusText(), "Active File:  ");
+
+    // Without a pick in the unit list the new file is a cubic sale, never unit-less.
+    const std::string other = dir_.Path("other.crz");
+    ui_.PushFileName(setup_);
+    ui_.PushFileName(other);
+    ui_.PushNewCruise(ScriptedUi::Submit([](NewCruiseForm& f) {
+        EXPECT_EQ(f.Fields().uom, "03");
+        f.OnBrowse();
+        f.Fields().sale_no = "7";
+    }));
+    dlg.OnCreate();
+    EXPECT_EQ(dlg.FilePath(), other);
+    EXPECT_EQ(Setting(other, "Strovan", "UOM"), "03");
+    EXPECT_EQ(dlg.UnitChanged(), 0);
 }
 
 TEST_F(MainDialogTest, OpenShowsSummaryAndAddsMissingUnit) {
@@ -498,4 +512,13 @@ TEST_F(MainDialogTest, DesignProcessingOfProductionCruise) {
     EXPECT_EQ(Setting(crz_, "Test", "Compiled"), std::nullopt);  // not committed on failure
     EXPECT_EQ(steps.production_runs, 2);
     EXPECT_EQ(steps.form_runs, 0);
+
+    // The unit is the current file's, not the one the window saw before.
+    const std::string cubic = dir_.Path("cubic.crz");
+    apptest::MakeCruise(cubic, true, {{"Strovan", "Type", "Production"}});
+    MakeCurrent(dlg, cubic);
+    dlg.OnDesignProcessing();
+    EXPECT_EQ(steps.uom, "03");
+    EXPECT_EQ(ui_.Texts(), std::vector<std::string>{"No cubic foot volume found for trees.\nPlease "
+                                                    "Process through Dorvex program."});
 }

@@ -125,6 +125,16 @@ TEST_F(FileCheckerTest, VersionsDecideWhetherTheFileMayBeUsed) {
     EXPECT_EQ(checker_.CheckCruiseFile(noversion, "CRZ"), -1);
     EXPECT_EQ(ui_.Texts().back(), "Cruise object version number could not be found.");
 
+    // With both column forms, an old-form version row still counts when the new
+    // columns hold none.
+    std::string both = dir_.Path("both.crz");
+    storetest::WriteFile(
+        both, {{"GlobalConfigurationTable[Block:S,Key:S,Value:S,sBlock:S,sKey:S,sValue:S]",
+                {{"General", "MRU", "Design", "General", "StructureVersion",
+                  schema::kCurrentVersion}}}});
+    EXPECT_EQ(ReadStructureVersion(both), schema::kCurrentVersion);
+    EXPECT_EQ(checker_.CheckCruiseFile(both, "CRZ"), 0);
+
     ui_.Clear();
     EXPECT_EQ(checker_.CheckCruiseFile(Current("ok.crz"), "CRZ"), 0);
     EXPECT_TRUE(ui_.Messages().empty());
