@@ -5,6 +5,7 @@
 #include <string>
 
 #include "mk/mk.h"
+#include "store/schema.h"
 
 namespace {
 
@@ -22,15 +23,11 @@ struct Rng {
 };
 
 bool Fill(mk::Storage& s) {
-    auto cruise = s.GetAs(
-        "CruiseTable[SaleNo:S,CruiseNo:S,SaleName:S,Region:S,Forest:S,District:S,MeasSys:S,CalYear:S,Purpose:S,"
-        "CruiseType:S,Remarks:S]");
-    auto units = s.GetAs("CuttingUnitTable[CutUnit:S,Area:D,Description:S,LogMeth:S,PayUnit:S,Error:I,CompoundSelection:I]");
-    auto strata = s.GetAs(
-        "StratumTable[Stratum:S,CruzMeth:S,Units:S,BAF:D,FPSize:D,Month:I,Year:I,Description:S,Error:I,"
-        "CompoundSelection:I,Tally_Setup:S]");
-    auto trees = s.GetAs("TreeTable[Stratum:S,CutUnit:S,Plot:S,Tree:S,Sp:S,ProdP:S,DBH:F,TotHt:F,NCUFTVolPP:D]");
-    auto config = s.GetAs("GlobalConfigurationTable[Block:S,Key:S,Value:S]");
+    auto cruise = s.GetAs(schema::kCruiseTableDesc);
+    auto units = s.GetAs(schema::kCuttingUnitTableDesc);
+    auto strata = s.GetAs(schema::kStratumTableFieldDesc);
+    auto trees = s.GetAs(schema::kTreeTableImportDesc);
+    auto config = s.GetAs(schema::kGlobalConfigurationTableDesc);
     if (!cruise || !units || !strata || !trees || !config) return false;
 
     const char* c[] = {"12345", "1", "Beaver Ridge", "06", "12", "03", "ST", "2010", "Recon", "R", "example sale"};
@@ -86,12 +83,13 @@ bool Fill(mk::Storage& s) {
         trees->SetDouble(r, "NCUFTVolPP", static_cast<int>(dbh * dbh * 0.35 * 100) / 100.0);
     }
 
-    const char* settings[][3] = {{"General", "StructureVersion", "2010.03.18"},
-                                 {"General", "MRU", "Design"},
-                                 {"General", "DirtyFlag", "CLEAN"},
-                                 {"Strovan", "Type", "Recon"},
-                                 {"Strovan", "UpdateFlag", "Y"},
-                                 {"Strovan", "UOM", "03"}};
+    using namespace schema;
+    const char* settings[][3] = {{kBlockGeneral, kKeyStructureVersion, kCurrentVersion},
+                                 {kBlockGeneral, kKeyMRU, kMruDesign},
+                                 {kBlockGeneral, kKeyDirtyFlag, kClean},
+                                 {kBlockStrovan, kKeyType, kTypeRecon},
+                                 {kBlockStrovan, kKeyUpdateFlag, kFlagYes},
+                                 {kBlockStrovan, kKeyUOM, kUomCubicFeet}};
     for (const auto& row : settings) {
         r = config->AddRow();
         for (int i = 0; i < 3; ++i) config->SetString(r, i, row[i]);
