@@ -10,19 +10,38 @@ struct ConfigColumns {
     bool ok() const { return block >= 0 && key >= 0 && value >= 0; }
 };
 
-ConfigColumns FindColumns(const mk::View& v) {
-    ConfigColumns c{v.FindColumn(schema::kColBlock), v.FindColumn(schema::kColKey),
-                    v.FindColumn(schema::kColValue)};
-    if (c.ok()) return c;
+ConfigColumns NewForm(const mk::View& v) {
+    return {v.FindColumn(schema::kColBlock), v.FindColumn(schema::kColKey),
+            v.FindColumn(schema::kColValue)};
+}
+
+ConfigColumns OldForm(const mk::View& v) {
     return {v.FindColumn(schema::kColOldBlock), v.FindColumn(schema::kColOldKey),
             v.FindColumn(schema::kColOldValue)};
 }
 
 int FindRow(const mk::View& v, const ConfigColumns& c, const std::string& block,
             const std::string& key) {
+    if (!c.ok()) return -1;
     for (int r = 0; r < v.RowCount(); ++r)
         if (v.GetString(r, c.block) == block && v.GetString(r, c.key) == key) return r;
     return -1;
+}
+
+// The first row with block and key, looked for in the current column form first. A
+// table may carry both forms (a file whose old form was never converted, written to
+// by a program that knew only the new one); the old form answers only when the new
+// one has no such row.
+bool Locate(const mk::View& v, const std::string& block, const std::string& key,
+            ConfigColumns& cols, int& row) {
+    for (const ConfigColumns& c : {NewForm(v), OldForm(v)}) {
+        row = FindRow(v, c, block, key);
+        if (row >= 0) {
+            cols = c;
+            return true;
+        }
+    }
+    return false;
 }
 }  // namespace
 
@@ -30,19 +49,37 @@ std::optional<std::string> GetSetting(mk::Storage& storage, const std::string& b
                                       const std::string& key) {
     if (!storage.HasView(schema::kGlobalConfigurationTable)) return std::nullopt;
     mk::View v = storage.GetView(schema::kGlobalConfigurationTable);
-    ConfigColumns c = FindColumns(v);
-    if (!c.ok()) return std::nullopt;
-    int row = FindRow(v, c, block, key);
-    if (row < 0) return std::nullopt;
+    ConfigColumns c;
+    int row;
+    if (!Locate(v, block, key, c, row)) return std::nullopt;
     return v.GetString(row, c.value);
 }
 
 void SetSetting(mk::Storage& storage, const std::string& block, const std::string& key,
                 const std::string& value) {
+    if (storage.HasView(schema::kGlobalConfigurationTable)) {
+        mk::View v = storage.GetView(schema::kGlobalConfigurationTable);
+        ConfigColumns c;
+        int row;
+        if (Locate(v, block, key, c, row)) {
+            v.SetString(row, c.value, value);
+            return;
+        }
+        // A table still in the old form gets the row in that form: adding the new
+        // columns would hide the settings it holds from readers of the new form.
+        c = OldForm(v);
+        if (c.ok() && !NewForm(v).ok()) {
+            row = v.AddRow();
+            v.SetString(row, c.block, block);
+            v.SetString(row, c.key, key);
+            v.SetString(row, c.value, value);
+            return;
+        }
+    }
     auto opened = storage.GetAs(schema::kGlobalConfigurationTableDesc);
     if (!opened) return;
     mk::View& v = *opened;
-    ConfigColumns c = FindColumns(v);
+    ConfigColumns c = NewForm(v);
     int row = FindRow(v, c, block, key);
     if (row < 0) {
         row = v.AddRow();
@@ -53,21 +90,8 @@ void SetSetting(mk::Storage& storage, const std::string& block, const std::strin
 }
 
 std::string ReadStructureVersion(mk::Storage& storage) {
-    if (!storage.HasView(schema::kGlobalConfigurationTable)) return {};
-    mk::View v = storage.GetView(schema::kGlobalConfigurationTable);
-    // A table may carry both column forms; the old one answers only when the new has
-    // no version row.
-    const ConfigColumns forms[] = {
-        {v.FindColumn(schema::kColBlock), v.FindColumn(schema::kColKey),
-         v.FindColumn(schema::kColValue)},
-        {v.FindColumn(schema::kColOldBlock), v.FindColumn(schema::kColOldKey),
-         v.FindColumn(schema::kColOldValue)}};
-    for (const ConfigColumns& c : forms) {
-        if (!c.ok()) continue;
-        int row = FindRow(v, c, schema::kBlockGeneral, schema::kKeyStructureVersion);
-        if (row >= 0) return v.GetString(row, c.value);
-    }
-    return {};
+    return GetSetting(storage, schema::kBlockGeneral, schema::kKeyStructureVersion)
+        .value_or("");
 }
 
 std::string ReadStructureVersion(const std::string& path) {

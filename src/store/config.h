@@ -12,7 +12,8 @@ namespace store {
 // Reads either column form and never changes the file's structure.
 std::optional<std::string> GetSetting(mk::Storage& storage, const std::string& block,
                                       const std::string& key);
-// Sets the first matching row's Value, or adds a row. Not committed.
+// Sets the first matching row's Value, or adds a row in the column form the table has
+// (the current form for a new table). Not committed.
 void SetSetting(mk::Storage& storage, const std::string& block, const std::string& key,
                 const std::string& value);
 

@@ -614,11 +614,15 @@ int CCruiseStore::RenameColumn(const std::string& table, const std::string& from
 // ---- backup copies ---------------------------------------------------------------------
 
 std::string VersionAsYmd(const std::string& version) {
-    if (version.size() >= 10 && version[2] == '.' && version[5] == '.')
+    // The form is told by the first dot alone, as the version's day number reads it.
+    if (version.size() >= 10 && version[2] == '.')
         return version.substr(6, 4) + version.substr(0, 2) + version.substr(3, 2);
-    if (version.size() >= 10 && version[4] == '.' && version[7] == '.')
+    if (version.size() >= 10 && version[4] == '.')
         return version.substr(0, 4) + version.substr(5, 2) + version.substr(8, 2);
-    return version;
+    // Any other stored text must not lead the copy into another folder.
+    std::string safe = version;
+    std::replace_if(safe.begin(), safe.end(), [](char c) { return c == '/' || c == '\\'; }, '_');
+    return safe;
 }
 
 std::string BackupCopyName(const std::string& path, const std::string& version,

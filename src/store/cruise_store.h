@@ -137,7 +137,8 @@ std::string Trim(std::string_view text);
 std::string BackupCopyName(const std::string& path, const std::string& version,
                            const std::string& backup_ext);
 std::string MakeBackupCopy(const std::string& path, const std::string& backup_ext);
-// "02.20.2007" and "2007.02.20" both give "20070220"; other texts are returned as is.
+// "02.20.2007" and "2007.02.20" both give "20070220"; other texts come back with folder
+// separators replaced.
 std::string VersionAsYmd(const std::string& version);
 
 }  // namespace store

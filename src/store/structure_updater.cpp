@@ -187,12 +187,17 @@ public:
             }
         return any;
     }
+    // Like Set, but a row whose field already holds a non-zero value keeps it.
     bool SetIfZero(const std::string& table, const std::string& column, const std::string& field,
                    const std::string& value) {
-        int r = Find(table, column);
-        if (r < 0) return false;
-        if (v_.GetDouble(r, field) == 0) SetText(r, field, value);
-        return true;
+        bool any = false;
+        for (int r = 0; r < v_.RowCount(); ++r)
+            if (v_.GetString(r, schema::kColTableName) == table &&
+                v_.GetString(r, schema::kColColumnName) == column) {
+                if (v_.GetDouble(r, field) == 0) SetText(r, field, value);
+                any = true;
+            }
+        return any;
     }
 
     // The table's stored layout built from its rows in Order1 order.
@@ -314,7 +319,7 @@ public:
         if (dict_.FoundOnce("WeightEquationTable", "WgtEqPercent"))
             dict_.Set("WeightEquationTable", "WgtEqPercent", "Description",
                       "Weight equation percent removed primary");
-        ok &= dict_.Add({"CruiseTable", "S", "Remarks", "Remarks"});
+        ok &= dict_.Add({"CruiseTable", "S", "", "Remarks"});
         ok &= Rebuild("CruiseTable");
         ok &= Rebuild("MessageLog");
         store_.Rewrite(schema::kDataDictionary);
@@ -356,9 +361,9 @@ public:
                                  std::pair{"ZCoord", "Z coordinate"}})
             dict_.Set("PlotTable", col, "Description", desc);
         dict_.Set("PlotTable", "SlopePct", "FieldType", "F");
-        ok &= dict_.Add({"WeightEquationTable", "S", "Weight equation secondary product code",
+        ok &= dict_.Add({"WeightEquationTable", "", "Weight equation secondary product code",
                          "WgtEqSP", "N"});
-        dict_.Set("CruiseTable", "Remarks", "FieldType", "S");
+        dict_.Set("CruiseTable", "Remarks", "Description", "Remarks");
         return ok;
     }
 
@@ -394,7 +399,7 @@ public:
 
 private:
     static DictRow Compound(const char* table) {
-        return {table, "I", "Compound selection", "CompoundSelection", "N", 1};
+        return {table, "I", "Compound selection", "CompoundSelection", "", 1};
     }
     std::string Used(const std::string& table, const std::string& column) {
         int r = dict_.Find(table, column);
@@ -446,7 +451,8 @@ int CStructureUpdater::Update(const std::string& path, const std::string& stop_v
     if (backup_.empty()) return kBackupFailed;
 
     CCruiseStore store(ui_, StoreVariant::Updater);
-    if (store.Open(path) != 0) return kFileInUse;
+    if (store.Open(path) != 0)
+        return FileLock::Probe(path) == FileAccess::InUse ? kFileInUse : kNoVersionRow;
     int config = store.OpenView(schema::kGlobalConfigurationTable);
     if (config < 0) return kNoVersionRow;
     if (store.View(config).FindColumn(schema::kColOldKey) >= 0 &&
@@ -468,6 +474,8 @@ int CStructureUpdater::Update(const std::string& path, const std::string& stop_v
     store.GetString(version_slot, 0, schema::kColValue, version);
     if (version == kLatestVersion) return kAlreadyCurrent;
 
+    // Steps on a dictionary made up here would leave a file with only the rows they add.
+    if (!store.Storage()->HasView(schema::kDataDictionary)) return kStepFailed;
     int dict_slot = store.OpenViewAs(schema::kDataDictionaryUpdaterDesc);
     if (dict_slot < 0) return kStepFailed;
     Dictionary dict(store, dict_slot);

@@ -26,6 +26,7 @@ protected:
         auto s = mk::Storage::Create(path);
         EXPECT_TRUE(s.ok());
         store::SetSetting(*s, schema::kBlockGeneral, schema::kKeyStructureVersion, version);
+        EXPECT_TRUE(s->GetAs(schema::kDataDictionaryUpdaterDesc).ok());
         EXPECT_TRUE(s->Commit().ok());
         return path;
     }

@@ -258,6 +258,9 @@ TEST(BackupCopy, NamedByVersionBesideTheOriginal) {
     EXPECT_EQ(std::filesystem::file_size(first), std::filesystem::file_size(path));
 
     EXPECT_EQ(VersionAsYmd("2008.12.19"), "20081219");
+    // The first dot alone tells the form; other texts never name another folder.
+    EXPECT_EQ(VersionAsYmd("01.15/2004"), "20040115");
+    EXPECT_EQ(BackupCopyName(dir.Path("B.crz"), "../x", "BAK"), dir.Path("B_v.._x.crz.BAK"));
     EXPECT_EQ(BackupCopyName(dir.Path("B.crz"), "", "BAK"), dir.Path("B_vUnknown.crz.BAK"));
     EXPECT_EQ(MakeBackupCopy(dir.Path("absent.crz"), "BAK"), "");
 }

@@ -140,9 +140,11 @@ TEST_F(UpdaterTest, File2007RunsTheLastTwoSteps) {
     EXPECT_TRUE(fs::exists(dir_.Path("SALE_v20070220.crz.BAK")));
     auto s = mk::Storage::Open(path_);
     mk::View dict = s->GetView("DataDictionary");
-    for (int r = 0; r < dict.RowCount(); ++r)
-        if (dict.GetString(r, "TableName") == "TreeTable" && dict.GetString(r, "ColumnName") == "DBH")
+    for (int r = 0; r < dict.RowCount(); ++r) {
+        if (dict.GetString(r, "TableName") == "TreeTable" && dict.GetString(r, "ColumnName") == "DBH") {
             EXPECT_EQ(dict.GetInt(r, "Order8"), 3);
+        }
+    }
     EXPECT_EQ(s->GetView("MessageLog").GetString(0, "Program"), "Verlane");
     EXPECT_EQ(s->GetView("MessageLog").GetString(0, "Level"), "I");
 }
@@ -201,9 +203,170 @@ TEST_F(UpdaterTest, DuplicateDictionaryRowsAreLeftAlone) {
     EXPECT_EQ(updater_.Update(path_), kUpdated);
     auto s = mk::Storage::Open(path_);
     mk::View dict = s->GetView("DataDictionary");
-    for (int r = 0; r < dict.RowCount(); ++r)
-        if (dict.GetString(r, "ColumnName") == "TreeCnt")
+    for (int r = 0; r < dict.RowCount(); ++r) {
+        if (dict.GetString(r, "ColumnName") == "TreeCnt") {
             EXPECT_EQ(dict.GetString(r, "DefaultValue"), "");  // only a single row is changed
+        }
+    }
+}
+
+// One dictionary row's fields as text, for checking what the steps wrote.
+struct DictEntry {
+    int count = 0;
+    mk::View view;
+    int row = -1;
+    std::string Get(const char* field) const { return view.GetString(row, field); }
+};
+
+class UpdaterStepTest : public UpdaterTest {
+protected:
+    DictEntry Entry(const std::string& table, const std::string& column) {
+        storage_ = std::make_unique<mk::Storage>(std::move(*mk::Storage::Open(path_)));
+        DictEntry e;
+        e.view = storage_->GetView("DataDictionary");
+        for (int r = 0; r < e.view.RowCount(); ++r)
+            if (e.view.GetString(r, "TableName") == table &&
+                e.view.GetString(r, "ColumnName") == column) {
+                if (e.row < 0) e.row = r;
+                ++e.count;
+            }
+        return e;
+    }
+    void Edit(const std::string& table, const std::string& column, const char* field,
+              const std::string& value) {
+        auto s = mk::Storage::Open(path_);
+        mk::View dict = s->GetView("DataDictionary");
+        bool found = false;
+        for (int r = 0; r < dict.RowCount(); ++r)
+            if (dict.GetString(r, "TableName") == table &&
+                dict.GetString(r, "ColumnName") == column) {
+                dict.SetString(r, field, value);
+                found = true;
+            }
+        ASSERT_TRUE(found) << table << "/" << column;
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    std::unique_ptr<mk::Storage> storage_;
+};
+
+TEST_F(UpdaterStepTest, StepOneAdjustsUseOrderingAndGeospatialRows) {
+    Build("01.15.2004");
+    Edit("TreeTable", "GBDFTVolSP", "IsUsed", "N");
+    Edit("TreeTable", "NBDFTVolSP", "IsUsed", "N");
+    Edit("TreeTable", "GeospatialLink", "ColumnName", "Geospatial Link");
+    Edit("LogTable", "Plot", "Order5", "7");
+    Edit("LogTable", "Tree", "Order12", "3");
+    Edit("LogTable", "Stratum", "Order5", "7");
+    ASSERT_EQ(updater_.Update(path_, "10.31.2004"), kUpdated);
+    EXPECT_EQ(Entry("TreeTable", "GBDFTVolSP").Get("IsUsed"), "Y");
+    EXPECT_EQ(Entry("TreeTable", "NBDFTVolSP").Get("IsUsed"), "Y");
+    EXPECT_EQ(Entry("LogTable", "Plot").Get("Order5"), "0");
+    EXPECT_EQ(Entry("LogTable", "Tree").Get("Order12"), "0");
+    EXPECT_EQ(Entry("LogTable", "Stratum").Get("Order5"), "7");  // other rows keep theirs
+    EXPECT_EQ(Entry("TreeTable", "GeospatialLink").count, 1);
+    EXPECT_EQ(Entry("TreeTable", "Geospatial Link").count, 0);
+
+    // An unused TotCubicVol leaves the three volume rows alone.
+    Build("01.15.2004");
+    Edit("TreeTable", "TotCubicVol", "IsUsed", "n");
+    Edit("TreeTable", "GBDFTVolRP", "IsUsed", "N");
+    ASSERT_EQ(updater_.Update(path_, "10.31.2004"), kUpdated);
+    EXPECT_EQ(Entry("TreeTable", "GBDFTVolRP").Get("IsUsed"), "N");
+}
+
+TEST_F(UpdaterStepTest, AddedRowsCarryExactlyTheirGivenFields) {
+    Build("10.31.2004", false,
+          {"CountTable/CompoundSelection", "CruiseTable/Remarks", "WeightEquationTable/WgtEqSP",
+           "WeightEquationTable/WgtEqFactor2", "SubPopulationTable/DBH", "TreeTable/WgtBBL"});
+    ASSERT_EQ(updater_.Update(path_, "02.20.2007"), kUpdated);
+
+    DictEntry cs = Entry("CountTable", "CompoundSelection");
+    ASSERT_EQ(cs.count, 1);
+    EXPECT_EQ(cs.Get("Description"), "Compound selection");
+    EXPECT_EQ(cs.Get("FieldType"), "I");
+    EXPECT_EQ(cs.Get("Length"), "1");
+    EXPECT_EQ(cs.Get("IsUsed"), "");
+    EXPECT_EQ(cs.Get("Order1"), "0");
+
+    DictEntry dbh = Entry("SubPopulationTable", "DBH");
+    EXPECT_EQ(dbh.Get("Description"), "DBH outside bark");
+    EXPECT_EQ(dbh.Get("Min") + "/" + dbh.Get("Max") + "/" + dbh.Get("IsUsed"), "0/120/Y");
+
+    DictEntry f2 = Entry("WeightEquationTable", "WgtEqFactor2");
+    EXPECT_EQ(f2.Get("Description"), "Weight equation weight factor secondary");
+    EXPECT_EQ(f2.Get("Min") + "/" + f2.Get("Max") + "/" + f2.Get("FieldEdit") + "/" +
+                  f2.Get("Length") + "/" + f2.Get("Validate"),
+              "0/999999.99/N/9/");
+    EXPECT_EQ(Entry("WeightEquationTable", "WgtEqFactor").Get("Description"),
+              "Weight equation weight factor primary");
+
+    DictEntry remarks = Entry("CruiseTable", "Remarks");
+    EXPECT_EQ(remarks.Get("FieldType"), "S");
+    EXPECT_EQ(remarks.Get("Description"), "");
+    EXPECT_EQ(Entry("TreeTable", "TreeCnt").Get("DefaultValue"), "V1");
+    EXPECT_EQ(Entry("TreeTable", "CompoundSelection").Get("IsUsed"), "Y");
+
+    storage_.reset();
+    ASSERT_EQ(updater_.Update(path_), kUpdated);
+    DictEntry sp = Entry("WeightEquationTable", "WgtEqSP");
+    EXPECT_EQ(sp.Get("Description"), "Weight equation secondary product code");
+    EXPECT_EQ(sp.Get("FieldType"), "");
+    EXPECT_EQ(sp.Get("IsUsed"), "N");
+    DictEntry bbl = Entry("TreeTable", "WgtBBL");
+    EXPECT_EQ(bbl.Get("Description") + "/" + bbl.Get("FieldType") + "/" + bbl.Get("IsUsed") + "/" +
+                  bbl.Get("Length") + "/" + bbl.Get("FieldEdit"),
+              "Biomass live branches/D/N/7/N");
+}
+
+TEST_F(UpdaterStepTest, StepFourOrderingHonoursIfZero) {
+    Build("02.20.2007");
+    Edit("TreeTable", "TreeCnt", "Order8", "5");
+    Edit("CountTable", "Freq", "Order7", "2");
+    Edit("TreeTable", "KPI", "Order8", "6");
+    ASSERT_EQ(updater_.Update(path_, "2008.12.19"), kUpdated);
+    EXPECT_EQ(Entry("TreeTable", "TreeCnt").Get("Order8"), "5");
+    EXPECT_EQ(Entry("CountTable", "Freq").Get("Order7"), "2");
+    EXPECT_EQ(Entry("TreeTable", "KPI").Get("Order8"), "0");
+    EXPECT_EQ(Entry("TreeTable", "KPI").Get("Order7"), "9");
+    EXPECT_EQ(Entry("TreeTable", "CM").Get("Order7"), "8");
+    EXPECT_EQ(Entry("TreeTable", "DBH").Get("Order8"), "3");
+    EXPECT_EQ(Entry("SubPopulationTable", "UOMS").Get("Order1"), "0");
+    EXPECT_EQ(Entry("PlotTable", "SlopePct").Get("FieldType"), "F");
+    EXPECT_EQ(Entry("StratumTable", "Tally_Setup").count, 1);
+}
+
+TEST_F(UpdaterTest, MissingDictionaryIsRefusedWithoutChanges) {
+    storetest::WriteFile(path_, {storetest::ConfigTable("2008.12.19"),
+                                 Table{"TreeTable[Tree:S]", {{"1"}}}});
+    ui::ScriptedUi ui;
+    CFileChecker checker(ui);
+    EXPECT_EQ(checker.CheckCruiseFile(path_, "CRZ"), -1);
+    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{
+                              "Unknown problem with the data dictionary.\nPlease contact the "
+                              "Service Center."}));
+    EXPECT_EQ(Version(), "2008.12.19");
+    auto s = mk::Storage::Open(path_);
+    EXPECT_FALSE(s->HasView("DataDictionary"));
+    EXPECT_FALSE(s->HasView("MessageLog"));
+    EXPECT_TRUE(fs::exists(dir_.Path("SALE_v20081219.crz.BAK")));
+}
+
+TEST_F(UpdaterTest, VersionRowThatIsNotUniqueIsNotFound) {
+    Table config = storetest::ConfigTable("02.20.2007");
+    config.rows.push_back({"General", "StructureVersion", "02.20.2007"});
+    storetest::WriteFile(path_, {config, storetest::Dictionary()});
+    EXPECT_EQ(updater_.CheckVersion(schema::kCurrentVersion, "", path_), kVersionNotFound);
+    EXPECT_EQ(updater_.Update(path_), kNoVersionRow);
+
+    ui::ScriptedUi ui;
+    CFileChecker checker(ui);
+    EXPECT_EQ(checker.CheckCruiseFile(path_, "CRZ"), -1);
+    EXPECT_EQ(ui.Texts(),
+              (std::vector<std::string>{"Cruise object version number could not be found."}));
+    auto s = mk::Storage::Open(path_);
+    EXPECT_EQ(storetest::Column(*s, "GlobalConfigurationTable", "Value"),
+              (std::vector<std::string>{"Kelvane", "02.20.2007", "02.20.2007"}));
+    EXPECT_FALSE(s->HasView("MessageLog"));
 }
 
 // A crash at any write of an update leaves a readable file at one of the versions of
