@@ -70,11 +70,12 @@ int64_t LeadingLong(std::string_view s) {
     const uint64_t limit = neg ? uint64_t(1) << 63 : (uint64_t(1) << 63) - 1;
     for (char c : s) {
         if (c < '0' || c > '9') break;
-        v = v * 10 + static_cast<uint64_t>(c - '0');
-        if (v > limit) {
+        auto d = static_cast<uint64_t>(c - '0');
+        if (v > (limit - d) / 10) {  // before multiplying: 20 digits wrap around 2^64
             v = limit;
             break;
         }
+        v = v * 10 + d;
     }
     return neg ? static_cast<int64_t>(0 - v) : static_cast<int64_t>(v);
 }

@@ -1,3 +1,5 @@
+#include <unordered_set>
+
 #include "mk/mk.h"
 
 namespace mk {
@@ -5,6 +7,8 @@ namespace mk {
 namespace {
 
 constexpr int kMaxDepth = 64;
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 class FieldParser {
 public:
@@ -27,12 +31,13 @@ private:
 
     bool List(std::vector<Field>& out, int depth) {
         if (depth > kMaxDepth) return false;
+        std::unordered_set<std::string> seen;  // lower-cased; a stored text may be huge
         for (;;) {
             Field f;
             if (!One(f, depth)) return false;
-            bool dup = false;
-            for (const Field& g : out) dup = dup || SameName(g.name, f.name);
-            if (!dup) out.push_back(std::move(f));
+            std::string key = f.name;
+            for (char& c : key) c = Lower(c);
+            if (seen.insert(std::move(key)).second) out.push_back(std::move(f));
             if (!More() || Peek() != ',') return true;
             ++pos_;
         }
@@ -96,8 +101,6 @@ void FormatInto(std::string& out, const std::vector<Field>& fields) {
         }
     }
 }
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 

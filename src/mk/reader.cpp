@@ -8,6 +8,12 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 
+int64_t FieldCount(const std::vector<Field>& fields) {
+    int64_t n = static_cast<int64_t>(fields.size());
+    for (const Field& f : fields) n += FieldCount(f.subfields);
+    return n;
+}
+
 Error Corrupt(const std::string& what) { return Error{Errc::Corrupt, "damaged file: " + what}; }
 
 struct Tail {
@@ -143,12 +149,19 @@ private:
         col.cur.data = r;
         col.vblock.assign(reinterpret_cast<const char*>(r.size ? At(r) : nullptr), r.size);
         Cursor block(r.size ? At(r) : nullptr, r.size);
-        std::vector<Field> layout = t.SubLayout(c);
+        const Field& f = t.fields[size_t(c)];
+        const std::vector<Field>& layout = f.recursive ? t.fields : f.subfields;
+        int64_t layoutCost = -1;
         for (uint32_t row = 0; row < t.rows; ++row) {
             block.Varint();  // reserved
             int64_t n = block.Varint();
             if (block.failed || n < 0) return Corrupt("subview block of " + t.fields[size_t(c)].name);
             if (n == 0) continue;
+            // Every instance copies its layout: a wide layout shared by many small
+            // entries must not cost more than the file can justify.
+            if (layoutCost < 0) layoutCost = 1 + FieldCount(layout);
+            budget_ -= layoutCost;
+            if (budget_ < 0) return Corrupt("more subviews than the file can hold");
             auto sub = std::make_shared<Table>(layout);
             Status s = Columns(*sub, block, static_cast<uint32_t>(n), depth + 1);
             if (!s) return s;

@@ -47,6 +47,13 @@ void MergeInto(Table& t, const std::vector<Field>& want) {
         for (uint32_t r = 0; r < t.rows; ++r)
             if (auto& sub = t.cols[size_t(i)].Sub(r)) MergeInto(*sub, w.subfields);
     }
+    // A recursive subview has t's columns: every stored level gets the same additions,
+    // or the walk would no longer match the structure text.
+    for (size_t c = 0; c < t.fields.size(); ++c) {
+        if (t.fields[c].type != Type::View || !t.fields[c].recursive) continue;
+        for (uint32_t r = 0; r < t.rows; ++r)
+            if (auto& sub = t.cols[c].Sub(r)) MergeInto(*sub, want);
+    }
 }
 
 // Stores the spelling of the description for every column it names.
@@ -228,6 +235,13 @@ Status Storage::SetStructure(std::string_view structure) {
     if (!parsed) return parsed.error();
     Table& root = *impl_->root;
     if (SameName(FormatFields(*parsed), FormatFields(root.fields))) return {};
+    // Plain top-level columns exist in some files, but the library does not read them
+    // back reliably: keep those already stored, never create new ones.
+    for (const Field& f : *parsed) {
+        int i = root.Find(f.name);
+        if (f.type != Type::View && (i < 0 || root.fields[size_t(i)].type != f.type))
+            return Error{Errc::BadDescription, "top-level field \"" + f.name + "\" is not a view"};
+    }
     detail::Restructure(root, *parsed);
     return {};
 }
@@ -239,7 +253,9 @@ Status Storage::Commit() {
     if (!st.file) return Error{Errc::Io, "storage is bound to no file"};
     if (st.state.hasData) return detail::CommitInPlace(*st.file, *st.root, st.state);
     // A file without a storage yet: write it whole, so a crash leaves the empty file.
-    std::string packed = detail::BuildPacked(*st.root);
+    auto built = detail::BuildPacked(*st.root);
+    if (!built) return built.error();
+    const std::string& packed = *built;
     if (packed.empty()) return {};
     Status s = detail::WriteFileAtomically(st.path, packed);
     if (!s) return s;
@@ -254,7 +270,9 @@ Status Storage::SaveAs(const std::string& path) const {
     StorageImpl& st = *impl_;
     if (!st.open) return Error{Errc::NotOpen, "storage is closed"};
     bool ownFile = st.file && st.file->IsFile(path);
-    std::string packed = detail::BuildPacked(*st.root);
+    auto built = detail::BuildPacked(*st.root);
+    if (!built) return built.error();
+    const std::string& packed = *built;
     Status s = detail::WriteFileAtomically(path, packed);
     if (!s || !ownFile) return s;
     // Our own file was replaced: go on working on the new one.

@@ -9,6 +9,8 @@ namespace mk::detail {
 
 namespace {
 
+constexpr int kMaxReadDepth = 64;  // the reader's limit on nested subviews
+
 class Allocator {
 public:
     // Free space is the gaps between `used` inside [lo, hi); past `end` everything is free.
@@ -70,14 +72,20 @@ public:
         : alloc_(alloc), base_(base), big_(big), force_(force) {}
 
     // The reference groups of t's columns; every visited column gets `pend` set.
-    std::string Refs(Table& t) {
+    // `layout` is what the structure text says t holds; a table that disagrees would
+    // make a walk no reader can parse, so the commit fails instead.
+    std::string Refs(Table& t, const std::vector<Field>& layout) {
         std::string refs;
         if (t.rows == 0) return refs;
+        if (layout.size() != t.cols.size()) mismatch = true;
+        if (depth_ > kMaxReadDepth) tooDeep = true;
         for (size_t c = 0; c < t.cols.size(); ++c) {
             Column& col = t.cols[c];
+            if (c < layout.size() && layout[c].type != col.type()) mismatch = true;
             if (col.type() == Type::View) {
-                ViewColumn(col, t.rows);
-            } else if (force_ || col.dirty) {
+                const Field& f = c < layout.size() ? layout[c] : t.fields[c];
+                ViewColumn(col, t.rows, f.recursive ? layout : f.subfields);
+            } else if (force_ || col.dirty || Misread(col, t.rows)) {
                 Encode(col, t.rows);
             } else {
                 col.pend = col.cur;
@@ -96,8 +104,17 @@ public:
     }
 
     std::vector<Write> writes;
+    bool mismatch = false;
+    bool tooDeep = false;  // deeper than our reader accepts
 
 private:
+    // Blocks another writer may have left that the library does not promise to read:
+    // an empty L/D block, a 64-bit I column (it reads only the low half).
+    static bool Misread(const Column& col, uint32_t rows) {
+        if (col.IsWide()) return col.cur.data.size == 0;
+        return col.type() == Type::Int && WidthFor(col.cur.data.size, rows) == 64;
+    }
+
     void Encode(Column& col, uint32_t rows) {
         col.pend = Blocks{};
         switch (col.type()) {
@@ -157,15 +174,19 @@ private:
         col.pend.items = Place(std::move(list));
     }
 
-    void ViewColumn(Column& col, uint32_t rows) {
+    void ViewColumn(Column& col, uint32_t rows, const std::vector<Field>& layout) {
         std::string block;
         for (uint32_t r = 0; r < rows; ++r) {
             Table* sub = col.Sub(r).get();
             block.push_back(static_cast<char>(0x80));
             PutVarint(block, sub ? sub->rows : 0);
-            if (sub) block += Refs(*sub);
+            ++depth_;
+            if (sub) block += Refs(*sub, layout);
+            --depth_;
         }
-        if (!force_ && col.cur.data.size && block == col.vblock) {
+        // A column left dirty by a row count change may hold blocks from before its
+        // view was emptied; those were freed and possibly reused since.
+        if (!force_ && !col.dirty && col.cur.data.size && block == col.vblock) {
             col.pend = col.cur;
             col.pendV = col.vblock;
             return;
@@ -175,6 +196,7 @@ private:
         col.pend.data = Place(std::move(block));
     }
 
+    int depth_ = 0;
     Allocator& alloc_;
     uint64_t base_;
     bool big_;
@@ -248,13 +270,17 @@ void CollectUsed(const Table& root, Committed& state) {
     state.used = std::move(used);
 }
 
-std::string BuildPacked(Table& root) {
-    if (root.fields.empty()) return {};
+Result<std::string> BuildPacked(Table& root) {
+    if (root.fields.empty()) return std::string();
     Allocator alloc({}, 8, 8, 8);
     Encoder enc(alloc, 0, false, true);
-    std::string walk = WalkBytes(root, enc.Refs(root));
+    std::string walk = WalkBytes(root, enc.Refs(root, root.fields));
+    if (enc.mismatch) return Error{Errc::Corrupt, "a table does not match the structure; nothing written"};
+    if (enc.tooDeep) return Error{Errc::Io, "subviews nested too deeply to be read back; nothing written"};
+    if (walk.size() >= (1u << 24)) return Error{Errc::Io, "structure walk too large for the format"};
     Ref walkRef = enc.Place(walk);
     uint64_t total = alloc.End() + 16;
+    if (total >= (uint64_t(1) << 31)) return Error{Errc::Io, "file would exceed 2 GiB"};
     std::string out(total, '\0');
     std::memcpy(out.data(), "JL\x1a\0", 4);
     StoreBE32(reinterpret_cast<uint8_t*>(out.data()) + 4, static_cast<uint32_t>(total));
@@ -271,7 +297,7 @@ void AdoptPacked(Table& root, Committed& state, uint64_t fileSize) {
     // The walk of a packed file is the block just before its tail pair.
     Allocator none({}, 0, 0, 0);
     Encoder enc(none, 0, false, false);
-    state.walk = WalkBytes(root, enc.Refs(root));
+    state.walk = WalkBytes(root, enc.Refs(root, root.fields));
     state.walkRef = Ref{static_cast<uint32_t>(fileSize - 16 - state.walk.size()), static_cast<uint32_t>(state.walk.size())};
     state.hasData = true;
     state.tailEnd = fileSize;
@@ -289,7 +315,9 @@ Status CommitInPlace(File& file, Table& root, Committed& state) {
     if (ourTail) used.push_back(Span{F - 16, F});
     Allocator alloc(used, base + 8, F, F);
     Encoder enc(alloc, base, state.big, false);
-    std::string walk = WalkBytes(root, enc.Refs(root));
+    std::string walk = WalkBytes(root, enc.Refs(root, root.fields));
+    if (enc.mismatch) return Error{Errc::Corrupt, "a table does not match the structure; nothing written"};
+    if (enc.tooDeep) return Error{Errc::Io, "subviews nested too deeply to be read back; nothing written"};
     if (walk == state.walk && enc.writes.empty()) {
         ApplyPending(root);
         return {};

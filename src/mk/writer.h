@@ -26,7 +26,7 @@ struct Committed {
 };
 
 // The whole storage as a packed little-endian file; empty when nothing is defined.
-std::string BuildPacked(Table& root);
+Result<std::string> BuildPacked(Table& root);
 
 // Commits root into file. Nothing is written when nothing changed. On success the
 // columns' committed blocks and `state` describe the new state.

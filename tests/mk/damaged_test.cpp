@@ -1,4 +1,6 @@
 // Damaged files give an error, never a crash, a hang or an exhausted memory.
+#include <chrono>
+#include <functional>
 #include <string>
 
 #include "test_util.h"
@@ -69,32 +71,9 @@ TEST(Damaged, SpecificFaultsGiveTheirErrors) {
 // of `size` bytes at position 8.
 std::string HandMade(int rows, int size, int blockBytes) {
     std::string data(static_cast<size_t>(blockBytes), '\x01');
-    std::string view = "\x80";
-    auto varint = [](int v) {
-        std::string out;
-        do {
-            out.insert(out.begin(), static_cast<char>(v & 0x7F));
-            v >>= 7;
-        } while (v);
-        out.back() = static_cast<char>(out.back() | 0x80);
-        return out;
-    };
-    view += varint(rows) + varint(size) + varint(8);
-    std::string text = "t[a:I]";
-    size_t viewAt = 8 + data.size();
-    std::string walk = "\x80" + varint(static_cast<int>(text.size())) + text + "\x81" +
-                       varint(static_cast<int>(view.size())) + varint(static_cast<int>(viewAt));
-    size_t walkAt = viewAt + view.size();
-    size_t skipAt = walkAt + walk.size();
-    std::string out = std::string("JL\x1a\0\0\0\0\0", 8) + data + view + walk;
-    auto be32 = [](size_t v) {
-        std::string b(4, '\0');
-        for (int i = 0; i < 4; ++i) b[size_t(i)] = static_cast<char>(v >> (8 * (3 - i)));
-        return b;
-    };
-    out += std::string("\x80\0\0\0", 4) + be32(skipAt);
-    out += "\x80" + be32(walk.size()).substr(1) + be32(walkAt);
-    return out;
+    std::string view = "\x80" + mktest::Varint(uint32_t(rows)) + mktest::Varint(uint32_t(size)) + mktest::Varint(8);
+    std::string refs = mktest::Varint(uint32_t(view.size())) + mktest::Varint(uint32_t(8 + data.size()));
+    return mktest::Assemble("t[a:I]", refs, data + view);
 }
 
 TEST(Damaged, HandMadeBlocksAreChecked) {
@@ -104,6 +83,44 @@ TEST(Damaged, HandMadeBlocksAreChecked) {
     EXPECT_EQ(ErrorOf(HandMade(4, 40, 4)), mk::Errc::Corrupt);        // runs past the end
     EXPECT_EQ(ErrorOf(HandMade(4, 3, 3)), mk::Errc::Corrupt);         // no valid width
     EXPECT_EQ(ErrorOf(HandMade(2000000000, 0, 4)), mk::Errc::Corrupt);  // rows beyond reason
+}
+
+double Seconds(const std::function<void()>& fn) {
+    auto t0 = std::chrono::steady_clock::now();
+    fn();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Hostile shapes cost time in proportion to the file, not to its square.
+TEST(Damaged, WideLayoutsStayLinear) {
+    std::string many;
+    for (int i = 0; i < 100000; ++i) many += (i ? ",f" : "f") + std::to_string(i) + ":I";
+    double t = Seconds([&] {
+        auto f = mk::ParseFields(many);
+        ASSERT_TRUE(f.ok());
+        EXPECT_EQ(f->size(), 100000u);
+    });
+    EXPECT_LT(t, 5.0);
+
+    // v has 20000 rows; each one's subview s holds one row whose column a (a subview
+    // of 20000 columns) is empty. Every s instance shares one tiny block.
+    std::string wide = "a[";
+    for (int i = 0; i < 20000; ++i) wide += (i ? ",x" : "x") + std::to_string(i) + ":I";
+    wide += "]";
+    std::string blocks = std::string("\x80\x80", 2);  // a's block at 8: one empty entry
+    std::string sBlock;
+    for (int r = 0; r < 20000; ++r) sBlock += "\x80\x81\x82\x88";  // 0, 1 row, a: 2 bytes at 8
+    uint32_t sAt = 8 + uint32_t(blocks.size());
+    blocks += sBlock;
+    std::string vBlock = "\x80" + mktest::Varint(20000) + mktest::Varint(uint32_t(sBlock.size())) + mktest::Varint(sAt);
+    uint32_t vAt = 8 + uint32_t(blocks.size());
+    blocks += vBlock;
+    std::string file = mktest::Assemble("v[s[" + wide + "]]", mktest::Varint(uint32_t(vBlock.size())) + mktest::Varint(vAt), blocks);
+    t = Seconds([&] {
+        auto s = FromBytes(file);
+        if (s) EXPECT_EQ(s->GetView("v").RowCount(), 20000);
+    });
+    EXPECT_LT(t, 5.0);
 }
 
 TEST(Damaged, FuzzCorpusReplays) {

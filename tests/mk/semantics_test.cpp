@@ -173,6 +173,9 @@ TEST_F(Semantics, SetStructureDropsReordersAndConverts) {
     ASSERT_TRUE(s->Commit().ok());
     EXPECT_EQ(mk::Storage::Open(p)->Structure(), "w[k:S]");
     EXPECT_FALSE(s->SetStructure("w[k:S").ok());
+    // Only views at the top: a plain column there is refused and changes nothing.
+    EXPECT_EQ(s->SetStructure("w[k:S],loose:I").error().code, mk::Errc::BadDescription);
+    EXPECT_EQ(s->Structure(), "w[k:S]");
 }
 
 TEST_F(Semantics, ConversionsBetweenTextAndNumbers) {
@@ -186,6 +189,14 @@ TEST_F(Semantics, ConversionsBetweenTextAndNumbers) {
     EXPECT_EQ(v->GetLong(0, "s"), 0);
     v->SetString(0, "i", "2147483648");
     EXPECT_EQ(v->GetInt(0, "i"), 2147483647);
+    for (const char* huge : {"20000000000000000000", "9223372036854775808", "99999999999999999999999"}) {
+        v->SetString(0, "s", huge);
+        EXPECT_EQ(v->GetLong(0, "s"), INT64_MAX) << huge;
+        v->SetString(0, "s", std::string("-") + huge);
+        EXPECT_EQ(v->GetLong(0, "s"), INT64_MIN) << huge;
+    }
+    v->SetString(0, "s", "-9223372036854775807");
+    EXPECT_EQ(v->GetLong(0, "s"), -INT64_MAX);
     v->SetDouble(0, "l", -2.9);
     EXPECT_EQ(v->GetLong(0, "l"), -2);
     v->SetDouble(0, "d", 0.1);
@@ -251,6 +262,65 @@ TEST(Fields, ParseAndFormat) {
     EXPECT_FALSE(mk::ParseFields(deep + std::string(200, ']')).ok());
     EXPECT_TRUE(mk::SameName("TreeTable", "treetable"));
     EXPECT_FALSE(mk::SameName("Tree", "Trees"));
+}
+
+// A recursive subview has its enclosing view's columns at every depth, so a column
+// added to the view must appear in every stored level too.
+TEST_F(Semantics, RecursiveSubviewsFollowTheirViewsColumns) {
+    std::string p = Path("rec.mk");
+    mktest::fs::copy_file(mktest::Vectors() / "recursive.mk", p);
+    {
+        auto s = mk::Storage::Open(p);
+        auto t = s->GetAs("tree[name:S,kids[^],n:I]");
+        ASSERT_TRUE(t.ok());
+        mk::View right = t->GetSubview(0, "kids");
+        ASSERT_EQ(right.GetString(1, "name"), "right");
+        mk::View leaf = right.GetSubview(1, "kids");
+        leaf.SetInt(0, "n", 3);
+        leaf.GetSubview(0, "kids").SetInt(leaf.GetSubview(0, "kids").AddRow(), "n", 4);
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    {
+        auto s = mk::Storage::Open(p);
+        ASSERT_TRUE(s.ok()) << s.error().message;
+        EXPECT_EQ(s->Structure(), "tree[name:S,kids[^],n:I]");
+        mk::View leaf = s->GetView("tree").GetSubview(0, "kids").GetSubview(1, "kids");
+        EXPECT_EQ(leaf.GetString(0, "name"), "leaf");
+        EXPECT_EQ(leaf.GetInt(0, "n"), 3);
+        EXPECT_EQ(leaf.GetSubview(0, "kids").GetInt(0, "n"), 4);
+        ASSERT_TRUE(s->SetStructure("tree[n:D,name:S,kids[^]]").ok());
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    auto s = mk::Storage::Open(p);
+    ASSERT_TRUE(s.ok()) << s.error().message;
+    mk::View leaf = s->GetView("tree").GetSubview(0, "kids").GetSubview(1, "kids");
+    EXPECT_EQ(leaf.GetDouble(0, "n"), 3.0);
+    EXPECT_EQ(leaf.GetString(0, "name"), "leaf");
+}
+
+// Nesting that our reader would refuse is refused when committing, not written.
+TEST_F(Semantics, NestingDeeperThanTheReaderTakesIsNotCommitted) {
+    for (int depth : {60, 70}) {
+        SCOPED_TRACE(depth);
+        std::string p = Path("deep.mk");
+        auto s = mk::Storage::Create(p);
+        mk::View v = *s->GetAs("tree[name:S,kids[^]]");
+        for (int d = 0; d < depth; ++d) {
+            v.SetString(v.AddRow(), "name", "level " + std::to_string(d));
+            v = v.GetSubview(0, "kids");
+        }
+        mk::Status st = s->Commit();
+        ASSERT_EQ(st.ok(), depth == 60);
+        auto back = mk::Storage::Open(p);
+        ASSERT_TRUE(back.ok()) << back.error().message;
+        if (depth == 70) {
+            EXPECT_EQ(back->Structure(), "");  // still the empty file
+            continue;
+        }
+        mk::View w = back->GetView("tree");
+        for (int d = 0; d + 1 < depth; ++d) w = w.GetSubview(0, "kids");
+        EXPECT_EQ(w.GetString(0, "name"), "level 59");
+    }
 }
 
 }  // namespace

@@ -65,4 +65,29 @@ inline std::string ContentOf(const std::string& path) {
     return Content(*s);
 }
 
+inline std::string Varint(uint32_t v) {
+    std::string out;
+    do {
+        out.insert(out.begin(), static_cast<char>(v & 0x7F));
+        v >>= 7;
+    } while (v);
+    out.back() = static_cast<char>(out.back() | 0x80);
+    return out;
+}
+
+// A little-endian file from a structure text, the root's reference groups and the
+// blocks they point at (placed from offset 8 on).
+inline std::string Assemble(const std::string& text, const std::string& rootRefs, const std::string& blocks) {
+    std::string walk = "\x80" + Varint(uint32_t(text.size())) + text + "\x81" + rootRefs;
+    uint32_t walkAt = uint32_t(8 + blocks.size());
+    uint32_t skipAt = walkAt + uint32_t(walk.size());
+    auto be32 = [](uint32_t v) {
+        std::string b(4, '\0');
+        for (int i = 0; i < 4; ++i) b[size_t(i)] = static_cast<char>(v >> (8 * (3 - i)));
+        return b;
+    };
+    return std::string("JL\x1a\0", 4) + be32(skipAt + 16) + blocks + walk + std::string("\x80\0\0\0", 4) +
+           be32(skipAt) + "\x80" + be32(uint32_t(walk.size())).substr(1) + be32(walkAt);
+}
+
 }  // namespace mktest
