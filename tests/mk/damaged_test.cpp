@@ -1,6 +1,4 @@
 // Damaged files give an error, never a crash, a hang or an exhausted memory.
-#include <chrono>
-#include <functional>
 #include <string>
 
 #include "test_util.h"
@@ -85,22 +83,14 @@ TEST(Damaged, HandMadeBlocksAreChecked) {
     EXPECT_EQ(ErrorOf(HandMade(2000000000, 0, 4)), mk::Errc::Corrupt);  // rows beyond reason
 }
 
-double Seconds(const std::function<void()>& fn) {
-    auto t0 = std::chrono::steady_clock::now();
-    fn();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-// Hostile shapes cost time in proportion to the file, not to its square.
+// Hostile shapes cost time in proportion to the file, not to its square: before that was
+// so, each of these took minutes (speed itself is the benchmarks' business).
 TEST(Damaged, WideLayoutsStayLinear) {
     std::string many;
     for (int i = 0; i < 100000; ++i) many += (i ? ",f" : "f") + std::to_string(i) + ":I";
-    double t = Seconds([&] {
-        auto f = mk::ParseFields(many);
-        ASSERT_TRUE(f.ok());
-        EXPECT_EQ(f->size(), 100000u);
-    });
-    EXPECT_LT(t, 5.0);
+    auto f = mk::ParseFields(many);
+    ASSERT_TRUE(f.ok());
+    EXPECT_EQ(f->size(), 100000u);
 
     // v has 20000 rows; each one's subview s holds one row whose column a (a subview
     // of 20000 columns) is empty. Every s instance shares one tiny block.
@@ -116,11 +106,10 @@ TEST(Damaged, WideLayoutsStayLinear) {
     uint32_t vAt = 8 + uint32_t(blocks.size());
     blocks += vBlock;
     std::string file = mktest::Assemble("v[s[" + wide + "]]", mktest::Varint(uint32_t(vBlock.size())) + mktest::Varint(vAt), blocks);
-    t = Seconds([&] {
-        auto s = FromBytes(file);
-        if (s) EXPECT_EQ(s->GetView("v").RowCount(), 20000);
-    });
-    EXPECT_LT(t, 5.0);
+    auto s = FromBytes(file);
+    if (s) {
+        EXPECT_EQ(s->GetView("v").RowCount(), 20000);
+    }
 }
 
 TEST(Damaged, FuzzCorpusReplays) {

@@ -540,8 +540,12 @@ TEST_F(Layout, RestructuringCommitsStayConsistent) {
     for (int round = 0; round < 40; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         int what = next(4);
-        if (what == 0) ASSERT_TRUE(s->SetStructure(layouts[next(4)]).ok());
-        if (what == 1) ASSERT_TRUE(s->GetAs(opens[next(4)]).ok());
+        if (what == 0) {
+            ASSERT_TRUE(s->SetStructure(layouts[next(4)]).ok());
+        }
+        if (what == 1) {
+            ASSERT_TRUE(s->GetAs(opens[next(4)]).ok());
+        }
         for (const std::string& name : s->ViewNames()) edit(s->GetView(name), 0);
         CheckCommitKeepsOldState(*s, p);
         if (HasFailure()) return;
