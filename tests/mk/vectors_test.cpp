@@ -7,19 +7,14 @@
 
 #include "mk/dump.h"
 #include "mk/mk.h"
+#include "test_util.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kVectors = fs::path(STROVAN_SHARED_DIR) / "testdata" / "metakit";
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+const fs::path& kVectors = mktest::Vectors();
+using mktest::Slurp;
 
 std::vector<fs::path> Vectors() {
     std::vector<fs::path> out;

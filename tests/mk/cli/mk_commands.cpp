@@ -7,18 +7,13 @@
 #include <sstream>
 
 #include "commands.h"
+#include "../test_util.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-const fs::path kVectors = fs::path(STROVAN_SHARED_DIR) / "testdata" / "metakit";
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+const fs::path& kVectors = mktest::Vectors();
+using mktest::Slurp;
 
 int RunCmd(const std::vector<std::string>& args, std::string& out, std::string& err) {
     std::ostringstream o, e;
