@@ -9,7 +9,12 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProgressDialog>
+
 #include "costs_window.h"
+#include "form_registry.h"
 #include "new_cruise_window.h"
 #include "pictures.h"
 
@@ -122,6 +127,58 @@ std::optional<std::string> QtUi::OpenFileName(const ui::FileDialogSpec& spec) {
 
 std::optional<std::string> QtUi::SaveFileName(const ui::FileDialogSpec& spec) {
     return RunFileDialog(Parent(), spec, QFileDialog::AcceptSave);
+}
+
+QtUi::QtUi() = default;
+QtUi::~QtUi() {
+    while (!busy_.empty()) EndBusy();
+}
+
+bool QtUi::RunForm(ui::Form& form) {
+    const FormRunner* runner = FindForm(form.FormId());
+    if (!runner) return false;
+    return (*runner)(form, Parent());
+}
+
+// A wait cursor at once; the progress bar only once the step has run for a second, so
+// short steps never flash a dialog.
+struct QtUi::Busy {
+    QString what;
+    long long total = 0;
+    QElapsedTimer clock;
+    std::unique_ptr<QProgressDialog> bar;
+};
+
+void QtUi::BeginBusy(const std::string& what, long long total) {
+    auto b = std::make_unique<Busy>();
+    b->what = QString::fromStdString(what);
+    b->total = total;
+    b->clock.start();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    busy_.push_back(std::move(b));
+}
+
+bool QtUi::Progress(long long done) {
+    if (busy_.empty()) return true;
+    Busy& b = *busy_.back();
+    if (b.total <= 0) return true;
+    if (!b.bar && b.clock.elapsed() > 1000) {
+        b.bar = std::make_unique<QProgressDialog>(b.what, QStringLiteral("Cancel"), 0, 1000, Parent());
+        b.bar->setWindowModality(Qt::WindowModal);
+        b.bar->setMinimumDuration(0);
+    }
+    if (b.bar) {
+        b.bar->setValue(static_cast<int>(std::min<long long>(done, b.total) * 1000 / b.total));
+        QApplication::processEvents();
+        if (b.bar->wasCanceled()) return false;
+    }
+    return true;
+}
+
+void QtUi::EndBusy() {
+    if (busy_.empty()) return;
+    busy_.pop_back();
+    QApplication::restoreOverrideCursor();
 }
 
 bool QtUi::RunNewCruise(ui::NewCruiseForm& form) {

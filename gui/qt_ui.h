@@ -1,5 +1,8 @@
 #pragma once
 // The UI port on Qt: real message boxes, file dialogs and the shell's forms.
+#include <memory>
+#include <vector>
+
 #include <QPointer>
 #include <QWidget>
 
@@ -9,6 +12,8 @@ namespace gui {
 
 class QtUi : public ui::UiPort {
 public:
+    QtUi();
+    ~QtUi() override;
     // Dialogs are parented to the main window once it exists.
     void SetMainWindow(QWidget* window) { main_ = window; }
 
@@ -17,6 +22,10 @@ public:
     bool Question(const std::string& text) override;
     std::optional<std::string> OpenFileName(const ui::FileDialogSpec& spec) override;
     std::optional<std::string> SaveFileName(const ui::FileDialogSpec& spec) override;
+    bool RunForm(ui::Form& form) override;
+    void BeginBusy(const std::string& what, long long total = 0) override;
+    bool Progress(long long done) override;
+    void EndBusy() override;
     bool RunNewCruise(ui::NewCruiseForm& form) override;
     bool RunCosts(ui::CostsForm& form) override;
     void ShowAbout() override;
@@ -29,6 +38,8 @@ private:
     QWidget* Parent() const;
 
     QPointer<QWidget> main_;
+    struct Busy;
+    std::vector<std::unique_ptr<Busy>> busy_;
 };
 
 }  // namespace gui

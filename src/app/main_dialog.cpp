@@ -71,7 +71,7 @@ void WriteSaleFields(mk::View& cruise, const ui::SaleFields& fields) {
 }
 
 CMainDialog::CMainDialog(ui::UiPort& ui, WorkflowSteps* steps)
-    : ui_(ui), steps_(steps ? steps : &default_steps_) {}
+    : ui_(ui), default_steps_(ui), steps_(steps ? steps : &default_steps_) {}
 
 CMainDialog::~CMainDialog() = default;
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/settings.h"
+#include "app/step_hooks.h"
 #include "app/workflow_steps.h"
 #include "ui/ui_port.h"
 
@@ -103,7 +104,7 @@ private:
     void NotAvailable(const std::string& what);
 
     ui::UiPort& ui_;
-    WorkflowSteps default_steps_;
+    HookedSteps default_steps_;
     WorkflowSteps* steps_;
     std::string path_;
     std::string status_ = kStatusPrefix;

@@ -10,7 +10,9 @@ Answer ScriptedUi::MessageBox(const std::string& title, const std::string& text,
         answers_.pop_front();
         return a;
     }
-    return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+    if (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel)
+        return default_question_ ? Answer::Yes : Answer::No;
+    return Answer::Ok;
 }
 
 bool ScriptedUi::Question(const std::string& text) {
@@ -53,6 +55,15 @@ ScriptedUi::CostsScript ScriptedUi::SubmitCosts(std::array<std::string, kCostFie
         form.Values() = values;
         return form.OnOk();
     };
+}
+
+bool ScriptedUi::RunForm(Form& form) {
+    messages_.push_back({"form", form.FormId(), form.Title(), Icon::None, Buttons::OkCancel});
+    auto it = forms_.find(form.FormId());
+    if (it == forms_.end() || it->second.empty()) return false;
+    auto script = std::move(it->second.front());
+    it->second.pop_front();
+    return script(form);
 }
 
 bool ScriptedUi::RunNewCruise(NewCruiseForm& form) {

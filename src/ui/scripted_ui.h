@@ -2,6 +2,7 @@
 // Test double of the UI port: records every message and answers from a script.
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,20 @@ public:
     using NewCruiseScript = std::function<bool(NewCruiseForm&)>;
     using CostsScript = std::function<bool(CostsForm&)>;
 
+    // Scripts for forms run through RunForm, consumed in order per form id.
+    using FormScript = std::function<bool(Form&)>;
+    void PushForm(const std::string& id, FormScript s) { forms_[id].push_back(std::move(s)); }
+    // The same for a known form class: the script gets the form as that class.
+    template <class F>
+    void PushFormAs(const std::string& id, std::function<bool(F&)> s) {
+        PushForm(id, [s = std::move(s)](Form& f) { return s(dynamic_cast<F&>(f)); });
+    }
+    // Scripts still waiting for their form (a test can check that all were used).
+    size_t PendingForms(const std::string& id) const {
+        auto it = forms_.find(id);
+        return it == forms_.end() ? 0 : it->second.size();
+    }
+
     void PushNewCruise(NewCruiseScript s) { new_cruise_.push_back(std::move(s)); }
     void PushCosts(CostsScript s) { costs_.push_back(std::move(s)); }
     // Common scripts: change fields, press OK once; cancel when OK is refused.
@@ -44,6 +59,7 @@ public:
     bool Question(const std::string& text) override;
     std::optional<std::string> OpenFileName(const FileDialogSpec& spec) override;
     std::optional<std::string> SaveFileName(const FileDialogSpec& spec) override;
+    bool RunForm(Form& form) override;
     bool RunNewCruise(NewCruiseForm& form) override;
     bool RunCosts(CostsForm& form) override;
     void ShowAbout() override;
@@ -64,6 +80,7 @@ public:
 private:
     std::deque<Answer> answers_;
     std::deque<std::optional<std::string>> files_;
+    std::map<std::string, std::deque<FormScript>> forms_;
     std::deque<NewCruiseScript> new_cruise_;
     std::deque<CostsScript> costs_;
     bool default_question_ = true;

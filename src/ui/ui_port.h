@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/form.h"
 #include "ui/forms.h"
 
 namespace ui {
@@ -44,6 +45,15 @@ public:
     // Common file dialogs; nullopt when the user cancels.
     virtual std::optional<std::string> OpenFileName(const FileDialogSpec& spec) = 0;
     virtual std::optional<std::string> SaveFileName(const FileDialogSpec& spec) = 0;
+
+    // Runs any modal form (see ui/form.h); true when it closed with OK. A port that
+    // has no such form behaves as if the user cancelled it.
+    virtual bool RunForm(Form& form) { (void)form; return false; }
+    // Long steps: a wait cursor, and a progress bar when `total` > 0. Progress(done)
+    // returns false when the user asked to stop. Calls nest; EndBusy ends one level.
+    virtual void BeginBusy(const std::string& what, long long total = 0) { (void)what; (void)total; }
+    virtual bool Progress(long long done) { (void)done; return true; }
+    virtual void EndBusy() {}
 
     // Modal forms of the shell; true when closed with OK. A port without the form
     // behaves as if the user cancelled it.

@@ -34,7 +34,7 @@ TEST(ScriptedUi, QuestionsAndFileDialogs) {
 
 namespace {
 // A form that accepts OK only when a sale number is given.
-class Form : public NewCruiseForm {
+class CruiseForm : public NewCruiseForm {
 public:
     int Mode() const override { return 0; }
     SaleFields& Fields() override { return f; }
@@ -60,7 +60,7 @@ public:
 
 TEST(ScriptedUi, FormsRunTheirScriptsAndCancelWithoutOne) {
     ScriptedUi u;
-    Form form;
+    CruiseForm form;
     EXPECT_FALSE(u.RunNewCruise(form));  // no script: cancelled
     EXPECT_EQ(form.oks, 0);
     u.PushNewCruise(ScriptedUi::Submit([](NewCruiseForm& f) { f.OnBrowse(); }));
@@ -86,4 +86,28 @@ TEST(ScriptedUi, FormsRunTheirScriptsAndCancelWithoutOne) {
                                                    "restore", "help", "about"}));
     EXPECT_EQ(u.Messages()[7].text, "6");
     EXPECT_TRUE(u.Texts().empty());
+}
+
+namespace {
+struct CountForm : ui::Form {
+    int count = 0;
+    std::string FormId() const override { return "test.count"; }
+};
+}  // namespace
+
+TEST(ScriptedUi, FormsRunTheirOwnScriptsByIdAndCancelWithoutOne) {
+    ScriptedUi u;
+    u.PushFormAs<CountForm>("test.count", [](CountForm& f) {
+        f.count = 3;
+        return true;
+    });
+    u.PushForm("other", [](ui::Form&) { return true; });
+    CountForm f;
+    EXPECT_TRUE(u.RunForm(f));
+    EXPECT_EQ(f.count, 3);
+    EXPECT_FALSE(u.RunForm(f));  // no script left for this id: cancelled
+    EXPECT_EQ(u.PendingForms("other"), 1u);
+    ASSERT_EQ(u.Messages().size(), 2u);
+    EXPECT_EQ(u.Messages()[0].kind, "form");
+    EXPECT_EQ(u.Messages()[0].title, "test.count");
 }
