@@ -321,6 +321,8 @@ public:
     const std::set<int64_t>& HiddenRows() const { return hidden_rows_; }
     void SetRowHeight(int64_t row, int pixels);  // 0 hides the row
     int RowHeight(int64_t row) const;            // 0 when hidden
+    // Rows whose height differs from the default (hidden rows are not among them).
+    const std::unordered_map<int64_t, int>& RowHeights() const { return row_heights_; }
     void SetDefaultRowHeight(int pixels);
     int DefaultRowHeight() const { return default_row_height_; }
 
