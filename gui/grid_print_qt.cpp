@@ -87,6 +87,7 @@ const QFont& QtCanvas::ToFont(const grid::Font& f) const {
         font_.setPointSizeF(f.points > 0 ? f.points : 8);
         font_.setBold(f.bold);
         font_.setItalic(f.italic);
+        if (f.weight > 0) font_.setWeight(static_cast<QFont::Weight>(f.weight));
         last_ = f;
         have_font_ = true;
     }

@@ -14,7 +14,7 @@ constexpr Color kFrameGrey = Color::Rgb(160, 160, 160);
 constexpr Color kHeadingFill = Color::Rgb(224, 224, 224);
 }  // namespace
 
-Font PageTextFont() { return Font{"Times New Roman", 10, false, false}; }
+Font PageTextFont() { return Font{"Times New Roman", 10, false, false, 300}; }
 
 void PrintPageText(Canvas& canvas, const GridModel::Margins& margins, PagePosition position,
                    int alignment, int page, const std::string& text,

@@ -139,6 +139,7 @@ TEST(PrintPageText, FooterIsCentredInTheBottomMarginWithThePageNumber) {
     EXPECT_EQ(c.texts[0].font.family, "Times New Roman");
     EXPECT_EQ(c.texts[0].font.points, 10);
     EXPECT_FALSE(c.texts[0].font.bold);
+    EXPECT_EQ(c.texts[0].font.weight, 300);
 
     grid::PrintPageText(c, m, grid::PagePosition::Head, 0, 1, "", "Strovan Summary");
     EXPECT_EQ(c.texts[1].text, "Strovan Summary");
