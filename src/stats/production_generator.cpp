@@ -136,7 +136,7 @@ void WriteStratumTrees(Writer& w, const std::string& method, const std::vector<s
                 for (const std::string& sg : groups) {
                     int64_t count = 0, sumKpi = 0;
                     int measuredHere = rng.Int(2, 12);
-                    for (int i = 0; i < measuredHere; ++i) {
+                    for (int i = 0; i < measuredHere && w.rows - start < target; ++i) {
                         ++treeNo;
                         if (method == "100") {
                             w.Add(unit, "", treeNo, sg, true, -1, 1);
