@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/main_dialog.h"
 #include "compile_dispatch.h"
 #include "mk/mk.h"
 #include "stats/production_generator.h"
 #include "store/schema.h"
+#include "ui/scripted_ui.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -79,6 +81,21 @@ TEST_F(ProductionCommand, NoTreesFailsWithTheMessageAndWritesNothing) {
 
     EXPECT_EQ(Run({}), 1);
     EXPECT_NE(err_.str().find("No Trees Found in the Tree Table!"), std::string::npos);
+}
+
+// Button 1004 of the main window on a production cruise runs the statistics through
+// the build's hooks and commits them before the design form opens.
+TEST_F(ProductionCommand, DesignProcessingOfTheMainWindowRunsTheStatistics) {
+    Make(1200);
+    ui::ScriptedUi ui;
+    app::CMainDialog dlg(ui);
+    dlg.SetFilePath(path_);
+    dlg.OnDesignProcessing();
+    for (const auto& m : ui.Messages()) EXPECT_NE(m.title, "Error") << m.text;
+    auto s = mk::Storage::Open(path_, mk::OpenMode::ReadOnly);
+    ASSERT_TRUE(s.ok());
+    EXPECT_EQ(s->GetView(schema::kSVDesignTable).RowCount(), 12);
+    EXPECT_EQ(s->GetView(schema::kSVDesignSgTable).RowCount(), 11 * 3 + 1);
 }
 
 }  // namespace
