@@ -56,7 +56,8 @@ ProdTree ReadTree(const mk::View& v, int r, const TreeColumns& c) {
     auto num = [&](int col) { return col >= 0 ? Finite(v.GetDouble(r, col)) : 0.0; };
     t.cutUnit = text(c.cutUnit);
     t.plot = text(c.plot);
-    t.treeNo = static_cast<int64_t>(num(c.tree));
+    double treeNo = num(c.tree);
+    t.treeNo = std::abs(treeNo) < 9.0e18 ? static_cast<int64_t>(treeNo) : 0;
     t.measured = Trim(text(c.cm)) == "M" && t.treeNo > 0;
     t.leave = Trim(text(c.cl)) == "L";
     t.code3p = Trim(text(c.code3p));

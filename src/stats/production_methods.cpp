@@ -35,6 +35,20 @@ struct Stage {
 
 int ToInt(int64_t x) { return static_cast<int>(std::clamp<int64_t>(x, INT_MIN, INT_MAX)); }
 
+// Tallies come from files other programs wrote: sums saturate rather than overflow.
+int64_t SatAdd(int64_t a, int64_t b) {
+    int64_t r;
+    if (!__builtin_add_overflow(a, b, &r)) return r;
+    return b > 0 ? INT64_MAX : INT64_MIN;
+}
+
+int64_t WholeOf(double x) {
+    if (!(x == x)) return 0;
+    if (x >= 9.2e18) return INT64_MAX;
+    if (x <= -9.2e18) return INT64_MIN;
+    return static_cast<int64_t>(x);
+}
+
 double Trunc1(double x) { return Truncate(x, 1); }
 
 double Combine(double e1, double e2) {
@@ -164,7 +178,7 @@ Outcome ThreeP(const SgInput& in) {
     const int64_t c = s.rows;
     o.n1 = static_cast<int64_t>(in.trees.size());
     o.cv1 = s.Cv(c);
-    double tallied = static_cast<double>(in.tallies.n - coded3);
+    double tallied = static_cast<double>(in.tallies.n) - static_cast<double>(coded3);
     o.tpa = std::max(tallied, 0.0) / in.acres;
     o.vpa = SafeDiv(s.sums.s, static_cast<double>(c)) * static_cast<double>(in.tallies.sumKpi) / in.acres;
     o.perAcreBad = c == 0 || tallied < 0 || skipped;
@@ -197,7 +211,8 @@ Outcome SampleTree3P(const SgInput& in) {
     const int64_t q = c > 0 ? N / c : 0;
     double vol = vol3;
     for (const ProdTree* t : second) {
-        int64_t den = i * t->kpi;
+        int64_t den = 0;
+        if (__builtin_mul_overflow(i, t->kpi, &den)) den = 0;
         int64_t g = den > 0 ? in.tallies.sumKpi / den : 0;
         vol += t->V() * static_cast<double>(g) * static_cast<double>(q);
     }
@@ -328,7 +343,7 @@ Outcome CountMeasure(const SgInput& in, bool point) {
     for (const auto& plot : Plots(in.trees)) {
         int64_t count = 0;
         for (const ProdTree* t : plot) {
-            count += TreeCount(*t);
+            count = SatAdd(count, TreeCount(*t));
             if (!t->measured) continue;
             const double d = t->dbh, v = t->V();
             sumV += v;
@@ -401,7 +416,7 @@ Outcome ThreePPoint(const SgInput& in) {
     }
     const int64_t p = s2.rows;
     // Whole-number quotient of the points' KPI over the points.
-    const int64_t kpiPerPoint = n > 0 ? static_cast<int64_t>(kpiTotal) / n : 0;
+    const int64_t kpiPerPoint = n > 0 ? WholeOf(kpiTotal) / n : 0;
     o.n1 = n;
     o.n2 = p;
     o.cv1 = s1.Cv(n);
@@ -424,13 +439,13 @@ Tallies ComputeTallies(const std::string& method, const std::vector<ProdTree>& t
     const bool countMeasure = design::IsOneOf(method, {"PCMTRE", "PCM", "FCM"});
     const bool treeKpi = design::IsOneOf(method, {"3P", "S3P", "P3P", "F3P", "PCMTRE", "PCM", "FCM"});
     for (const CountRow& c : counts) {
-        t.n += c.count;
-        if (method == "3P") t.sumKpi += c.sumKpi;
+        t.n = SatAdd(t.n, c.count);
+        if (method == "3P") t.sumKpi = SatAdd(t.sumKpi, c.sumKpi);
     }
     for (const ProdTree& tree : trees) {
-        t.n += tree.treeCnt;
-        if (countMeasure && tree.measured && tree.treeCnt <= 0) t.n += 1;
-        if (treeKpi) t.sumKpi += tree.kpi;
+        t.n = SatAdd(t.n, tree.treeCnt);
+        if (countMeasure && tree.measured && tree.treeCnt <= 0) t.n = SatAdd(t.n, 1);
+        if (treeKpi) t.sumKpi = SatAdd(t.sumKpi, tree.kpi);
         if (tree.measured) ++t.m;
     }
     return t;

@@ -388,6 +388,26 @@ TEST(ProductionGroups, StratumWithoutAcresMarksPerAcreValues) {
     EXPECT_EQ(row.c, "N");
 }
 
+// Tallies and KPI at the limits of their 64-bit columns, negative counts, zero and
+// negative diameters: every method still stores finite values (the sanitizer build
+// also catches any overflowing integer arithmetic).
+TEST(ProductionGroups, HostileValuesStayFinite) {
+    const int64_t big = INT64_MAX;
+    std::vector<ProdTree> trees = {Measured("1", "1", 1e300, 0, big, big, "1"), Measured("1", "1", -5, -3, -7, -2, "3"),
+                                   Counted("1", "2", big, big), Measured("2", "1", 10, 12, 1, 1)};
+    trees[2].treeNo = 0;
+    std::vector<CountRow> counts = {{big, big}, {big, -big}};
+    for (const char* m : {"100", "STR", "3P", "S3P", "FIX", "PNT", "F3P", "P3P", "PCM", "PCMTRE", "FCM", "3PPNT"}) {
+        SCOPED_TRACE(m);
+        SgInput in = Group(m, trees, counts, 3);
+        in.baf = 20;
+        in.fpSize = 10;
+        ExpectFinite(Compute(in));
+        in.plots = INT64_MAX;
+        ExpectFinite(Compute(in));
+    }
+}
+
 TEST(ProductionGroups, UnknownMethodHasNoRoutine) {
     design::SgRow row;
     EXPECT_FALSE(stats::ComputeProductionGroup(Group("XYZ", {}), row));
