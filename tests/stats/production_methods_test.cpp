@@ -408,6 +408,75 @@ TEST(ProductionGroups, HostileValuesStayFinite) {
     }
 }
 
+const char* const kAllMethods[] = {"100", "STR", "3P",  "S3P",    "FIX", "PNT",
+                                   "F3P", "P3P", "PCM", "PCMTRE", "FCM", "3PPNT"};
+
+bool TwoStage(const std::string& m) {
+    return m == "S3P" || m == "F3P" || m == "P3P" || m == "PCM" || m == "PCMTRE" || m == "FCM" || m == "3PPNT";
+}
+
+// The three degenerate cruises every family must survive: nothing tallied, one unit
+// in the stage, KPI of 0 everywhere.
+TEST(ProductionGroups, ZeroCountOneUnitAndZeroKpiForEveryMethod) {
+    for (const char* method : kAllMethods) {
+        const std::string m = method;
+        SCOPED_TRACE(m);
+        // Nothing tallied in the group although the stratum has plots.
+        SgInput in = Group(m, {}, {}, 2);
+        in.baf = 20;
+        in.fpSize = 10;
+        auto row = Compute(in);
+        ExpectFinite(row);
+        EXPECT_EQ(row.volAcre, 0);
+        EXPECT_EQ(row.treesAcre, 0);
+        EXPECT_EQ(row.c, "R");
+
+        // One unit: one tree, on one plot of a one-plot stratum.
+        ProdTree only = Measured("1", "1", 40, 12, 5, 1, "1");
+        std::vector<ProdTree> trees = {only};
+        if (m == "3PPNT") {
+            ProdTree kpi = Counted("1", "1", 5, 0);
+            kpi.treeNo = 0;
+            trees.push_back(kpi);
+        }
+        in = Group(m, trees, {}, 1);
+        in.baf = 20;
+        in.fpSize = 10;
+        row = Compute(in);
+        ExpectFinite(row);
+        EXPECT_EQ(row.c, "R");
+        EXPECT_EQ(row.sgCV, 0);
+        if (TwoStage(m)) {
+            EXPECT_EQ(row.c2, "R");
+            EXPECT_EQ(row.sgCV2, 0);
+        }
+        EXPECT_GT(row.volAcre, 0) << "one tree still has a volume per acre";
+
+        // KPI 0 on every tree of two plots.
+        trees = {Measured("1", "1", 40, 12, 0, 1, "1"), Measured("1", "2", 60, 14, 0, 1, "1"),
+                 Counted("1", "2", 0, 1, "2")};
+        if (m == "3PPNT") {
+            for (const char* plot : {"1", "2"}) {
+                ProdTree kpi = Counted("1", plot, 0, 0);
+                kpi.treeNo = 0;
+                trees.push_back(kpi);
+            }
+        }
+        in = Group(m, trees, {{3, 0}}, 2);
+        in.baf = 20;
+        in.fpSize = 10;
+        row = Compute(in);
+        ExpectFinite(row);
+        const bool usesKpi = m == "3P" || m == "S3P" || m == "F3P" || m == "P3P" || m == "3PPNT";
+        if (usesKpi) {
+            EXPECT_EQ(row.v, "R") << "a volume expanded by KPI 0 is not usable";
+            EXPECT_EQ(row.c == "N" && row.c2 == "N", false);
+        } else {
+            EXPECT_EQ(row.v, "N");
+        }
+    }
+}
+
 TEST(ProductionGroups, UnknownMethodHasNoRoutine) {
     design::SgRow row;
     EXPECT_FALSE(stats::ComputeProductionGroup(Group("XYZ", {}), row));
