@@ -202,7 +202,7 @@ int CompileProductionStatistics(mk::Storage& storage, const std::string& uom,
         const std::string method = Trim(strata.GetString(sr, "CruzMeth"));
         design::StratumRow s;
         s.stratum = Trim(code);
-        s.cruzMeth = strata.GetString(sr, "CruzMeth");
+        s.cruzMeth = method;  // the roll-up and the design form compare codes
         s.units = strata.GetString(sr, "Units");
         s.description = strata.GetString(sr, "Description");
         const double baf = Finite(strata.GetDouble(sr, "BAF"));
