@@ -28,7 +28,7 @@ bool ParseCount(const char* text, long long& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    stats::ProductionCruiseSpec spec;
+    stats::ProductionCruiseShape shape;
     std::string path;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -41,26 +41,26 @@ int main(int argc, char** argv) {
         const char* v = argv[++i];
         long long n = 0;
         if (a == "--methods") {
-            spec.methods.clear();
+            shape.methods.clear();
             std::string list = v, cur;
             for (char c : list + ",") {
                 if (c != ',') cur += c;
-                else if (!cur.empty()) spec.methods.push_back(cur), cur.clear();
+                else if (!cur.empty()) shape.methods.push_back(cur), cur.clear();
             }
         } else if (a == "--uom") {
-            spec.uom = v;
+            shape.uom = v;
         } else if (!ParseCount(v, n)) {
             return Usage();
         } else if (a == "--strata") {
-            spec.strata = static_cast<int>(n);
+            shape.strata = static_cast<int>(n);
         } else if (a == "--trees") {
-            spec.trees = n;
+            shape.trees = n;
         } else if (a == "--groups") {
-            spec.groupsPerStratum = static_cast<int>(n);
+            shape.groupsPerStratum = static_cast<int>(n);
         } else if (a == "--units") {
-            spec.unitsPerStratum = static_cast<int>(n);
+            shape.unitsPerStratum = static_cast<int>(n);
         } else if (a == "--seed") {
-            spec.seed = static_cast<uint64_t>(n);
+            shape.seed = static_cast<uint64_t>(n);
         } else {
             return Usage();
         }
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make_production: %s\n", s.error().message.c_str());
         return 1;
     }
-    if (!stats::WriteProductionCruise(*s, spec)) {
+    if (!stats::WriteProductionCruise(*s, shape)) {
         std::fprintf(stderr, "make_production: a table description does not parse\n");
         return 1;
     }

@@ -9,7 +9,7 @@ namespace stats {
 
 namespace {
 
-// Deterministic, so a spec always gives the same file.
+// Deterministic: the same shape always gives the same file.
 struct Rng {
     uint64_t s;
     explicit Rng(uint64_t seed) : s(seed * 0x2545F4914F6CDD1Dull + 1) {}
@@ -201,7 +201,7 @@ const std::vector<std::string>& ProductionMethods() {
     return m;
 }
 
-bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseSpec& spec) {
+bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseShape& shape) {
     auto cruise = storage.GetAs(schema::kCruiseTableDesc);
     auto units = storage.GetAs(schema::kCuttingUnitTableDesc);
     auto strata = storage.GetAs(schema::kStratumTableFieldDesc);
@@ -212,11 +212,11 @@ bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseSpec& spe
     auto config = storage.GetAs(schema::kGlobalConfigurationTableDesc);
     if (!cruise || !units || !strata || !subpops || !counts || !plots || !trees || !config) return false;
 
-    Rng rng(spec.seed);
-    const std::vector<std::string>& methods = spec.methods.empty() ? ProductionMethods() : spec.methods;
-    const int nStrata = std::max(spec.strata, 1);
-    const int nGroups = std::max(spec.groupsPerStratum, 1);
-    const int nUnits = std::max(spec.unitsPerStratum, 1);
+    Rng rng(shape.seed);
+    const std::vector<std::string>& methods = shape.methods.empty() ? ProductionMethods() : shape.methods;
+    const int nStrata = std::max(shape.strata, 1);
+    const int nGroups = std::max(shape.groupsPerStratum, 1);
+    const int nUnits = std::max(shape.unitsPerStratum, 1);
 
     const char* sale[] = {"54321", "2", "Cedar Flats", "06", "12", "03", "ST", "2010", "Timber sale", "P", "made-up"};
     int r = cruise->AddRow();
@@ -271,7 +271,7 @@ bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseSpec& spe
             }
         }
         w.stratum = code;
-        int64_t target = spec.trees / nStrata + (s < spec.trees % nStrata ? 1 : 0);
+        int64_t target = shape.trees / nStrata + (s < shape.trees % nStrata ? 1 : 0);
         WriteStratumTrees(w, method, unitCodes, groups, std::max<int64_t>(target, 1));
     }
 
@@ -280,7 +280,7 @@ bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseSpec& spe
                                  {kBlockGeneral, kKeyMRU, kMruProcessing},
                                  {kBlockGeneral, kKeyDirtyFlag, kClean},
                                  {kBlockStrovan, kKeyType, kTypeProduction},
-                                 {kBlockStrovan, kKeyUOM, spec.uom.c_str()},
+                                 {kBlockStrovan, kKeyUOM, shape.uom.c_str()},
                                  {kBlockStrovan, kKeyCrewPlot, "3"},
                                  {kBlockStrovan, kKeyCrewTree, "2"},
                                  {kBlockStrovan, kKeyCntPlot, "12"},

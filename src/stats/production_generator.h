@@ -10,7 +10,7 @@
 
 namespace stats {
 
-struct ProductionCruiseSpec {
+struct ProductionCruiseShape {
     int strata = 12;
     // Methods of the strata in turn; empty: every method code.
     std::vector<std::string> methods;
@@ -26,6 +26,6 @@ const std::vector<std::string>& ProductionMethods();
 
 // Writes the cruise into `storage` (tables appended to; nothing committed). False
 // when a table cannot be opened.
-bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseSpec& spec);
+bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseShape& shape);
 
 }  // namespace stats

@@ -26,11 +26,11 @@ protected:
     void Make(int64_t trees) {
         auto s = mk::Storage::Create(path_);
         ASSERT_TRUE(s.ok());
-        stats::ProductionCruiseSpec spec;
-        spec.strata = 12;
-        spec.trees = trees;
-        spec.uom = "01";
-        ASSERT_TRUE(stats::WriteProductionCruise(*s, spec));
+        stats::ProductionCruiseShape shape;
+        shape.strata = 12;
+        shape.trees = trees;
+        shape.uom = "01";
+        ASSERT_TRUE(stats::WriteProductionCruise(*s, shape));
         // Strata and settings, but no tree.
         if (trees == 0) s->GetView(schema::kTreeTable).RemoveAll();
         ASSERT_TRUE(s->Commit().ok());

@@ -231,11 +231,11 @@ TEST(ProductionRun, ThreePPointStratumGetsOneRowFromAllItsTrees) {
 TEST(ProductionGenerated, EveryMethodComputesFiniteRows) {
     for (const std::string& uom : {std::string("01"), std::string("03")}) {
         mk::Storage s;
-        stats::ProductionCruiseSpec spec;
-        spec.strata = 12;
-        spec.trees = 3000;
-        spec.uom = uom;
-        ASSERT_TRUE(stats::WriteProductionCruise(s, spec));
+        stats::ProductionCruiseShape shape;
+        shape.strata = 12;
+        shape.trees = 3000;
+        shape.uom = uom;
+        ASSERT_TRUE(stats::WriteProductionCruise(s, shape));
         stats::ProductionReport rep;
         ASSERT_EQ(stats::CompileProductionStatistics(s, uom, Costs(), &rep), 0);
         ASSERT_EQ(rep.strata.size(), 12u);
