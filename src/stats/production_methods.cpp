@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <numeric>
+#include <string>
 
 #include "design/sampling.h"
 #include "stats/cv_rule.h"
@@ -17,8 +18,9 @@ namespace {
 
 constexpr double kBasalArea = 0.005454;  // square feet per inch of diameter squared
 
-const char* kComputed = "N";
-const char* kReview = "R";
+// Marks as letters; 0 leaves the mark empty.
+constexpr char kComputed = 'N';
+constexpr char kReview = 'R';
 
 // One stage: (value, square) rows; the count of units is given separately.
 struct Stage {
@@ -95,8 +97,8 @@ struct Outcome {
     double err = 0;
     double tpa = 0, vpa = 0, tpp = 0;
     bool perAcreBad = false;  // a per-acre value needed a divisor that was 0
-    const char* c = kComputed;
-    const char* c2 = "";
+    char c = kComputed;
+    char c2 = 0;
 };
 
 void Fill(const SgInput& in, const Outcome& o, design::SgRow& row) {
@@ -112,14 +114,14 @@ void Fill(const SgInput& in, const Outcome& o, design::SgRow& row) {
     row.treesAcre = Trunc1(o.tpa);
     row.volAcre = Trunc1(o.vpa);
     row.treesPlot = Trunc1(o.tpp);
-    row.c = o.c;
-    row.c2 = o.c2;
-    const char* pa = in.acresMissing || o.perAcreBad ? kReview : kComputed;
-    row.t = pa;
-    row.v = pa;
+    auto text = [](char mark) { return mark ? std::string(1, mark) : std::string(); };
+    row.c = text(o.c);
+    row.c2 = text(o.c2);
+    row.t = text(in.acresMissing || o.perAcreBad ? kReview : kComputed);
+    row.v = row.t;
 }
 
-const char* Mark(bool ok) { return ok ? kComputed : kReview; }
+char Mark(bool ok) { return ok ? kComputed : kReview; }
 
 // "100": every tree measured; no sampling error.
 Outcome Hundred(const SgInput& in) {
@@ -254,7 +256,7 @@ Outcome FixedPlot(const SgInput& in) {
     o.tpp = SafeDiv(trees, static_cast<double>(n));
     o.perAcreBad = e == 0;
     o.err = design::SamplingError(o.cv1, ToInt(n));
-    o.c = s.Usable(n) ? "" : kReview;
+    o.c = s.Usable(n) ? 0 : kReview;
     return o;
 }
 
@@ -282,7 +284,7 @@ Outcome Point(const SgInput& in) {
     o.tpp = SafeDiv(trees, static_cast<double>(n));
     o.perAcreBad = n <= 0 || !(in.baf > 0);
     o.err = design::SamplingError(o.cv1, ToInt(n));
-    o.c = s.Usable(n) ? "" : kReview;
+    o.c = s.Usable(n) ? 0 : kReview;
     return o;
 }
 
