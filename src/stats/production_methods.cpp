@@ -458,7 +458,17 @@ bool HasProductionRoutine(const std::string& m) {
                                "FCM", "3PPNT"});
 }
 
-bool ComputeProductionGroup(const SgInput& in, design::SgRow& row) {
+bool ComputeProductionGroup(const SgInput& given, design::SgRow& row) {
+    // Per-acre values need acres: without them the group stands on one acre, marked.
+    SgInput oneAcre;
+    const SgInput* use = &given;
+    if (!(given.acres > 0) || !std::isfinite(given.acres)) {
+        oneAcre = given;
+        oneAcre.acres = 1.0;
+        oneAcre.acresMissing = true;
+        use = &oneAcre;
+    }
+    const SgInput& in = *use;
     const std::string& m = in.method;
     Outcome o;
     if (m == "100") o = Hundred(in);

@@ -386,6 +386,13 @@ TEST(ProductionGroups, StratumWithoutAcresMarksPerAcreValues) {
     EXPECT_EQ(row.t, "R");
     EXPECT_EQ(row.v, "R");
     EXPECT_EQ(row.c, "N");
+
+    // A caller that hands no acres at all gets the same.
+    in.acres = 0;
+    in.acresMissing = false;
+    row = Compute(in);
+    EXPECT_NEAR(row.volAcre, 40, kEps);
+    EXPECT_EQ(row.v, "R");
 }
 
 // Tallies and KPI at the limits of their 64-bit columns, negative counts, zero and
