@@ -281,14 +281,14 @@ bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseShape& sh
                                  {kBlockGeneral, kKeyDirtyFlag, kClean},
                                  {kBlockStrovan, kKeyType, kTypeProduction},
                                  {kBlockStrovan, kKeyUOM, shape.uom.c_str()},
-                                 {kBlockStrovan, kKeyCrewPlot, "3"},
-                                 {kBlockStrovan, kKeyCrewTree, "2"},
-                                 {kBlockStrovan, kKeyCntPlot, "12"},
-                                 {kBlockStrovan, kKeyTrav, "0.5"},
-                                 {kBlockStrovan, kKeyTreeTally, "200"},
+                                 {kBlockStrovan, kKeyCrewPlot, "90"},  // crew cost per hour
+                                 {kBlockStrovan, kKeyCrewTree, "90"},
+                                 {kBlockStrovan, kKeyCntPlot, "4"},  // plots per hour
+                                 {kBlockStrovan, kKeyTrav, "20"},    // minutes per 10 chains
+                                 {kBlockStrovan, kKeyTreeTally, "300"},
                                  {kBlockStrovan, kKeyTree3P, "60"},
-                                 {kBlockStrovan, kKeyTreeMeas, "15"},
-                                 {kBlockStrovan, kKeyPaint, "25"},
+                                 {kBlockStrovan, kKeyTreeMeas, "12"},
+                                 {kBlockStrovan, kKeyPaint, "25"},  // per can, trees per can below
                                  {kBlockStrovan, kKeyTreePaint, "400"}};
     for (const auto& row : settings) {
         r = config->AddRow();
