@@ -65,13 +65,9 @@ bool HasProductionRoutine(const std::string& method);
 // routine. Every value is finite; one that cannot be formed is 0 and its mark "R".
 bool ComputeProductionGroup(const SgInput& in, design::SgRow& row);
 
-// Acres and perimeter (feet) of the comma-separated unit codes in `units`. Area of
-// each code comes from `area_of`; a code it does not know (returns false) adds nothing.
-struct UnitsArea {
-    double acres = 0;
-    double perimeter = 0;
-};
+// Codes of a stratum's `Units`: a comma ends a code, blanks are skipped.
 std::vector<std::string> SplitUnits(const std::string& units);
+// Perimeter in feet of a unit of `area` acres, taken as a circle.
 double UnitPerimeter(double area);
 
 // What a run computed, for the command line and the tests.
