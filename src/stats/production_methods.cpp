@@ -316,6 +316,8 @@ Outcome Plot3P(const SgInput& in, bool point) {
         s1.Add(kpiSum);
     }
     o.n1 = n;
+    // The trees the second stage was taken over: its error rests on them, and the
+    // design form's sizes and KZ divide by this count.
     o.n2 = s2.rows;
     o.cv1 = s1.Cv(n);
     o.cv2 = s2.Cv(o.n2);
