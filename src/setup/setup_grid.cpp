@@ -48,6 +48,10 @@ SetupGrid::SetupGrid(mk::View view, std::string table, GridOptions options)
 
 void SetupGrid::Rebind() {
     modified_ = false;
+    RefreshPresentation();
+}
+
+void SetupGrid::RefreshPresentation() {
     const bool always = Is(table_, schema::kSVSGDiamTable) || Is(table_, schema::kSVStrDiamTable);
     const bool sg_counts = Is(table_, schema::kSVFillSGTable) || Is(table_, schema::kSVSummaryTable);
     show_ranges_ = always;

@@ -88,6 +88,8 @@ public:
     // Takes the table again after the rows changed behind the grid: hidden columns
     // are worked out anew and the modified flag is cleared.
     void Rebind();
+    // Works out the hidden columns anew, keeping the modified flag.
+    void RefreshPresentation();
 
     // Items of the right-click menu on a column (kMenuSeparator between groups).
     std::vector<std::string> ContextMenu(int col) const;

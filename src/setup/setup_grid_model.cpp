@@ -24,6 +24,7 @@ bool SetupGridSource::Set(int64_t row, int col, const std::string& text) {
 }
 
 void ApplySetupPresentation(grid::GridModel& model, SetupGrid& grid) {
+    grid.RefreshPresentation();
     model.ClearCellStyles();
     const int cols = grid.ColumnCount();
     const int rows = grid.RowCount();
