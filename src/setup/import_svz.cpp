@@ -327,7 +327,9 @@ int ImportSvz(ui::UiPort& ui, const std::string& cruise_path, const std::string&
         return 1;
     }
 
-    ui.BeginBusy("Importing...");
+    // Four steps (read, check, write, commit): a bar appears when a step runs past a
+    // second, and stopping before the write leaves the file untouched.
+    ui.BeginBusy("Importing...", 4);
     std::string text;
     {
         std::error_code ec;
@@ -343,6 +345,14 @@ int ImportSvz(ui::UiPort& ui, const std::string& cruise_path, const std::string&
         }
         text = buf.str();
     }
+    auto stopped = [&](long long step) {
+        if (ui.Progress(step)) return false;
+        ui.EndBusy();
+        ui.MessageBox("Information", "The import was stopped.\n\nThe cruise file was not changed.",
+                      ui::Icon::Information);
+        return true;
+    };
+    if (stopped(1)) return 1;
     SvzData data;
     SvzError error;
     if (!ParseSvz(text, data, error)) {
@@ -350,7 +360,9 @@ int ImportSvz(ui::UiPort& ui, const std::string& cruise_path, const std::string&
         ui.MessageBox("File Error", SvzErrorText(svz_path, error), ui::Icon::Stop);
         return 1;
     }
+    if (stopped(2)) return 1;
     WriteSvz(storage, data);
+    ui.Progress(3);
     const int committed = store.Commit();
     ui.EndBusy();
     if (committed != 0) return 1;  // the store reported it; the file keeps its last state

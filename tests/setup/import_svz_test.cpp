@@ -183,6 +183,17 @@ TEST_F(ImportTest, MalformedFilesAreRefusedWholeAndChangeNothing) {
     EXPECT_TRUE(HasTable(cruise, "SVUnitsTable"));
 }
 
+TEST_F(ImportTest, StoppingTheImportLeavesTheFileAsItWas) {
+    struct StoppingUi : ui::ScriptedUi {
+        bool Progress(long long done) override { return done < 2; }
+    } stopping;
+    WriteText(svz, Line("1", "1", "1", "1"));
+    const std::string before = ReadBytes(cruise);
+    EXPECT_EQ(setup::ImportSvz(stopping, cruise, svz), 1);
+    EXPECT_EQ(stopping.Texts(), std::vector<std::string>{"The import was stopped.\n\nThe cruise file was not changed."});
+    EXPECT_EQ(ReadBytes(cruise), before);
+}
+
 TEST_F(ImportTest, TheExampleSaleImports) {
     const std::string example = std::string(STROVAN_SOURCE_DIR) + "/examples/sale.svz";
     ASSERT_EQ(setup::ImportSvz(ui, cruise, example), 0);
