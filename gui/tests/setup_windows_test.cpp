@@ -17,7 +17,9 @@
 #include "setup_windows.h"
 #include "store/config.h"
 #include "ui/scripted_ui.h"
+#include "qt_ui.h"
 #include "units_windows.h"
+#include <QTimer>
 
 namespace {
 
@@ -62,6 +64,7 @@ private slots:
     void PopulationsFormShowsTheSaleAndEditsThroughTheGrid();
     void StrataDefinitionsDialogButtonsAndMenu();
     void UnitEditorAndUnitDialogs();
+    void TheSetupStepRunsItsWindowsThroughQtUi();
 };
 
 void SetupWindowsTest::PopulationsFormShowsTheSaleAndEditsThroughTheGrid() {
@@ -186,6 +189,41 @@ void SetupWindowsTest::UnitEditorAndUnitDialogs() {
     a.accept();
     QVERIFY(!a.isVisible());
     QCOMPARE(add.Choice().area, 7.5);
+}
+
+namespace {
+void Click(const QString& text) {
+    QWidget* modal = QApplication::activeModalWidget();
+    QVERIFY(modal);
+    for (QPushButton* b : modal->findChildren<QPushButton*>())
+        if (b->text() == text && b->isVisible()) {
+            b->click();
+            return;
+        }
+    QFAIL(qPrintable("no button " + text + " in " + modal->windowTitle()));
+}
+}  // namespace
+
+void SetupWindowsTest::TheSetupStepRunsItsWindowsThroughQtUi() {
+    QTemporaryDir dir;
+    ui::ScriptedUi scripted;
+    std::string path = MakeSale(dir, scripted);
+    QVERIFY(!path.empty());
+    QString populations_title;
+    QTimer::singleShot(0, [&] {
+        QCOMPARE(QApplication::activeModalWidget()->windowTitle(), QString("Setup Strata Definitions"));
+        QTimer::singleShot(50, [&] {
+            populations_title = QApplication::activeModalWidget()->windowTitle();
+            QTimer::singleShot(50, [] { Click("RETURN"); });
+            Click("Cancel");
+        });
+        Click("STRATA SETUP TABLE");
+    });
+    gui::QtUi ui;
+    std::string flag = "N";
+    QCOMPARE(setup::RunStrataSetup(ui, path, flag), 0);
+    QCOMPARE(populations_title, QString("Setup Populations (Blank Sample Group Codes are Valid)"));
+    QCOMPARE(flag, std::string("Y"));
 }
 
 QTEST_MAIN(SetupWindowsTest)
