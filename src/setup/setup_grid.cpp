@@ -71,7 +71,9 @@ std::string SetupGrid::Text(int row, int col) const {
     const mk::Type t = view_.Column(col).type;
     if (t == mk::Type::Double || t == mk::Type::Float) {
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%g", view_.GetDouble(row, col));
+        // Unit areas are shown in acres to one decimal.
+        const bool area = Is(table_, schema::kSVUnitsTable) && Heading(col) == "Area";
+        std::snprintf(buf, sizeof buf, area ? "%.1f" : "%g", view_.GetDouble(row, col));
         return buf;
     }
     return store::Trim(view_.GetString(row, col));
