@@ -285,10 +285,8 @@ int RunSetup(const std::vector<std::string>& argv, std::ostream& out, std::ostre
                 int usage = kExitFailure;
                 if (ApplyEdits(*ui, store, form, s, usage)) {
                     if (s.accept) committed = form.Accept();
-                    else if (s.cancel) {
-                        form.Cancel();
-                        committed = form.Done();
-                    } else {
+                    else if (s.cancel) committed = form.Cancel();
+                    else {
                         committed = store.Commit() == 0;
                     }
                 }

@@ -105,15 +105,15 @@ bool PopulationsForm::Accept() {
     return true;
 }
 
-void PopulationsForm::Cancel() {
+bool PopulationsForm::Cancel() {
     mk::Storage& storage = *store_.Storage();
     // Cancel undoes no cell edit (they were written as made). When the grid changed,
     // the strata table is brought in line with it, so the two never disagree and the
     // strata that changed stay marked for recompilation.
     if (OnSummary() && grid_.Modified()) RebuildStrataSummary(storage);
     else ClearModifyFlags(storage);
-    store_.Commit();
     done_ = true;
+    return store_.Commit() == 0;
 }
 
 bool RunPopulations(ui::UiPort& ui, store::CCruiseStore& store, const std::string& table,

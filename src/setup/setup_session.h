@@ -70,8 +70,8 @@ public:
 
     // OK and menu "&Exit": true when the form may close (then it has committed).
     bool Accept();
-    // Cancel: commits and closes.
-    void Cancel();
+    // Cancel: commits and closes; false when the commit failed.
+    bool Cancel();
     bool Done() const { return done_; }
 
 private:
