@@ -189,6 +189,26 @@ void SetupWindowsTest::UnitEditorAndUnitDialogs() {
     a.accept();
     QVERIFY(!a.isVisible());
     QCOMPARE(add.Choice().area, 7.5);
+
+    // The logging-method pick: ticking a row clears the others; the texts are fixed.
+    mk::View list = *mk::View::Make("Select:S,LogMeth:S,Description:S");
+    for (const auto& m : setup::LogMethods()) {
+        int r = list.AddRow();
+        list.SetString(r, 0, "0");
+        list.SetString(r, 1, m.code);
+        list.SetString(r, 2, m.description);
+    }
+    setup::EditDataForm pick(ui, setup::SetupGrid(list, "SVLogMethTable"), setup::EditDataForm::Kind::LogMethods,
+                             "Select Logging Method");
+    gui::EditDataWindow p(pick);
+    p.show();
+    QCOMPARE(p.windowTitle(), QString("Select Logging Method"));
+    QVERIFY(p.Model().ToggleCheck(0, 5));
+    QVERIFY(p.Model().ToggleCheck(0, 2));
+    QCOMPARE(pick.Picked(), 2);
+    QCOMPARE(list.GetString(5, "Select"), std::string("0"));
+    QCOMPARE(list.GetString(2, "Select"), std::string("1"));
+    QVERIFY(!p.Model().EditCell(1, 3, "999"));
 }
 
 namespace {
