@@ -289,4 +289,239 @@ TEST_F(ReconCompile, SplitPiecesCountEachTreeOnceWithTheirOwnRanges) {
     EXPECT_EQ(b.mTrees, 2);  // 6.1 and 10.0
 }
 
+TEST_F(ReconCompile, BoardFootSaleWithOnlyCubicVolumesWarnsAndTakesDefaults) {
+    sale.Recon("R1", "FIX", 10);
+    sale.Stratum("1", "100");
+    sale.Summary("1", "A", "P", "U1", "DF");
+    sale.Plot("R1", "U1", "1");
+    sale.Tree("R1", "U1", "1", "DF", 12, 80, 10, 0);
+    sale.Tree("R1", "U1", "1", "DF", 14, 80, 20, 0);
+    ASSERT_EQ(Compile("01"), stats::kReconDone);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0],
+              "No board foot volume found for trees.\nWill use default values.\n\nCauses:\n   Not processed "
+              "through Dorvex program or\n   Cruise Methods are not PNT, FIX, or 100.");
+    EXPECT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(Marks(Sg("1", "FIX", "P")), "RNRR");
+    EXPECT_EQ(Marks(Sg("1", "PCM", "P")), "RRRR");
+    EXPECT_EQ(Sg("1", "STR", "A").sg.volAcre, 1.0);
+    EXPECT_EQ(Method("1", "FIX").s.plotSize, 0);
+    EXPECT_EQ(Sgs().size(), 11u);
+    // The cubic unit finds the volumes.
+    sale.strata.SetString(0, "Modified", "Y");
+    ui.Clear();
+    ASSERT_EQ(Compile("03"), stats::kReconDone);
+    EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_EQ(Marks(Sg("1", "FIX", "P")), "RNRR");  // one plot: CV1 is a stand-in
+    EXPECT_EQ(Sg("1", "FIX", "P").sg.volAcre, 300.0);
+}
+
+// Volume per acre 5000 on 100 acres from two huge trees: TotalVol in thousands of
+// board feet or hundreds of cubic feet; trees per acre cut to 0.0 must not divide.
+TEST_F(ReconCompile, TotalVolByUnitAndNoDivisionByATruncatedZero) {
+    sale.Recon("R1", "100");
+    sale.Stratum("1", "100");
+    sale.Summary("1", "A", "A", "U1", "DF");
+    sale.Tree("R1", "U1", "1", "DF", 40, 150, 250000, 250000);
+    sale.Tree("R1", "U1", "1", "DF", 40, 150, 250000, 250000);
+    ASSERT_EQ(Compile("01"), stats::kReconDone);
+    MethodSgRow s3p = Sg("1", "S3P", "A");
+    EXPECT_EQ(s3p.sg.treesAcre, 0.0);
+    EXPECT_EQ(s3p.sg.volAcre, 5000.0);
+    EXPECT_EQ(s3p.sg.sgCV, 0);  // equal volumes
+    EXPECT_EQ(s3p.sg.kz, 0);
+    EXPECT_EQ(s3p.sg.freq, 0);
+    EXPECT_DOUBLE_EQ(Method("1", "100").s.totalVol, 500);
+    EXPECT_DOUBLE_EQ(Design()[0].totalVol, 500);
+    sale.strata.SetString(0, "Modified", "Y");
+    ASSERT_EQ(Compile("03"), stats::kReconDone);
+    EXPECT_DOUBLE_EQ(Method("1", "100").s.totalVol, 5000);
+    for (const MethodSgRow& g : Sgs()) {
+        EXPECT_TRUE(std::isfinite(g.sg.sgCV) && std::isfinite(g.sg.sgCV2) && std::isfinite(g.sg.bigBaf));
+        EXPECT_GE(g.sg.sgN, 0);
+    }
+}
+
+// A stratum typed in after the first compile keeps Modified "N" yet must appear; a
+// stratum deleted with nothing else changed must go.
+TEST_F(ReconCompile, NewStrataAreCompiledAndDeletedStrataLeaveEvenWhenNothingElseChanged) {
+    sale.Recon("R1", "100");
+    sale.Stratum("1", "10");
+    sale.Summary("1", "A", "A", "U1", "DF");
+    sale.Tree("R1", "U1", "1", "DF", 14, 90, 50);
+    sale.Tree("R1", "U1", "1", "DF", 16, 90, 70);
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    EXPECT_EQ(sale.strata.GetString(0, "Modified"), "N");
+
+    sale.Stratum("2", "20", "0", "N");
+    sale.Summary("2", "A", "A", "U2", "DF");
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    ASSERT_EQ(Design().size(), 2u);
+    EXPECT_EQ(Design()[1].stratum, "2");
+    EXPECT_EQ(Methods().size(), 22u);
+
+    sale.strata.RemoveRows(1);
+    sale.summary.RemoveRows(1);
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    EXPECT_EQ(Design().size(), 1u);
+    EXPECT_EQ(Methods().size(), 11u);
+    EXPECT_EQ(Sgs().size(), 11u);
+    for (const MethodSgRow& g : Sgs()) EXPECT_EQ(g.sg.stratum, "1");
+}
+
+TEST_F(ReconCompile, UnmodifiedStrataKeepTheirRowsButTakeTheNewCosts) {
+    sale.Recon("R1", "100");
+    sale.Stratum("1", "10");
+    sale.Summary("1", "A", "A", "U1", "DF");
+    sale.Tree("R1", "U1", "1", "DF", 14, 90, 50);
+    sale.Tree("R1", "U1", "1", "DF", 16, 90, 70);
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    // The forester's edit in the per-method table survives a run that compiles nothing.
+    mk::View sgs = sale.storage.GetView("SVMethodsSgTable");
+    for (int r = 0; r < sgs.RowCount(); ++r)
+        if (sgs.GetString(r, "CruzMeth") == "STR") sgs.SetDouble(r, "SgCV", 33.3);
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    EXPECT_DOUBLE_EQ(Sg("1", "STR", "A").sg.sgCV, 33.3);
+    EXPECT_DOUBLE_EQ(Method("1", "STR").s.wtCV, 33.3);
+    // The unit-changed flag rebuilds it from the trees.
+    ASSERT_EQ(Compile("03", 1), stats::kReconDone);
+    EXPECT_NEAR(Sg("1", "STR", "A").sg.sgCV, 23.57, 1e-9);
+}
+
+// The method the forester chose (Select "1.000000", or "1" as a check box writes it)
+// stays chosen when the stratum is rebuilt.
+TEST_F(ReconCompile, TheChosenMethodSurvivesARecompile) {
+    sale.Recon("R1", "100");
+    sale.Stratum("1", "10");
+    sale.Stratum("2", "10");
+    sale.Summary("1", "A", "A", "U1", "DF");
+    sale.Summary("2", "A", "A", "U1", "WH");
+    sale.Tree("R1", "U1", "1", "DF", 14, 90, 50);
+    sale.Tree("R1", "U1", "1", "WH", 16, 90, 70);
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    mk::View m = sale.storage.GetView("SVMethodsTable");
+    for (int r = 0; r < m.RowCount(); ++r) {
+        std::string meth = m.GetString(r, "CruzMeth");
+        if (m.GetString(r, "Stratum") == "1") m.SetString(r, "Select", meth == "S3P" ? "1.000000" : "0");
+        if (m.GetString(r, "Stratum") == "2") m.SetString(r, "Select", meth == "PCM" ? "1" : "0");
+    }
+    for (int r = 0; r < 2; ++r) sale.strata.SetString(r, "Modified", "Y");
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    auto design = Design();
+    ASSERT_EQ(design.size(), 2u);
+    EXPECT_EQ(design[0].cruzMeth, "S3P");
+    EXPECT_EQ(design[1].cruzMeth, "PCM");
+    EXPECT_EQ(Method("1", "S3P").select, "1.000000");
+    EXPECT_EQ(Method("1", "100").select, "0");
+    auto sgs = stats::ReadDesignSgRows(sale.storage.GetView("SVDesignSgTable"));
+    ASSERT_EQ(sgs.size(), 2u);
+    EXPECT_EQ(sgs[0].sgN2, Sg("1", "S3P", "A").sg.sgN2);
+}
+
+// A tree without a diameter on a point stands for no area: no infinity, a warning.
+TEST_F(ReconCompile, PointTreesWithoutDiameterAreLeftOutAndCounted) {
+    sale.Recon("R2", "PNT", 0, 20);
+    sale.Stratum("2", "50");
+    sale.Summary("2", "A", "P", "U2", "DF");
+    sale.Plot("R2", "U2", "1");
+    sale.Plot("R2", "U2", "2");
+    sale.Tree("R2", "U2", "1", "DF", 10, 100, 20);
+    sale.Tree("R2", "U2", "2", "DF", 20, 80, 60);
+    sale.Tree("R2", "U2", "2", "DF", 12, 90, 30);
+    sale.Tree("R2", "U2", "2", "DF", 0, 0, 30);
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("Strata Number: 2\n1 "), std::string::npos);
+    MethodSgRow pnt = Sg("2", "PNT", "P");
+    EXPECT_DOUBLE_EQ(pnt.sg.treesAcre, 35.6);  // as without the tree
+    EXPECT_DOUBLE_EQ(pnt.sg.volAcre, 1023.7);
+    EXPECT_DOUBLE_EQ(pnt.sg.treesPlot, 2.0);  // but it was tallied
+    EXPECT_NEAR(Sg("2", "PCM", "P").sg.sgCV2, 16.951, 1e-9);
+    EXPECT_EQ(pnt.mTrees, 4);
+}
+
+// One plot: the spread between plots is unknown, the CVs that need it are stand-ins
+// and marked for review; the spread between its trees is known.
+TEST_F(ReconCompile, OnePlotMarksThePlotCvsForReview) {
+    sale.Recon("R1", "FIX", 10);
+    sale.Stratum("1", "100");
+    sale.Summary("1", "A", "P", "U1", "DF");
+    sale.Summary("1", "A", "Q", "U1", "WH");
+    sale.Plot("R1", "U1", "1");
+    sale.Tree("R1", "U1", "1", "DF", 12, 80, 10);
+    sale.Tree("R1", "U1", "1", "DF", 14, 80, 20);
+    sale.Tree("R1", "U1", "1", "WH", 14, 80, 20);
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    MethodSgRow fcm = Sg("1", "FCM", "P");
+    EXPECT_EQ(fcm.sg.sgCV, 100);
+    EXPECT_NEAR(fcm.sg.sgCV2, 47.14, 1e-9);
+    EXPECT_EQ(Marks(fcm), "RNRR");
+    EXPECT_EQ(Marks(Sg("1", "FIX", "P")), "RNRR");
+    // One plot and one tree: every CV a stand-in.
+    MethodSgRow one = Sg("1", "FCM", "Q");
+    EXPECT_EQ(one.sg.sgCV2, 100);
+    EXPECT_EQ(Marks(one), "RRRR");
+    EXPECT_DOUBLE_EQ(one.sg.volAcre, 200.0);
+}
+
+// Several plots, one tree: only the tree CV is a stand-in.
+TEST_F(ReconCompile, OneTreeOnSeveralPlotsMarksOnlyTheTreeCv) {
+    sale.Recon("R1", "FIX", 10);
+    sale.Stratum("1", "100");
+    sale.Summary("1", "A", "P", "U1", "DF");
+    sale.Plot("R1", "U1", "1");
+    sale.Plot("R1", "U1", "2");
+    sale.Tree("R1", "U1", "1", "DF", 12, 80, 10);
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    MethodSgRow fcm = Sg("1", "FCM", "P");
+    EXPECT_EQ(fcm.sg.sgCV2, 100);
+    EXPECT_EQ(Marks(fcm), "NRNN");
+    EXPECT_EQ(Marks(Sg("1", "FIX", "P")), "NNNN");
+    EXPECT_NEAR(Sg("1", "FIX", "P").sg.sgCV, 141.421, 1e-9);  // plot values 50, 0
+}
+
+// A unit cruised by two recon strata: the design stratum counts the plots of the
+// one its trees come from, the same number for the tree and plot families.
+TEST_F(ReconCompile, PlotsOfTheReconStratumTheTreesComeFrom) {
+    sale.Recon("R1", "FIX", 10);
+    sale.Recon("R3", "FIX", 10);
+    sale.Stratum("1", "100");
+    sale.Summary("1", "A", "P", "U1", "DF");
+    for (const char* p : {"1", "2"}) sale.Plot("R1", "U1", p);
+    for (const char* p : {"1", "2", "3", "4"}) sale.Plot("R3", "U1", p);
+    sale.Tree("R1", "U1", "1", "DF", 12, 80, 10);
+    sale.Tree("R1", "U1", "2", "DF", 14, 80, 20);
+    sale.Tree("R3", "U1", "3", "WH", 14, 80, 20);
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    EXPECT_EQ(Sg("1", "FIX", "P").mPlots, 2);
+    EXPECT_EQ(Sg("1", "STR", "A").mPlots, 2);
+    EXPECT_DOUBLE_EQ(Sg("1", "FIX", "P").sg.volAcre, 150.0);
+}
+
+// Without a plot table the plots holding trees are counted; a cut/leave column with
+// no value means a cut tree, "L" a leave tree.
+TEST(ReconCompileLayouts, EmptyPlotTableAndCutLeaveCodes) {
+    TempDir dir;
+    std::string desc = recontest::TreeTableDesc();
+    desc.insert(desc.size() - 1, ",CL:S");
+    ReconSale sale(dir.Path("cl.crz"), desc);
+    sale.Recon("R1", "FIX", 10);
+    sale.Stratum("1", "100");
+    sale.Summary("1", "A", "P", "U1", "DF");
+    sale.Tree("R1", "U1", "1", "DF", 12, 80, 10);
+    sale.Tree("R1", "U1", "2", "DF", 14, 80, 20);
+    int leave = sale.Tree("R1", "U1", "3", "DF", 14, 80, 20);
+    sale.trees.SetString(leave, "CL", "L");
+    sale.trees.SetString(0, "CL", "C");
+    ui::ScriptedUi ui;
+    stats::ReconCompiler c(sale.storage, ui, "03", design::CostFigures{});
+    ASSERT_EQ(c.Compile(), stats::kReconDone);
+    for (const MethodSgRow& g : stats::ReadMethodSgRows(sale.storage.GetView("SVMethodsSgTable")))
+        if (g.cruzMeth == "FIX") {
+            EXPECT_EQ(g.mTrees, 2);
+            EXPECT_EQ(g.mPlots, 3);  // the leave tree's plot is still a plot
+            EXPECT_DOUBLE_EQ(g.sg.volAcre, 100.0);
+        }
+}
+
 }  // namespace
