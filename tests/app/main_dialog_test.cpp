@@ -413,9 +413,10 @@ TEST_F(MainDialogTest, LaterStepsReportThatTheyAreMissing) {
     ASSERT_EQ(ui_.Texts().size(), 2u);
     EXPECT_EQ(ui_.Texts()[0],
               "Establishing strata and sample groups is not available in this version of Strovan.");
-    EXPECT_EQ(ui_.Texts()[1],
-              "Compiling the recon data is not available in this version of Strovan.");
-    EXPECT_EQ(ui_.Last()->icon, Icon::Information);
+    EXPECT_EQ(ui_.Messages()[0].icon, Icon::Information);
+    // The recon compilation is there and refuses a file without strata.
+    EXPECT_EQ(ui_.Texts()[1], "No Strata have been established.\n");
+    EXPECT_EQ(ui_.Last()->icon, Icon::Stop);
     // The type was settled on the way; nothing else changed.
     EXPECT_EQ(Setting(crz_, "Strovan", "Type"), "Design");
     EXPECT_NE(Setting(crz_, "Strovan", "UpdateFlag"), "N");
