@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <array>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -85,6 +86,8 @@ private:
     std::vector<std::string>& compiled_;
 
     std::vector<SummaryRow> summary_;
+    // Each summary row's trees by recon method, looked up once.
+    std::vector<std::array<std::span<const int>, kReconMethodCount>> row_trees_;
     std::map<std::string, std::vector<int>> by_stratum_;  // in code order, as the tables group them
     std::vector<StrataRow> strata_;
     std::unordered_map<std::string, int> strata_index_;
@@ -154,7 +157,7 @@ void Run::AddTo(Selection& sel, const std::vector<int>& rows, int method, bool r
     const ReconTrees& trees = catalog_.Trees();
     for (int r : rows) {
         const SummaryRow& row = summary_[r];
-        const std::vector<int>& found = catalog_.Lookup(method, row.unitId, row.species, row.prod, row.ld);
+        std::span<const int> found = row_trees_[r][method];
         if (found.empty()) continue;
         sel.any = true;
         const bool filter = ranged && row.ranged;
@@ -377,7 +380,24 @@ int Run::Go() {
                                 " volume found for trees.\nWill use default values.\n\nCauses:\n   Not processed "
                                 "through Dorvex program or\n   Cruise Methods are not PNT, FIX, or 100.");
     }
-    for (SummaryRow& s : summary_) s.unitId = catalog_.UnitId(s.unit);
+    row_trees_.resize(summary_.size());
+    size_t groupCount = 0;
+    for (size_t r = 0; r < summary_.size(); ++r) {
+        SummaryRow& s = summary_[r];
+        s.unitId = catalog_.UnitId(s.unit);
+        for (int m = 0; m < kReconMethodCount; ++m)
+            row_trees_[r][m] = catalog_.Lookup(m, s.unitId, s.species, s.prod, s.ld);
+    }
+    for (const auto& [code, rows] : by_stratum_) {
+        std::set<std::string> trees, plots;
+        for (int r : rows) {
+            trees.insert(summary_[r].sgTree);
+            plots.insert(summary_[r].sgPlot);
+        }
+        groupCount += 4 * trees.size() + 7 * plots.size();
+    }
+    fresh_sgs_.reserve(groupCount);
+    fresh_methods_.reserve(11 * by_stratum_.size());
     mark_.assign(static_cast<size_t>(catalog_.Trees().size()), 0);
 
     // The method each stratum's forester chose survives the rebuild of its rows.
@@ -412,20 +432,28 @@ int Run::Go() {
 
     // Rows of rebuilt strata are replaced; rows of strata the setup no longer has go.
     auto kept = [&](const std::string& stratum) { return !rebuilt.count(stratum) && strata_index_.count(stratum); };
-    std::vector<MethodRow> methods;
-    methods.reserve(methods_.size() + fresh_methods_.size());
-    for (MethodRow& m : methods_)
-        if (kept(m.s.stratum)) methods.push_back(std::move(m));
-    for (MethodRow& m : fresh_methods_) methods.push_back(std::move(m));
-    std::vector<MethodSgRow> sgs;
-    sgs.reserve(method_sgs_.size() + fresh_sgs_.size());
-    for (MethodSgRow& g : method_sgs_)
-        if (kept(g.sg.stratum)) sgs.push_back(std::move(g));
-    for (MethodSgRow& g : fresh_sgs_) sgs.push_back(std::move(g));
+    // Kept rows stay where they are and the new ones follow; a first run just takes
+    // the new rows (they are large: no copy).
+    auto merge = [&](auto& kept_rows, auto& fresh, auto stratumOf) {
+        kept_rows.erase(std::remove_if(kept_rows.begin(), kept_rows.end(),
+                                       [&](const auto& row) { return !kept(stratumOf(row)); }),
+                        kept_rows.end());
+        if (kept_rows.empty()) kept_rows.swap(fresh);
+        else kept_rows.insert(kept_rows.end(), std::make_move_iterator(fresh.begin()),
+                              std::make_move_iterator(fresh.end()));
+    };
+    merge(methods_, fresh_methods_, [](const MethodRow& m) -> const std::string& { return m.s.stratum; });
+    merge(method_sgs_, fresh_sgs_, [](const MethodSgRow& g) -> const std::string& { return g.sg.stratum; });
+    std::vector<MethodRow>& methods = methods_;
+    std::vector<MethodSgRow>& sgs = method_sgs_;
 
     // Roll-up of every method row from its sample groups.
     std::unordered_map<std::string, design::SgRefs> groups;
-    for (MethodSgRow& g : sgs) groups[GroupKey(g.sg.stratum, g.cruzMeth)].push_back(&g.sg);
+    std::string key;  // one buffer: a key is copied only when it is new
+    for (MethodSgRow& g : sgs) {
+        key.assign(g.sg.stratum).append(1, '\x1f').append(g.cruzMeth);
+        groups[key].push_back(&g.sg);
+    }
     for (MethodRow& m : methods) {
         auto it = groups.find(GroupKey(m.s.stratum, m.s.cruzMeth));
         design::SummarizeStratum(m.s, it == groups.end() ? design::SgRefs() : it->second, design::SummaryMode::Fill,

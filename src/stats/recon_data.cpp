@@ -10,7 +10,7 @@ namespace stats {
 namespace {
 
 constexpr char kSep = '\x1f';
-const std::vector<int> kNoTrees;
+
 
 int Column(const mk::View& v, const char* name) { return v.FindColumn(name); }
 
@@ -21,6 +21,25 @@ int Intern(std::unordered_map<std::string, int>& ids, std::vector<std::string>* 
     if (fresh && names) names->push_back(s);
     return it->second;
 }
+
+// Interning of a column whose consecutive rows mostly repeat a value.
+class Interner {
+public:
+    Interner(std::unordered_map<std::string, int>& ids, std::vector<std::string>* names = nullptr)
+        : ids_(ids), names_(names) {}
+    int operator()(const std::string& s) {
+        if (last_ >= 0 && s == last_text_) return last_;
+        last_ = Intern(ids_, names_, s);
+        last_text_ = s;
+        return last_;
+    }
+
+private:
+    std::unordered_map<std::string, int>& ids_;
+    std::vector<std::string>* names_;
+    int last_ = -1;
+    std::string last_text_;
+};
 
 long long PairKey(int recon, int unit) { return (static_cast<long long>(recon) << 32) | static_cast<uint32_t>(unit); }
 
@@ -33,19 +52,10 @@ int ReconMethodOf(const std::string& m) {
     return -1;
 }
 
-std::string ReconCatalog::Key(int method, int unitId, const std::string& species, const std::string& prod,
-                              const std::string& ld) {
-    std::string k;
-    k.reserve(16 + species.size() + prod.size() + ld.size());
-    k += static_cast<char>('0' + method);
-    k += std::to_string(unitId);
-    k += kSep;
-    k += species;
-    k += kSep;
-    k += prod;
-    k += kSep;
-    k += ld;
-    return k;
+size_t ReconCatalog::KeyHash::operator()(const Key& k) const {
+    uint64_t h = static_cast<uint32_t>(k.method);
+    for (int part : {k.unit, k.codes}) h = (h ^ static_cast<uint32_t>(part)) * 0x100000001b3ULL;
+    return static_cast<size_t>(h ^ (h >> 29));
 }
 
 void ReconCatalog::Load(mk::Storage& storage, const std::string& volumeColumn) {
@@ -88,38 +98,84 @@ void ReconCatalog::Load(mk::Storage& storage, const std::string& volumeColumn) {
     trees_.height.reserve(n);
     trees_.volume.reserve(n);
     std::unordered_map<std::string, int> plotIds;
-    std::vector<uint64_t> placed;  // (recon, unit, plot) of every tree of a known recon stratum
-    placed.reserve(n);
-    std::string stratum, unit, plot;
+    Interner units(unit_ids_, &unit_names_), plotsOf(plotIds), codes(code_ids_);
+    std::string combo;
+    std::string lastStratum;
+    int recon = -1;
+    std::vector<int> treeBucket(static_cast<size_t>(n), -1);
+    std::string cl;
     for (int r = 0; r < n; ++r) {
-        stratum = Text(tt, r, cStratum);
-        auto rs = recon_by_code_.find(stratum);
-        int recon = rs == recon_by_code_.end() ? -1 : rs->second;
-        int unitId = Intern(unit_ids_, &unit_names_, Text(tt, r, cUnit));
-        int plotId = Intern(plotIds, nullptr, Text(tt, r, cPlot));
+        std::string stratum = Text(tt, r, cStratum);
+        if (r == 0 || stratum != lastStratum) {
+            auto rs = recon_by_code_.find(stratum);
+            recon = rs == recon_by_code_.end() ? -1 : rs->second;
+            lastStratum = std::move(stratum);
+        }
+        int unitId = units(Text(tt, r, cUnit));
+        int plotId = plotsOf(Text(tt, r, cPlot));
         double v = cVol < 0 ? 0 : tt.GetDouble(r, cVol);
         if (v > 0) any_volume_ = true;
         trees_.Add(unitId, plotId, recon, cDbh < 0 ? 0 : tt.GetFloat(r, cDbh), cHt < 0 ? 0 : tt.GetFloat(r, cHt), v);
         if (recon < 0) continue;
-        placed.push_back((static_cast<uint64_t>(recon) << 42) | (static_cast<uint64_t>(unitId) << 21) |
-                         static_cast<uint64_t>(plotId));
         int method = recon_method_[recon];
         if (method < 0) continue;
         // The import writes no cut/leave code: a tree without one is a cut tree.
         if (cCl >= 0) {
-            std::string cl = tt.GetString(r, cCl);
+            cl = tt.GetString(r, cCl);
             if (!cl.empty() && cl != "C") continue;
         }
-        index_[Key(method, unitId, Text(tt, r, cSp), Text(tt, r, cProd), Text(tt, r, cLd))].push_back(r);
+        // Species, product and live/dead as one code: one look-up a tree.
+        combo = Text(tt, r, cSp);
+        combo += kSep;
+        combo += Text(tt, r, cProd);
+        combo += kSep;
+        combo += Text(tt, r, cLd);
+        Key key{method, unitId, codes(combo)};
+        auto [it, fresh] = bucket_.try_emplace(key, static_cast<int>(bucket_.size()));
+        treeBucket[r] = it->second;
     }
+    bucket_start_.assign(bucket_.size() + 1, 0);
+    for (int b : treeBucket)
+        if (b >= 0) ++bucket_start_[b + 1];
+    for (size_t b = 0; b < bucket_.size(); ++b) bucket_start_[b + 1] += bucket_start_[b];
+    bucket_trees_.resize(static_cast<size_t>(bucket_start_.back()));
+    std::vector<int> fill(bucket_start_.begin(), bucket_start_.end() - 1);
+    for (int r = 0; r < n; ++r)
+        if (treeBucket[r] >= 0) bucket_trees_[fill[treeBucket[r]]++] = r;
 
-    std::sort(placed.begin(), placed.end());
-    placed.erase(std::unique(placed.begin(), placed.end()), placed.end());
-    for (uint64_t p : placed) {
-        int recon = static_cast<int>(p >> 42), unitId = static_cast<int>((p >> 21) & 0x1FFFFF);
-        int& count = tree_plots_[PairKey(recon, unitId)];
-        if (count == 0) unit_recon_[unitId].push_back(recon);
-        ++count;
+    CountPlotsWithTrees(static_cast<int>(plotIds.size()));
+}
+
+void ReconCatalog::CountPlotsWithTrees(int plotIdCount) {
+    // The trees of each unit (of a known recon stratum), by a counting sort on the unit.
+    const int units = static_cast<int>(unit_names_.size());
+    std::vector<int> start(static_cast<size_t>(units) + 1, 0);
+    for (int t = 0; t < trees_.size(); ++t)
+        if (trees_.recon[t] >= 0) ++start[trees_.unit[t] + 1];
+    for (int u = 0; u < units; ++u) start[u + 1] += start[u];
+    std::vector<int> order(static_cast<size_t>(start[units]));
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for (int t = 0; t < trees_.size(); ++t)
+        if (trees_.recon[t] >= 0) order[fill[trees_.unit[t]]++] = t;
+    // Distinct plots per recon stratum of the unit; a stamp per (unit, recon stratum).
+    std::vector<int> seen(static_cast<size_t>(plotIdCount), -1);
+    int stamp = 0;
+    for (int u = 0; u < units; ++u) {
+        std::vector<int>& recon = unit_recon_[u];
+        for (int k = start[u]; k < start[u + 1]; ++k)
+            if (std::find(recon.begin(), recon.end(), trees_.recon[order[k]]) == recon.end())
+                recon.push_back(trees_.recon[order[k]]);
+        for (int r : recon) {
+            int count = 0;
+            for (int k = start[u]; k < start[u + 1]; ++k) {
+                int t = order[k];
+                if (trees_.recon[t] != r || seen[trees_.plot[t]] == stamp) continue;
+                seen[trees_.plot[t]] = stamp;
+                ++count;
+            }
+            ++stamp;
+            tree_plots_[PairKey(r, u)] = count;
+        }
     }
 }
 
@@ -128,11 +184,15 @@ int ReconCatalog::UnitId(const std::string& cutUnit) const {
     return it == unit_ids_.end() ? -1 : it->second;
 }
 
-const std::vector<int>& ReconCatalog::Lookup(int method, int unitId, const std::string& species,
-                                             const std::string& prod, const std::string& ld) const {
-    if (unitId < 0 || method < 0) return kNoTrees;
-    auto it = index_.find(Key(method, unitId, species, prod, ld));
-    return it == index_.end() ? kNoTrees : it->second;
+std::span<const int> ReconCatalog::Lookup(int method, int unitId, const std::string& species,
+                                          const std::string& prod, const std::string& ld) const {
+    if (unitId < 0 || method < 0) return {};
+    auto code = code_ids_.find(species + kSep + prod + kSep + ld);
+    if (code == code_ids_.end()) return {};
+    auto it = bucket_.find(Key{method, unitId, code->second});
+    if (it == bucket_.end()) return {};
+    const int b = it->second;
+    return {bucket_trees_.data() + bucket_start_[b], static_cast<size_t>(bucket_start_[b + 1] - bucket_start_[b])};
 }
 
 std::vector<int> ReconCatalog::ReconStrataIn(int unitId, int method) const {

@@ -3,6 +3,7 @@
 // (StratumTable), the cut trees of TreeTable grouped by recon method, unit, species,
 // product and live/dead code, and the plots of every recon stratum in every unit.
 // Only the columns the rules use are read; every later question is a look-up.
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -38,7 +39,7 @@ public:
     // The unit's id, -1 when no tree stands in it.
     int UnitId(const std::string& cutUnit) const;
     // Cut trees of a recon method in a unit with these codes, in TreeTable order.
-    const std::vector<int>& Lookup(int method, int unitId, const std::string& species,
+    std::span<const int> Lookup(int method, int unitId, const std::string& species,
                                    const std::string& prod, const std::string& ld) const;
 
     const ReconStratum& Recon(int recon) const { return recon_[recon]; }
@@ -51,8 +52,16 @@ public:
     int PlotCount(int recon, int unitId) const;
 
 private:
-    static std::string Key(int method, int unitId, const std::string& species, const std::string& prod,
-                           const std::string& ld);
+    // A tree's codes as small integers: method, unit, and species, product and
+    // live/dead together.
+    struct Key {
+        int method, unit, codes;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const;
+    };
+    void CountPlotsWithTrees(int plotIdCount);
 
     ReconTrees trees_;
     bool any_volume_ = false;
@@ -61,7 +70,12 @@ private:
     std::unordered_map<std::string, int> recon_by_code_;
     std::unordered_map<std::string, int> unit_ids_;
     std::vector<std::string> unit_names_;
-    std::unordered_map<std::string, std::vector<int>> index_;
+    std::unordered_map<std::string, int> code_ids_;
+    // Trees by key: bucket_[key] is a range of bucket_trees_ (a counting sort, so no
+    // list of its own per key).
+    std::unordered_map<Key, int, KeyHash> bucket_;
+    std::vector<int> bucket_start_;
+    std::vector<int> bucket_trees_;
     std::unordered_map<int, std::vector<int>> unit_recon_;   // unit -> recon strata with trees
     std::unordered_map<long long, int> tree_plots_;          // (recon, unit) -> distinct plots
     KeyIndex plot_rows_;                                     // PlotTable by (Stratum, CutUnit)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "design/sampling.h"
 
@@ -70,21 +71,21 @@ void AppendTreeRows(const GroupContext& g, const FamilyStats& st, std::vector<Me
     all.sg.c = c;
     all.sg.sgN = TruncInt(trees);
     all.sg.freq = 1;
-    out.push_back(all);
+    out.push_back(std::move(all));
 
     MethodSgRow str = Row(g, st, "STR");
     str.sg.sgCV = cv;
     str.sg.c = c;
     str.sg.sgN = OnePlus(cv * cv * kT2 * kInvE2);
     str.sg.freq = TruncInt(SafeDiv(trees, str.sg.sgN));
-    out.push_back(str);
+    out.push_back(std::move(str));
 
     MethodSgRow p3 = Row(g, st, "3P");
     p3.sg.sgCV = 35;
     p3.sg.c = "B";
     p3.sg.sgN = 4;
     p3.sg.kz = TruncInt(st.vpa * a * 0.25);
-    out.push_back(p3);
+    out.push_back(std::move(p3));
 
     MethodSgRow s3p = Row(g, st, "S3P");
     TwoStage s = ThreePStage(cv, 35);
@@ -96,7 +97,7 @@ void AppendTreeRows(const GroupContext& g, const FamilyStats& st, std::vector<Me
     s3p.sg.sgN2 = s.n2;
     s3p.sg.freq = TruncInt(SafeDiv(trees, s.n));
     s3p.sg.kz = TruncInt(SafeDiv(SafeDiv(st.vpa, st.tpa) * s.n, s.n2));
-    out.push_back(s3p);
+    out.push_back(std::move(s3p));
 }
 
 void AppendFixedRows(const GroupContext& g, const FamilyStats& st, std::vector<MethodSgRow>& out) {
@@ -107,7 +108,7 @@ void AppendFixedRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     fix.sg.c = Mark(st.cvPlotDefault);
     fix.sg.sgN = OnePlus(cv1 * cv1 * kT2 * kInvE2);
     fix.sg.treesPlot = tpp;
-    out.push_back(fix);
+    out.push_back(std::move(fix));
 
     MethodSgRow f3p = Row(g, st, "F3P");
     TwoStage s = ThreePStage(cv1, 35);
@@ -119,7 +120,7 @@ void AppendFixedRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     f3p.sg.sgN2 = s.n2;
     f3p.sg.kz = TruncInt(SafeDiv(SafeDiv(st.vpa, st.tpa) * s.n * tpp, s.n2));
     f3p.sg.treesPlot = tpp;
-    out.push_back(f3p);
+    out.push_back(std::move(f3p));
 
     MethodSgRow fcm = Row(g, st, "FCM");
     TwoStage m = CountMeasure(cvc, cvt);
@@ -131,7 +132,7 @@ void AppendFixedRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     fcm.sg.sgN2 = m.n2;
     fcm.sg.freq = TruncInt(SafeDiv(m.n * tpp, m.n2));
     fcm.sg.treesPlot = tpp;
-    out.push_back(fcm);
+    out.push_back(std::move(fcm));
 }
 
 void AppendPointRows(const GroupContext& g, const FamilyStats& st, std::vector<MethodSgRow>& out) {
@@ -143,7 +144,7 @@ void AppendPointRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     pnt.sg.c = Mark(st.cvPlotDefault);
     pnt.sg.sgN = OnePlus(cv1 * cv1 * kT2 * kInvE2);
     pnt.sg.treesPlot = tpp;
-    out.push_back(pnt);
+    out.push_back(std::move(pnt));
 
     MethodSgRow p3p = Row(g, st, "P3P");
     TwoStage s = ThreePStage(cvh, 35);
@@ -156,7 +157,7 @@ void AppendPointRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     p3p.sg.kz = TruncInt(SafeDiv(s.n * tpp * st.avgHt, s.n2));
     p3p.sg.avgHt = st.avgHt;
     p3p.sg.treesPlot = tpp;
-    out.push_back(p3p);
+    out.push_back(std::move(p3p));
 
     MethodSgRow pcm = Row(g, st, "PCM");
     TwoStage m = CountMeasure(cvc, cvr);
@@ -169,7 +170,7 @@ void AppendPointRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     pcm.sg.freq = TruncInt(SafeDiv(m.n * tpp, m.n2));
     pcm.sg.bigBaf = design::Trunc1(SafeDiv(baf * m.n * tpp, m.n2));
     pcm.sg.treesPlot = tpp;
-    out.push_back(pcm);
+    out.push_back(std::move(pcm));
 
     MethodSgRow pp = Row(g, st, "3PPNT");
     TwoStage t = ThreePStage(cv1, 30);
@@ -181,7 +182,7 @@ void AppendPointRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     pp.sg.sgN2 = t.n2;
     pp.sg.kz = TruncInt(SafeDiv(tpp * baf * (st.avgHt * 1.0 / 3) * t.n, t.n2));
     pp.sg.treesPlot = tpp;
-    out.push_back(pp);
+    out.push_back(std::move(pp));
 }
 
 }  // namespace stats
