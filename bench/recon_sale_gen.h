@@ -1,7 +1,7 @@
 #pragma once
 // A generated recon sale written through the engine: 400 cutting units in 99 strata of
 // 24 sample groups (12 species x 2 products), recon units cruised in turn with fixed
-// plots (1/10 acre), points (BAF 20) and 100 %, about five trees a plot. Seeded, so a
+// plots (10 to the acre), points (BAF 20) and 100 %, about five trees a plot. Seeded, so a
 // size always gives the same file. Shared by the recon benchmark and make_recon_sale.
 #include <cmath>
 #include <cstdint>
@@ -64,7 +64,8 @@ inline bool WriteReconSale(const std::string& path, int trees) {
         recon.SetDouble(r, "BAF", m == 1 ? 20 : 0);
     }
 
-    // Units: unit u (1-based) lies in stratum u % 99 + 1 and was cruised by method u % 3.
+    // Units: unit u (1-based) lies in stratum u % 99 + 1 and was cruised by recon method
+    // (u + u / 99) % 3, so that strata mix the methods.
     mk::View units = *s.GetAs(schema::kCuttingUnitTableDesc);
     mk::View strata = *s.GetAs(schema::kSVStrataTableDesc);
     mk::View summary = *s.GetAs(schema::kSVSummaryTableDesc);
@@ -78,7 +79,8 @@ inline bool WriteReconSale(const std::string& path, int trees) {
         units.SetDouble(r, "Area", area);
         int st = u % kStrata;
         acres[st] += area;
-        unitList[st] += (unitList[st].empty() ? "" : ",") + std::to_string(u);
+        if (!unitList[st].empty()) unitList[st] += ',';
+        unitList[st] += std::to_string(u);
         for (int sp = 0; sp < 12; ++sp)
             for (int p = 0; p < 2; ++p) {
                 int row = summary.AddRow();
@@ -118,7 +120,7 @@ inline bool WriteReconSale(const std::string& path, int trees) {
               cCu = tt.FindColumn("NCUFTVolPP"), cBd = tt.FindColumn("NBDFTVolPP");
     int row = 0;
     for (int u = 1; u <= kUnits; ++u) {
-        std::string recStratum = std::to_string(u % 3 + 1), unit = std::to_string(u);
+        std::string recStratum = std::to_string((u + u / kStrata) % 3 + 1), unit = std::to_string(u);
         for (int p = 1; p <= plotsPerUnit; ++p) {
             int r = plots.AddRow();
             plots.SetString(r, "Stratum", recStratum);

@@ -72,17 +72,20 @@ std::string Num(const char* fmt, double v) {
 }
 
 void PrintSg(std::ostream& out, const design::SgRow& g, const char* indent) {
-    out << indent << "SG " << (g.sgCode.empty() ? "(none)" : g.sgCode) << ": CV " << Num("%g", g.sgCV)
-        << (g.sgCV2 != 0 ? "/" + Num("%g", g.sgCV2) : "") << ", n " << g.sgN
-        << (g.sgN2 != 0 ? "/" + std::to_string(g.sgN2) : "") << ", error " << Num("%g", g.sgErr)
-        << "%, trees/acre " << Num("%g", g.treesAcre) << ", vol/acre " << Num("%g", g.volAcre) << ", freq "
-        << g.freq << ", KZ " << g.kz << ", marks " << g.c << g.c2 << g.t << g.v << '\n';
+    out << indent << "SG " << (g.sgCode.empty() ? "(none)" : g.sgCode) << ": CV " << Num("%g", g.sgCV);
+    if (g.sgCV2 != 0) out << '/' << Num("%g", g.sgCV2);
+    out << ", n " << g.sgN;
+    if (g.sgN2 != 0) out << '/' << g.sgN2;
+    out << ", error " << Num("%g", g.sgErr) << "%, trees/acre " << Num("%g", g.treesAcre) << ", vol/acre "
+        << Num("%g", g.volAcre) << ", freq " << g.freq << ", KZ " << g.kz << ", marks " << g.c << g.c2 << g.t
+        << g.v << '\n';
 }
 
 void PrintStratum(std::ostream& out, const design::StratumRow& s) {
     out << "Stratum " << s.stratum << " " << s.cruzMeth << ": " << Num("%g", s.totAcres) << " acres, error "
-        << Num("%g", s.error) << "%, n " << s.sumN << (s.sumN2 != 0 ? "/" + std::to_string(s.sumN2) : "")
-        << ", CV " << Num("%g", s.wtCV) << ", total volume " << Num("%.1f", s.totalVol) << ", cost "
+        << Num("%g", s.error) << "%, n " << s.sumN;
+    if (s.sumN2 != 0) out << '/' << s.sumN2;
+    out << ", CV " << Num("%g", s.wtCV) << ", total volume " << Num("%.1f", s.totalVol) << ", cost "
         << Num("%.1f", s.strCost) << '\n';
 }
 
