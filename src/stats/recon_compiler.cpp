@@ -1,12 +1,15 @@
 #include "stats/recon_compiler.h"
 
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <map>
 #include <set>
+#include <span>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "design/stratum.h"
 #include "stats/recon_data.h"
@@ -34,7 +37,10 @@ struct StrataRow {
 // Diameters compared in tenths of an inch, the precision the data are kept in: a
 // single-float 6.1 is below the double 6.1 by a hair and would fall out of a range
 // that starts there.
-long long Tenths(double d) { return std::llround(d * 10); }
+long long Tenths(double d) {
+    if (!(std::fabs(d) < 1e12)) return d > 0 ? (1LL << 50) : -(1LL << 50);  // nonsense stays comparable
+    return std::llround(d * 10);
+}
 
 bool IsRangeFlag(const std::string& f) { return f == "Str" || f == "Str1" || f == "Sg" || f == "Sg1"; }
 
@@ -483,27 +489,34 @@ int Run::Go() {
             for (const design::SgRow* g : it->second) designSgs.push_back(g);
     }
 
-    auto open = [&](const char* desc) {
-        auto v = storage_.GetAs(desc);
-        return v ? *v : mk::View();
-    };
-    mk::View mv = open(schema::kSVMethodsTableDesc);
-    WriteMethodRows(mv, methods);
-    mk::View msv = open(schema::kSVMethodsSgTableDesc);
-    WriteMethodSgRows(msv, sgs);
-    if (storage_.HasView(schema::kSVStrataTable)) {
-        mk::View sv = open(schema::kSVStrataTableDesc);
-        int cMod = sv.FindColumn("Modified");
-        for (int r = 0; r < sv.RowCount(); ++r) sv.SetString(r, cMod, schema::kFlagNo);
+    // Every table opens before any is written, so a refusal leaves the data as it was.
+    mk::View views[4];
+    const char* descs[4] = {schema::kSVMethodsTableDesc, schema::kSVMethodsSgTableDesc, schema::kSVDesignTableDesc,
+                            schema::kSVDesignSgTableDesc};
+    for (int i = 0; i < 4; ++i) {
+        auto v = storage_.GetAs(descs[i]);
+        if (!v) return kReconCommitFailed;
+        views[i] = *v;
     }
-    mk::View dv = open(schema::kSVDesignTableDesc);
-    WriteDesignRows(dv, design);
-    mk::View dsv = open(schema::kSVDesignSgTableDesc);
-    WriteDesignSgRows(dsv, designSgs);
+    mk::View strata;
+    if (storage_.HasView(schema::kSVStrataTable)) {
+        auto v = storage_.GetAs(schema::kSVStrataTableDesc);
+        if (!v) return kReconCommitFailed;
+        strata = *v;
+    }
+    WriteMethodRows(views[0], methods);
+    WriteMethodSgRows(views[1], sgs);
+    WriteDesignRows(views[2], design);
+    WriteDesignSgRows(views[3], designSgs);
+    const int cMod = strata.FindColumn("Modified");
+    for (int r = 0; r < strata.RowCount(); ++r) strata.SetString(r, cMod, schema::kFlagNo);
 
     if (!warnings_.empty()) {
         std::string text;
-        for (const std::string& w : warnings_) text += (text.empty() ? "" : "\n\n") + w;
+        for (const std::string& w : warnings_) {
+            if (!text.empty()) text += "\n\n";
+            text += w;
+        }
         ui_.Warning(text, "Warning");
     }
     return storage_.Commit() ? kReconDone : kReconCommitFailed;

@@ -16,7 +16,7 @@ inline constexpr int kReconDone = 0;
 inline constexpr int kReconNoStrata = 1;      // no summary row names a stratum
 inline constexpr int kReconZeroAcres = 2;     // a stratum with TotAcres not above 0
 inline constexpr int kReconStopped = 3;       // the user stopped the run; nothing changed
-inline constexpr int kReconCommitFailed = 4;  // the file keeps its previous state
+inline constexpr int kReconCommitFailed = 4;  // not written or not committed: the file keeps its last state
 
 inline constexpr const char* kNoStrataText = "No Strata have been established.\n";
 inline constexpr const char* kZeroAcresText = "One or more strata definitions have zero total acres.\n";
