@@ -289,6 +289,37 @@ TEST_F(ReconCompile, SplitPiecesCountEachTreeOnceWithTheirOwnRanges) {
     EXPECT_EQ(b.mTrees, 2);  // 6.1 and 10.0
 }
 
+TEST_F(ReconCompile, ADiameterRangeWithoutTreesTakesTheDefaults) {
+    sale.Recon("R1", "100");
+    sale.Stratum("1", "10");
+    sale.Summary("1", "A", "A", "U1", "DF", "Str1", "0", "19.9");
+    sale.Summary("1", "B", "B", "U1", "DF", "Str", "20", "99.9");
+    sale.Tree("R1", "U1", "1", "DF", 12, 80, 10);
+    sale.Tree("R1", "U1", "1", "DF", 14, 80, 20);
+    ASSERT_EQ(Compile(), stats::kReconDone);
+    EXPECT_EQ(Marks(Sg("1", "100", "A")), "NNNN");
+    MethodSgRow b = Sg("1", "STR", "B");
+    EXPECT_EQ(Marks(b), "RNRR");
+    EXPECT_EQ(b.sg.sgCV, 100);
+    EXPECT_EQ(b.sg.treesAcre, 1.0);
+    EXPECT_EQ(b.mTrees, 0);
+}
+
+// A user who stops the run finds the file as it was.
+TEST_F(ReconCompile, StoppingTheRunChangesNothing) {
+    struct StoppingUi : ui::ScriptedUi {
+        bool Progress(long long) override { return false; }
+    } stopping;
+    sale.Recon("R1", "100");
+    sale.Stratum("1", "10");
+    sale.Summary("1", "A", "A", "U1", "DF");
+    sale.Tree("R1", "U1", "1", "DF", 12, 80, 10);
+    stats::ReconCompiler c(sale.storage, stopping, "03", Costs());
+    EXPECT_EQ(c.Compile(), stats::kReconStopped);
+    EXPECT_FALSE(sale.storage.HasView("SVMethodsTable"));
+    EXPECT_EQ(sale.strata.GetString(0, "Modified"), "Y");
+}
+
 TEST_F(ReconCompile, BoardFootSaleWithOnlyCubicVolumesWarnsAndTakesDefaults) {
     sale.Recon("R1", "FIX", 10);
     sale.Stratum("1", "100");
