@@ -164,7 +164,13 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
     }();
 
     if (outcome == "production") {
-        if (ProductionCompiler()) return ProductionCompiler()(path, argv, out, err);
+        if (ProductionCompiler()) {
+            // The production side takes the common options; every method is a recon notion.
+            std::vector<std::string> rest;
+            for (const std::string& a : argv)
+                if (a != path && a != "--all-methods") rest.push_back(a);
+            return ProductionCompiler()(path, rest, out, err);
+        }
         ui->Error("Production statistics are not available in this version of Strovan.", "Error");
         outcome = "refused";
     }
