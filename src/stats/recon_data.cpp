@@ -11,7 +11,6 @@ namespace {
 
 constexpr char kSep = '\x1f';
 
-
 int Column(const mk::View& v, const char* name) { return v.FindColumn(name); }
 
 std::string Text(const mk::View& v, int row, int col) { return col < 0 ? std::string() : v.GetString(row, col); }

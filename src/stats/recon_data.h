@@ -39,8 +39,8 @@ public:
     // The unit's id, -1 when no tree stands in it.
     int UnitId(const std::string& cutUnit) const;
     // Cut trees of a recon method in a unit with these codes, in TreeTable order.
-    std::span<const int> Lookup(int method, int unitId, const std::string& species,
-                                   const std::string& prod, const std::string& ld) const;
+    std::span<const int> Lookup(int method, int unitId, const std::string& species, const std::string& prod,
+                                const std::string& ld) const;
 
     const ReconStratum& Recon(int recon) const { return recon_[recon]; }
     int ReconMethod(int recon) const { return recon_method_[recon]; }
