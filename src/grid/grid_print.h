@@ -90,7 +90,8 @@ private:
     double ColumnWidth(int col) const;
     double RowHeight(int64_t row) const;
     void DrawCellText(Canvas& canvas, double x, double y, double w, double h,
-                      const std::string& text, const CellFormat& f, bool heading) const;
+                      const std::string& text, const CellFormat& f, bool heading,
+                      double overflow_w = 0) const;
 
     const GridModel& grid_;
     int col0_, col1_;
