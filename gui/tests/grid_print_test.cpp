@@ -71,6 +71,19 @@ void GridPrintTest::CancelledPrintDialogPrintsNothing() {
     QVERIFY(saw_dialog);
     QVERIFY(ui.Messages().empty());
     QCOMPARE(g.Text(1, 2), std::string("21"));
+
+    // Qt-free forms print through the same dialog, installed as the program's printer.
+    QVERIFY(static_cast<bool>(grid::PrinterChooser()));
+    saw_dialog = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            saw_dialog = true;
+            d->reject();
+        }
+    });
+    QVERIFY(grid::PrintGridPaged(g, 0, 0, 1, 2, ui));
+    QVERIFY(saw_dialog);
+    QVERIFY(ui.Messages().empty());
 }
 
 void GridPrintTest::NothingToPrintAndAnUnwritableTargetAreReported() {

@@ -338,4 +338,27 @@ PrintResult PrintGridJob(GridModel& grid, int col0, int64_t row0, int col1, int6
     return PrintResult::Printed;
 }
 
+// ---------------------------------------------------------------------------------
+namespace {
+CanvasChooser& Installed() {
+    static CanvasChooser chooser;
+    return chooser;
+}
+}  // namespace
+
+void SetPrinterChooser(CanvasChooser chooser) { Installed() = std::move(chooser); }
+const CanvasChooser& PrinterChooser() { return Installed(); }
+
+bool PrintGrid(GridModel& grid, int col0, int64_t row0, int col1, int64_t row1, ui::UiPort& ui,
+               const PrintOptions& options) {
+    return PrintGridJob(grid, col0, row0, col1, row1, false, Installed(), ui, options) !=
+           PrintResult::Refused;
+}
+
+bool PrintGridPaged(GridModel& grid, int col0, int64_t row0, int col1, int64_t row1, ui::UiPort& ui,
+                    const PrintOptions& options) {
+    return PrintGridJob(grid, col0, row0, col1, row1, true, Installed(), ui, options) !=
+           PrintResult::Refused;
+}
+
 }  // namespace grid

@@ -126,4 +126,18 @@ PrintResult PrintGridJob(GridModel& grid, int col0, int64_t row0, int col1, int6
                          bool paged, const CanvasChooser& choose, ui::UiPort& ui,
                          const PrintOptions& options = {});
 
+// The printer the program prints on. The Qt front end installs its print dialog
+// here, so Qt-free forms and reports print through PrintGrid / PrintGridPaged; with
+// nothing installed (headless) every print is cancelled. Tests install their own.
+void SetPrinterChooser(CanvasChooser chooser);
+const CanvasChooser& PrinterChooser();
+
+// The windows' print commands: the block on the installed printer, plain or with the
+// "Page: N" footer, using the grid's print margins. True unless there was nothing
+// to print.
+bool PrintGrid(GridModel& grid, int col0, int64_t row0, int col1, int64_t row1, ui::UiPort& ui,
+               const PrintOptions& options = {});
+bool PrintGridPaged(GridModel& grid, int col0, int64_t row0, int col1, int64_t row1, ui::UiPort& ui,
+                    const PrintOptions& options = {});
+
 }  // namespace grid

@@ -388,3 +388,22 @@ TEST(PdfCanvas, APrintedGridIsAWholeConsistentFile) {
     EXPECT_NE(ui.Messages().back().text.find("missing"), std::string::npos);
     fs::remove_all(dir);
 }
+
+TEST(PrintGrid, PrintsOnTheInstalledPrinterAndIsCancelledWithoutOne) {
+    grid::GridModel g;
+    FillGrid(g, 2, 2);
+    ui::ScriptedUi ui;
+    grid::CanvasChooser before = grid::PrinterChooser();
+    grid::SetPrinterChooser(nullptr);
+    EXPECT_TRUE(grid::PrintGridPaged(g, 0, 0, 1, 1, ui));  // the dialog is "shown" and cancelled
+    std::unique_ptr<RecordingCanvas> c;
+    grid::SetPrinterChooser(Give(c));
+    EXPECT_TRUE(grid::PrintGridPaged(g, 0, 0, 1, 1, ui));
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(c->Has(1, "Page: 1"));
+    EXPECT_TRUE(grid::PrintGrid(g, 0, 0, 1, 1, ui));
+    EXPECT_FALSE(c->Has(1, "Page: 1"));
+    grid::GridModel empty;
+    EXPECT_FALSE(grid::PrintGrid(empty, 0, 0, 0, 0, ui));
+    grid::SetPrinterChooser(before);
+}
