@@ -44,8 +44,8 @@ TEST_F(UpdateCommand, BringsAnOlderFileForwardWithABackupBesideIt) {
     ASSERT_EQ(Run({"update", path}), cli::kExitOk) << err_.str();
     EXPECT_EQ(out_.str(),
               "INFORMATION: The Cruise Object has been updated to the new structure.\nThe original "
-              "has been saved with the extension .BAK1.\n" +
-                  path + ": structure version 2010.03.18\n");
+              "has been saved as " +
+                  dir_ + "/SALE_v20081219.crz.BAK.\n" + path + ": structure version 2010.03.18\n");
     EXPECT_TRUE(fs::exists(dir_ + "/SALE_v20081219.crz.BAK"));
     EXPECT_EQ(store::ReadStructureVersion(path), "2010.03.18");
 
