@@ -110,10 +110,20 @@ QWidget* MainWindow::Picture(int control_id) const {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    // Escape would reject the dialog and so end the program: it does nothing here.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
+    switch (event->key()) {
+        // Escape would reject the dialog and so end the program.
+        case Qt::Key_Escape:
+        // A focused button takes Enter itself; anywhere else Enter must not press a
+        // default button (the dialog makes one of its own when none is set).
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+                event->accept();
+                return;
+            }
+            break;
+        default:
+            break;
     }
     QDialog::keyPressEvent(event);
 }

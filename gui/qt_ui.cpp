@@ -303,7 +303,8 @@ void FieldEdit::ShowHint(const QString& title, const QString& text) {
     auto* label = static_cast<QLabel*>(hint_.data());
     label->setText("<b>" + title.toHtmlEscaped() + "</b><br>" +
                    text.toHtmlEscaped().replace("\n", "<br>"));
-    label->setMaximumWidth(std::max(220, top->width() / 2));
+    label->setMaximumWidth(std::max(260, top->width() / 2));
+    label->setMinimumWidth(std::min(260, top->width()));
     label->adjustSize();
     QPoint at = mapTo(top, QPoint(0, height()));
     at.setX(std::min(at.x(), std::max(0, top->width() - label->width())));
