@@ -38,6 +38,12 @@ bool CruiseFile::Open(const std::string& path) {
     return true;
 }
 
+mk::View CruiseFile::Config() {
+    return storage_.HasView(schema::kGlobalConfigurationTable)
+               ? storage_.GetView(schema::kGlobalConfigurationTable)
+               : mk::View();
+}
+
 bool CruiseFile::Commit() {
     mk::Status st = storage_.Commit();
     if (st) return true;

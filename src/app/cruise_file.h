@@ -21,6 +21,9 @@ public:
     bool Open(const std::string& path);
     bool IsOpen() const { return storage_.IsOpen(); }
     mk::Storage& Storage() { return storage_; }
+    // GlobalConfigurationTable as stored, in whichever column form it has; never
+    // restructured (settings go through store/config.h). Empty without the table.
+    mk::View Config();
     // Commits the whole step; a failure is reported and the file keeps its last state.
     bool Commit();
     // Uncommitted changes are dropped.

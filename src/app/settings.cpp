@@ -25,16 +25,22 @@ void AddSetting(mk::View& config, const std::string& block, const std::string& k
     config.SetString(r, schema::kColValue, value);
 }
 
-CostValues ReadCostValues(mk::Storage& storage) {
+namespace {
+CostValues CostsOf(const std::vector<store::SettingRow>& rows) {
     CostValues values;
     const auto& keys = schema::CostKeys();
-    for (const store::SettingRow& row : store::AllSettings(storage)) {
+    for (const store::SettingRow& row : rows) {
         if (row.block != schema::kBlockStrovan) continue;
         for (size_t k = 0; k < keys.size(); ++k)
             if (keys[k] == row.key) values[k] = row.value;
     }
     return values;
 }
+}  // namespace
+
+CostValues ReadCostValues(mk::Storage& storage) { return CostsOf(store::AllSettings(storage)); }
+
+CostValues ReadCostValues(const mk::View& config) { return CostsOf(store::AllSettings(config)); }
 
 CostFigures ComputeCostFigures(const CostValues& v) {
     auto n = [&](int field) { return store::LeadingDouble(v[field]); };

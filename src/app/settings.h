@@ -24,6 +24,8 @@ using CostFigures = design::CostFigures;
 
 // Every (Strovan, cost key) row; a later row with the same key overrides an earlier one.
 CostValues ReadCostValues(mk::Storage& storage);
+// The same from GlobalConfigurationTable as stored (either column form).
+CostValues ReadCostValues(const mk::View& config);
 // Each figure is finite and not negative, whatever the settings hold.
 CostFigures ComputeCostFigures(const CostValues& values);
 // Writes the nine values in the program's fixed key order. Every row of a key gets

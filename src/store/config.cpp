@@ -91,9 +91,12 @@ void SetSetting(mk::Storage& storage, const std::string& block, const std::strin
 }
 
 std::vector<SettingRow> AllSettings(mk::Storage& storage) {
+    if (!storage.HasView(schema::kGlobalConfigurationTable)) return {};
+    return AllSettings(storage.GetView(schema::kGlobalConfigurationTable));
+}
+
+std::vector<SettingRow> AllSettings(const mk::View& v) {
     std::vector<SettingRow> rows;
-    if (!storage.HasView(schema::kGlobalConfigurationTable)) return rows;
-    mk::View v = storage.GetView(schema::kGlobalConfigurationTable);
     ConfigColumns now = NewForm(v), old = OldForm(v);
     for (int r = 0; r < v.RowCount(); ++r) {
         // In a table with both forms each row was written in one of them.

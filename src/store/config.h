@@ -25,6 +25,8 @@ struct SettingRow {
 };
 // Every settings row in table order; empty without a table. Never restructures.
 std::vector<SettingRow> AllSettings(mk::Storage& storage);
+// The same from the table's view as stored (either column form, or both).
+std::vector<SettingRow> AllSettings(const mk::View& config);
 
 // (General, StructureVersion); empty when the file has none.
 std::string ReadStructureVersion(mk::Storage& storage);

@@ -175,6 +175,7 @@ TEST_F(WorkflowFaults, OldColumnFormSettingsAreReadAndKept) {
     EXPECT_EQ(store::GetSetting(*s, "Strovan", "Type"), "Recon");
     EXPECT_EQ(store::GetSetting(*s, "General", "MRU"), "Design");
     EXPECT_EQ(app::ReadCostValues(*s)[kCrewPlot], "60");
+    EXPECT_EQ(app::ReadCostValues(s->GetView("GlobalConfigurationTable"))[kCntPlot], "5");
 }
 
 // A file that cannot be made is named with the cause, and the form comes back with
