@@ -45,14 +45,16 @@ struct Fixture {
     std::string setup, crz;
     ui::ScriptedUi ui;
     app::CMainDialog logic{ui};
+    bool setup_written = false;
 
     Fixture() {
         setup = dir.filePath("default.stp").toStdString();
         crz = dir.filePath("12345_design.crz").toStdString();
-        app::WriteSetupFile(setup);
+        setup_written = static_cast<bool>(app::WriteSetupFile(setup));
         logic.OnInitDialog();
     }
     bool Create() {
+        if (!setup_written) return false;
         ui.PushFileName(setup);
         ui.PushFileName(crz);
         ui.PushNewCruise(ui::ScriptedUi::Submit([](ui::NewCruiseForm& f) {
