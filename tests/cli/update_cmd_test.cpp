@@ -70,6 +70,14 @@ TEST_F(UpdateCommand, RefusalsGoToTheErrorStream) {
     EXPECT_EQ(Run({"update", dir_ + "/missing.crz"}), cli::kExitFailure);
     EXPECT_NE(err_.str().find("was not found."), std::string::npos);
     EXPECT_EQ(Run({"update"}), cli::kExitUsage);
+
+    // With --json the refusal and its message are the output; nothing on stderr.
+    EXPECT_EQ(Run({"update", "--json", newer}), cli::kExitFailure);
+    EXPECT_EQ(err_.str(), "");
+    EXPECT_NE(out_.str().find("\"ok\": false"), std::string::npos);
+    EXPECT_NE(out_.str().find("\"text\": \"New Cruise Object Structure.\\nStrovan is out of date."),
+              std::string::npos)
+        << out_.str();
 }
 
 }  // namespace
