@@ -290,9 +290,10 @@ TEST_F(MainDialogTest, EditAddsMissingRowsWithFlagFromUnitChoice) {
     MakeCurrent(dlg, crz_);
     ui_.PushNewCruise(
         ScriptedUi::Submit([](NewCruiseForm& f) { f.Fields().cruise_type = "Design"; }));
-    dlg.OnEditCruiseInfo();
+    EXPECT_TRUE(dlg.OnEditCruiseInfo());
+    // A file without a unit is given cubic feet, as creating one does; never an empty unit.
     EXPECT_EQ(ConfigRows(crz_), (std::vector<std::string>{"General/StructureVersion=2010.03.18",
-                                                          "Strovan/UOM=", "Strovan/Type=Design",
+                                                          "Strovan/UOM=03", "Strovan/Type=Design",
                                                           "Strovan/UpdateFlag=N"}));
 }
 
