@@ -47,7 +47,7 @@ private:
 
 using Cells = std::initializer_list<std::pair<const char*, std::string>>;
 
-inline void Add(mk::View& v, Cells cells) {
+inline void Add(mk::View v, Cells cells) {
     int r = v.AddRow();
     for (const auto& [col, value] : cells) v.SetString(r, col, value);
 }
