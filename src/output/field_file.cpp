@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -152,16 +154,23 @@ public:
             fs::remove(path_, ec);
         }
     }
-    // A fresh, empty file beside target.
+    // A fresh, empty file beside target, with the permissions a new file gets.
     bool Make(const std::string& target) {
         fs::path t(target);
         fs::path dir = t.parent_path().empty() ? fs::path(".") : t.parent_path();
-        std::string tmpl = (dir / ("." + t.filename().string() + ".XXXXXX")).string();
-        int fd = ::mkstemp(tmpl.data());
-        if (fd < 0) return false;
-        ::close(fd);
-        path_ = tmpl;
-        return true;
+        std::string base = (dir / ("." + t.filename().string() + ".new-")).string() +
+                           std::to_string(::getpid()) + "-";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = base + std::to_string(attempt);
+            int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                ::close(fd);
+                path_ = name;
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
     }
     const std::string& Path() const { return path_; }
     void Keep() { path_.clear(); }

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <sys/stat.h>
 
 #include "app/step_hooks.h"
 #include "field_fixture.h"
+#include "mk/file_io.h"
 #include "output/field_file.h"
 #include "output/field_file_forms.h"
 #include "output/forwarding_ui.h"
@@ -439,4 +441,43 @@ TEST(FieldFileHook, MakeKelvaneFromTheDesignFormsOpenStore) {
     // The open file itself was only read.
     auto src = mk::Storage::Open(source, mk::OpenMode::ReadOnly);
     EXPECT_EQ(Column(*src, "SVDesignTable", "Description")[2], "Ridge plots");
+}
+
+TEST(FieldFileRefusals, AFailedWriteLeavesTheOldTargetAndNoTemporaryFile) {
+    TempDir dir;
+    std::string source = Source(dir);
+    std::string target = dir.Path("12345.crz");
+    std::ofstream(target) << "an older field file";
+    // The commit's first and second write (data, then header) fail.
+    for (int n : {0, 1}) {
+        ui::ScriptedUi u;
+        TickRecon(u, {"R1", "R2"});
+        PickDefault(u, 0);
+        auto src = mk::Storage::Open(source, mk::OpenMode::ReadOnly);
+        ASSERT_TRUE(src);
+        mk::detail::FailWritesAfter(n);
+        FieldFileStatus status = output::MakeFieldFile(u, *src, source, Costs(), Dialog(target));
+        mk::detail::StopFailingWrites();
+        EXPECT_EQ(status, FieldFileStatus::Failed) << n;
+        ASSERT_NE(u.Last(), nullptr);
+        EXPECT_EQ(u.Last()->title, "File Error");
+        EXPECT_FALSE(HasText(u, "Has Been Created"));
+        EXPECT_TRUE(ReadBytes(target) == "an older field file");
+        auto files = dir.Files();
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(files, (std::vector<std::string>{"12345.crz", "sale.crz"})) << n;
+    }
+}
+
+TEST(FieldFileRefusals, TheNewFileGetsTheUsualPermissions) {
+    TempDir dir;
+    std::string source = Source(dir);
+    std::string target = dir.Path("12345.crz");
+    ui::ScriptedUi u;
+    PickDefault(u, 0);
+    ASSERT_EQ(Make(u, source, target), FieldFileStatus::Created);
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    auto perms = std::filesystem::status(target).permissions();
+    EXPECT_EQ(static_cast<unsigned>(perms) & 0777u, 0666u & ~static_cast<unsigned>(mask));
 }
