@@ -778,6 +778,8 @@ const FieldFileCheck& FieldFileWriter::Check() {
                 species.insert(c[0]);
                 found.push_back(std::move(c));
             }
+            if (found.empty())
+                warnings.push_back(where + " has no species; it gets no sub-population.");
             std::string description = groups.GetString(g, "Description");
             for (const auto& c : found) {
                 // Live and dead rows of one species and product stay apart.

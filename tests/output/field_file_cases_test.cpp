@@ -275,11 +275,13 @@ TEST(FieldFileDesign, StrataOfTheSetupMissingFromTheDesignAreReported) {
     std::string source = Source(dir, [](mk::Storage& s) {
         mk::View strata = s.GetView("SVStrataTable");
         Add(strata, {{"Stratum", "4"}, {"Units", "2"}});
+        Add(s.GetView("SVDesignSgTable"), {{"Stratum", "1"}, {"SgCode", "C"}, {"Freq", "3"}});
     });
     ui::ScriptedUi u;
     PickDefault(u, 0);
     ASSERT_EQ(Make(u, source, dir.Path("out.crz")), FieldFileStatus::Created);
     EXPECT_TRUE(HasText(u, "Stratum 4 of the strata definition is not in the design and is not written."));
+    EXPECT_TRUE(HasText(u, "Stratum 1, sample group C (STR) has no species; it gets no sub-population."));
     auto out = mk::Storage::Open(dir.Path("out.crz"), mk::OpenMode::ReadOnly);
     EXPECT_EQ(Column(*out, "StratumTable", "Stratum"), (std::vector<std::string>{"1", "2", "3"}));
 }
