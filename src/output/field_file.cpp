@@ -152,6 +152,18 @@ void CopyTyped(const mk::View& from, int fr, int fc, mk::View& to, int tr, int t
     }
 }
 
+// The settings rows (Block, Key, Value); older files name the columns sBlock, sKey, sValue.
+std::vector<std::array<std::string, 3>> SettingRows(const mk::View& from) {
+    bool old_form = from.FindColumn(schema::kColBlock) < 0 && from.FindColumn(schema::kColOldBlock) >= 0;
+    int cb = from.FindColumn(old_form ? schema::kColOldBlock : schema::kColBlock);
+    int ck = from.FindColumn(old_form ? schema::kColOldKey : schema::kColKey);
+    int cv = from.FindColumn(old_form ? schema::kColOldValue : schema::kColValue);
+    auto cell = [&](int r, int c) { return c < 0 ? std::string() : from.GetString(r, c); };
+    std::vector<std::array<std::string, 3>> rows;
+    for (int r = 0; r < from.RowCount(); ++r) rows.push_back({cell(r, cb), cell(r, ck), cell(r, cv)});
+    return rows;
+}
+
 class TempFile {
 public:
     ~TempFile() {
@@ -216,13 +228,18 @@ private:
 // One writing run: the source, the new storage and the plan.
 class Run {
 public:
-    Run(ui::UiPort& ui, mk::Storage& src, mk::Storage& dst, const FieldFileRequest& req,
+    Run(ui::UiPort& ui, mk::Storage& src, const FieldFileRequest& req,
         const std::vector<FieldStratum>& strata, const std::vector<FieldSubPop>& subpops)
-        : ui_(ui), src_(src), dst_(dst), req_(req), strata_(strata), subpops_(subpops) {}
+        : ui_(ui), src_(src), req_(req), strata_(strata), subpops_(subpops) {}
 
+    // Everything the user is asked (selection lists, notes), before anything is
+    // written, so the writing itself runs under a wait cursor without a question.
+    void Ask();
+    // Progress steps Write will report.
+    long long Steps() const;
     // False when the run stopped: with a failure text when something failed, without
     // one when the user stopped it.
-    bool All();
+    bool Write(mk::Storage& dst);
     const std::string& FailureText() const { return failure_; }
 
 private:
@@ -233,7 +250,7 @@ private:
     bool Tick() { return ui_.Progress(++done_); }
     mk::View Source(const char* name) { return src_.GetView(name); }
     bool Open(const std::string& description, mk::View& out) {
-        auto v = dst_.GetAs(description);
+        auto v = dst_->GetAs(description);
         if (!v) return Fail(v.error().message);
         out = *v;
         return true;
@@ -250,29 +267,61 @@ private:
 
     ui::UiPort& ui_;
     mk::Storage& src_;
-    mk::Storage& dst_;
+    mk::Storage* dst_ = nullptr;
     const FieldFileRequest& req_;
     const std::vector<FieldStratum>& strata_;
     const std::vector<FieldSubPop>& subpops_;
     std::string failure_;
     long long done_ = 0;
-    std::vector<std::string> custom_reports_;
+    std::vector<std::string> custom_reports_;  // valid table names, each once
 
-    // Species defaults.
+    // Species defaults: the SVSelAutoFill row of each planned sub-population or -1.
     mk::View autofill_;
     stats::KeyIndex autofill_index_;
     std::unordered_map<std::string, int> defaults_memo_;
     bool told_multiple_ = false;
+    std::vector<int> defaults_;
+
+    detail::ReconPlan recon_;
 };
 
-bool Run::All() {
+void Run::Ask() {
+    std::vector<std::string> skipped;
+    std::unordered_set<std::string> seen;
+    for (const auto& [b, k, v] : SettingRows(Source(schema::kGlobalConfigurationTable))) {
+        if (b != schema::kBlockProcessing || k != schema::kKeyCustomReport) continue;
+        if (!ValidCustomName(v)) skipped.push_back("\"" + v + "\"");
+        else if (seen.insert(v).second) custom_reports_.push_back("Custom" + v);
+    }
+    if (!skipped.empty())
+        ui_.Warning("These custom reports were not copied, their names are not valid table "
+                    "names:\n\n" + ListLines(skipped));
+
+    autofill_ = Source(schema::kSVSelAutoFill);
+    autofill_index_ = stats::KeyIndex(autofill_, {"Sp", "ProdP", "LD"});
+    defaults_.clear();
+    for (const FieldSubPop& s : subpops_) defaults_.push_back(DefaultsRow(s.sp, s.prod, s.ld));
+
+    recon_ = detail::PlanReconTransfer(ui_, src_, strata_);
+}
+
+long long Run::Steps() const {
+    long long steps = 7;
+    if (!recon_.feeds.empty())
+        for (const char* t : {schema::kPlotTable, schema::kTreeTable, schema::kLogTable})
+            steps += src_.GetView(t).RowCount() / 4096 + 1;
+    return steps;
+}
+
+bool Run::Write(mk::Storage& dst) {
+    dst_ = &dst;
     return CruiseInfo() && Tick() && CustomReports() && Tick() && EquationTables() && Tick() &&
            CuttingUnits() && Tick() && StrataAndGroups() && Tick() && ReconPlots() && Tick();
 }
 
 bool Run::CruiseInfo() {
     if (src_.HasView(schema::kDataDictionary)) {
-        auto dict = SameLayout(src_, dst_, schema::kDataDictionary);
+        auto dict = SameLayout(src_, *dst_, schema::kDataDictionary);
         if (!dict) return Fail(dict.error().message);
         CopyAllRows(Source(schema::kDataDictionary), *dict);
     }
@@ -292,13 +341,6 @@ bool Run::Settings() {
     mk::View config;
     if (!Open(schema::kGlobalConfigurationTableDesc, config)) return false;
     config.RemoveAll();
-    mk::View from = Source(schema::kGlobalConfigurationTable);
-    // Older files name the columns sBlock, sKey, sValue.
-    bool old_form = from.FindColumn(schema::kColBlock) < 0 && from.FindColumn(schema::kColOldBlock) >= 0;
-    int cb = from.FindColumn(old_form ? schema::kColOldBlock : schema::kColBlock);
-    int ck = from.FindColumn(old_form ? schema::kColOldKey : schema::kColKey);
-    int cv = from.FindColumn(old_form ? schema::kColOldValue : schema::kColValue);
-    auto cell = [&](int r, int c) { return c < 0 ? std::string() : from.GetString(r, c); };
     auto add = [&](const std::string& b, const std::string& k, const std::string& v) {
         int r = config.AddRow();
         config.SetString(r, schema::kColBlock, b);
@@ -317,8 +359,7 @@ bool Run::Settings() {
     std::string setup_value = req_.setup_file;
     bool had_setup = false, had_mru = false, had_dirty = false, had_type = false;
     std::unordered_set<std::string> costs_seen;
-    for (int r = 0; r < from.RowCount(); ++r) {
-        std::string b = cell(r, cb), k = cell(r, ck), v = cell(r, cv);
+    for (auto [b, k, v] : SettingRows(Source(schema::kGlobalConfigurationTable))) {
         if (b == schema::kBlockGeneral && k == schema::kKeySetup) {
             had_setup = true;
             if (!req_.setup_file.empty()) v = req_.setup_file;
@@ -335,8 +376,6 @@ bool Run::Settings() {
         } else if (b == schema::kBlockStrovan && is_field_cost(k)) {
             costs_seen.insert(k);
             v = cost(k);
-        } else if (b == schema::kBlockProcessing && k == schema::kKeyCustomReport) {
-            custom_reports_.push_back(v);
         }
         add(b, k, v);
     }
@@ -351,22 +390,12 @@ bool Run::Settings() {
 }
 
 bool Run::CustomReports() {
-    std::unordered_set<std::string> done;
-    std::vector<std::string> skipped;
-    for (const std::string& value : custom_reports_) {
-        if (!ValidCustomName(value)) {
-            skipped.push_back("\"" + value + "\"");
-            continue;
-        }
-        std::string name = "Custom" + value;
-        if (!done.insert(name).second || !src_.HasView(name)) continue;
-        auto table = SameLayout(src_, dst_, name);
+    for (const std::string& name : custom_reports_) {
+        if (!src_.HasView(name)) continue;
+        auto table = SameLayout(src_, *dst_, name);
         if (!table) return Fail(table.error().message);
         CopyAllRows(src_.GetView(name), *table);
     }
-    if (!skipped.empty())
-        ui_.Warning("These custom reports were not copied, their names are not valid table "
-                    "names:\n\n" + ListLines(skipped));
     return true;
 }
 
@@ -374,7 +403,7 @@ bool Run::EquationTables() {
     for (const char* name : {schema::kVolumeEquationTable, schema::kValueEquationTable,
                              schema::kWeightEquationTable, schema::kQAEquationTable}) {
         if (!src_.HasView(name)) continue;
-        auto table = SameLayout(src_, dst_, name);
+        auto table = SameLayout(src_, *dst_, name);
         if (!table) return Fail(table.error().message);
         CopyAllRows(src_.GetView(name), *table);
     }
@@ -459,7 +488,7 @@ bool Run::StrataAndGroups() {
     }
 
     // The field program validates the method column against the dictionary's list.
-    mk::View dict = dst_.GetView(schema::kDataDictionary);
+    mk::View dict = dst_->GetView(schema::kDataDictionary);
     int ct = dict.FindColumn(schema::kColTableName), cc = dict.FindColumn(schema::kColColumnName);
     if (ct >= 0 && cc >= 0) {
         for (int r = 0; r < dict.RowCount(); ++r) {
@@ -470,14 +499,13 @@ bool Run::StrataAndGroups() {
         }
     }
 
-    autofill_ = Source(schema::kSVSelAutoFill);
-    autofill_index_ = stats::KeyIndex(autofill_, {"Sp", "ProdP", "LD"});
     std::vector<std::pair<int, int>> defaults_cols;  // (autofill column, sub-population column)
     for (const char* name : kDefaultColumns) {
         int a = autofill_.FindColumn(name), p = pops.FindColumn(name);
         if (a >= 0 && p >= 0) defaults_cols.emplace_back(a, p);
     }
-    for (const FieldSubPop& s : subpops_) {
+    for (size_t i = 0; i < subpops_.size(); ++i) {
+        const FieldSubPop& s = subpops_[i];
         int r = pops.AddRow();
         pops.SetString(r, "Stratum", strata_[static_cast<size_t>(s.stratum)].stratum);
         pops.SetString(r, "SG", s.sg);
@@ -488,7 +516,7 @@ bool Run::StrataAndGroups() {
         pops.SetInt(r, "KZ", s.kz);
         pops.SetString(r, "Description", s.description);
         pops.SetString(r, "key", s.key);
-        int d = DefaultsRow(s.sp, s.prod, s.ld);
+        int d = defaults_[i];
         if (d >= 0)
             for (auto [a, p] : defaults_cols) CopyTyped(autofill_, d, a, pops, r, p);
     }
@@ -496,7 +524,7 @@ bool Run::StrataAndGroups() {
 }
 
 bool Run::ReconPlots() {
-    return detail::TransferReconPlots(ui_, src_, dst_, strata_, [this] { return Tick(); }, failure_);
+    return detail::WriteReconTransfer(src_, *dst_, strata_, recon_, [this] { return Tick(); }, failure_);
 }
 
 }  // namespace
@@ -683,21 +711,27 @@ FieldFileStatus FieldFileWriter::Write(const FieldFileRequest& request) {
     };
     std::error_code ec;
     if (fs::is_directory(target, ec)) return failed("A folder has that name.");
+    Run run(ui_, source_, request, strata_, subpops_);
+    run.Ask();
     TempFile temp;
     if (!temp.Make(target)) return failed("The folder cannot be written to.");
     auto created = mk::Storage::Create(temp.Path());
     if (!created) return failed(created.error().message);
     mk::Storage& dst = *created;
+    // Messages wait until the wait cursor is gone.
+    bool written = false;
+    mk::Status committed;
     {
-        BusyScope busy(ui_, "Making the Kelvane file...", 0);
-        Run run(ui_, source_, dst, request, strata_, subpops_);
-        if (!run.All()) {
-            dst.Close();
-            if (run.FailureText().empty()) return FieldFileStatus::Cancelled;
-            return failed(run.FailureText());
-        }
+        BusyScope busy(ui_, "Making the Kelvane file...", run.Steps());
+        written = run.Write(dst);
+        if (written) committed = dst.Commit();
     }
-    if (auto committed = dst.Commit(); !committed) return failed(committed.error().message);
+    if (!written) {
+        dst.Close();
+        if (run.FailureText().empty()) return FieldFileStatus::Cancelled;
+        return failed(run.FailureText());
+    }
+    if (!committed) return failed(committed.error().message);
     for (const auto& name : dst.ViewNames()) tables_.push_back({name, dst.GetView(name).RowCount()});
     dst.Close();
     fs::rename(temp.Path(), target, ec);

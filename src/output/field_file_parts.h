@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "mk/mk.h"
@@ -21,11 +22,18 @@ std::string ListLines(const std::vector<std::string>& lines);
 // A table of the new file with the layout the source holds it in.
 mk::Result<mk::View> SameLayout(mk::Storage& src, mk::Storage& dst, const std::string& name);
 
-// Offers the recon strata, then copies the plots, trees and logs that feed the planned
-// strata. tick reports progress (false: the user stopped). False when stopped or
-// failed; failure then says why (empty when stopped).
-bool TransferReconPlots(ui::UiPort& ui, mk::Storage& src, mk::Storage& dst,
-                        const std::vector<FieldStratum>& strata, const std::function<bool()>& tick,
-                        std::string& failure);
+// Which planned strata the recon plots of a (recon stratum, unit) feed, by JoinKey.
+struct ReconPlan {
+    std::unordered_map<std::string, std::vector<int>> feeds;
+};
+
+// Offers the recon strata to tick and works out which planned strata they feed (one
+// recon stratum per stratum, whose method, plot size and units fit); says which did
+// not fit. Empty when there is nothing to carry over.
+ReconPlan PlanReconTransfer(ui::UiPort& ui, mk::Storage& src, const std::vector<FieldStratum>& strata);
+// Copies the plots, trees and logs of the plan. tick reports progress (false: the
+// user stopped). False when stopped or failed; failure then says why (empty: stopped).
+bool WriteReconTransfer(mk::Storage& src, mk::Storage& dst, const std::vector<FieldStratum>& strata,
+                        const ReconPlan& plan, const std::function<bool()>& tick, std::string& failure);
 
 }  // namespace output::detail

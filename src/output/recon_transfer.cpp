@@ -19,19 +19,14 @@ long long Hundredths(double size) { return static_cast<long long>(size * 100.0);
 long long Tenths(double d) { return std::llround(d * 10.0); }
 }  // namespace
 
-bool TransferReconPlots(ui::UiPort& ui, mk::Storage& src, mk::Storage& dst,
-                        const std::vector<FieldStratum>& strata, const std::function<bool()>& tick,
-                        std::string& failure) {
-    auto fail = [&failure](const std::string& why) {
-        failure = why;
-        return false;
-    };
-    if (!src.HasView(schema::kTreeTable) || !src.HasView(schema::kPlotTable)) return true;
+ReconPlan PlanReconTransfer(ui::UiPort& ui, mk::Storage& src, const std::vector<FieldStratum>& strata) {
+    ReconPlan plan;
+    if (!src.HasView(schema::kTreeTable) || !src.HasView(schema::kPlotTable)) return plan;
     mk::View trees = src.GetView(schema::kTreeTable);
-    if (trees.RowCount() == 0) return true;
+    if (trees.RowCount() == 0) return plan;
     bool any_plot_stratum = false;
     for (const FieldStratum& s : strata) any_plot_stratum = any_plot_stratum || !ReconMethodFor(s.cruz_meth).empty();
-    if (!any_plot_stratum) return true;
+    if (!any_plot_stratum) return plan;
 
     mk::View recon = src.GetView(schema::kStratumTable);
     ReconStrataForm form;
@@ -42,14 +37,14 @@ bool TransferReconPlots(ui::UiPort& ui, mk::Storage& src, mk::Storage& dst,
         form.Rows().push_back({recon.GetString(r, "Stratum"), m, recon.GetString(r, "Units"), false});
         recon_rows.push_back(r);
     }
-    if (form.Rows().empty()) return true;
-    if (!ui.RunForm(form)) return true;
+    if (form.Rows().empty()) return plan;
+    if (!ui.RunForm(form)) return plan;
 
     mk::View plots = src.GetView(schema::kPlotTable);
     stats::KeyIndex plots_by_unit(plots, {"Stratum", "CutUnit"});
 
     // Which design strata each (recon stratum, unit) feeds; one recon stratum per stratum.
-    std::unordered_map<std::string, std::vector<int>> feeds;
+    auto& feeds = plan.feeds;
     std::vector<std::string> notes;
     std::vector<std::string> fed_by(strata.size());
     for (size_t i = 0; i < form.Rows().size(); ++i) {
@@ -84,7 +79,19 @@ bool TransferReconPlots(ui::UiPort& ui, mk::Storage& src, mk::Storage& dst,
                             "agree); its plots were not carried over.");
     }
     if (!notes.empty()) ui.Warning(ListLines(notes), "Warning");
+    return plan;
+}
+
+bool WriteReconTransfer(mk::Storage& src, mk::Storage& dst, const std::vector<FieldStratum>& strata,
+                        const ReconPlan& plan, const std::function<bool()>& tick, std::string& failure) {
+    const auto& feeds = plan.feeds;
     if (feeds.empty()) return true;
+    auto fail = [&failure](const std::string& why) {
+        failure = why;
+        return false;
+    };
+    mk::View plots = src.GetView(schema::kPlotTable);
+    mk::View trees = src.GetView(schema::kTreeTable);
 
     // The source's own layouts, with the columns the field program needs added; then
     // taken by name so that every stored column is copied.

@@ -74,6 +74,37 @@ private:
     int stop_at_;
 };
 
+// Records whether anything asks the user while the wait cursor is up.
+class BusyWatchUi : public output::ForwardingUi {
+public:
+    using ForwardingUi::ForwardingUi;
+    void BeginBusy(const std::string& what, long long total) override {
+        ++depth;
+        total_steps = total;
+        ForwardingUi::BeginBusy(what, total);
+    }
+    void EndBusy() override {
+        --depth;
+        ForwardingUi::EndBusy();
+    }
+    bool Progress(long long done) override {
+        last_done = done;
+        return ForwardingUi::Progress(done);
+    }
+    bool RunForm(ui::Form& form) override {
+        asked_while_busy = asked_while_busy || depth > 0;
+        return ForwardingUi::RunForm(form);
+    }
+    ui::Answer MessageBox(const std::string& title, const std::string& text, ui::Icon icon,
+                          ui::Buttons buttons) override {
+        asked_while_busy = asked_while_busy || depth > 0;
+        return ForwardingUi::MessageBox(title, text, icon, buttons);
+    }
+    int depth = 0;
+    bool asked_while_busy = false;
+    long long total_steps = 0, last_done = 0;
+};
+
 void ClearTable(mk::Storage& s, const char* name) { s.GetView(name).RemoveAll(); }
 
 }  // namespace
@@ -457,14 +488,16 @@ TEST(FieldFileRefusals, AFailedWriteLeavesTheOldTargetAndNoTemporaryFile) {
         PickDefault(u, 0);
         auto src = mk::Storage::Open(source, mk::OpenMode::ReadOnly);
         ASSERT_TRUE(src);
+        BusyWatchUi watch(u);
         mk::detail::FailWritesAfter(n);
-        FieldFileStatus status = output::MakeFieldFile(u, *src, source, Costs(), Dialog(target));
+        FieldFileStatus status = output::MakeFieldFile(watch, *src, source, Costs(), Dialog(target));
         mk::detail::StopFailingWrites();
         EXPECT_EQ(status, FieldFileStatus::Failed) << n;
         ASSERT_NE(u.Last(), nullptr);
         EXPECT_EQ(u.Last()->title, "File Error");
         EXPECT_FALSE(HasText(u, "Has Been Created"));
         EXPECT_TRUE(ReadBytes(target) == "an older field file");
+        EXPECT_FALSE(watch.asked_while_busy);
         auto files = dir.Files();
         std::sort(files.begin(), files.end());
         EXPECT_EQ(files, (std::vector<std::string>{"12345.crz", "sale.crz"})) << n;
@@ -482,4 +515,20 @@ TEST(FieldFileRefusals, TheNewFileGetsTheUsualPermissions) {
     ::umask(mask);
     auto perms = std::filesystem::status(target).permissions();
     EXPECT_EQ(static_cast<unsigned>(perms) & 0777u, 0666u & ~static_cast<unsigned>(mask));
+}
+
+TEST(FieldFileRecon, SelectionListsAndNotesComeBeforeTheWaitCursor) {
+    TempDir dir;
+    std::string source = Source(dir);
+    ui::ScriptedUi u;
+    TickRecon(u, {"R1", "R2", "R3"});
+    PickDefault(u, 0);
+    BusyWatchUi watch(u);
+    ASSERT_EQ(Make(watch, source, dir.Path("out.crz")), FieldFileStatus::Created);
+    EXPECT_FALSE(watch.asked_while_busy);
+    EXPECT_EQ(watch.depth, 0);
+    EXPECT_EQ(u.PendingForms(output::ReconStrataForm::kId), 0u);
+    EXPECT_EQ(u.PendingForms(output::AutoFillChoiceForm::kId), 0u);
+    EXPECT_GT(watch.last_done, 0);
+    EXPECT_LE(watch.last_done, watch.total_steps);
 }
