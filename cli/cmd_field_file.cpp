@@ -25,7 +25,11 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: strovan-cli field-file FILE.crz OUT.crz [--purpose TEXT] [--recon-strata 1,3|none]\n"
-    "       [--autofill N|none] [--sale-name TEXT] [--cruise N] [--sale N] [--yes | --no] [--json]\n";
+    "       [--autofill N|none] [--sale-name TEXT] [--cruise N] [--sale N] [--yes | --no] [--json]\n"
+    "  --purpose       TS, CC, ROW, OTH or the list entry (\"Timber Sale\", ...)\n"
+    "  --recon-strata  recon strata whose plots are carried over (default none)\n"
+    "  --autofill      which of several species default rows to take, from 1 (default none)\n"
+    "  --yes           answer questions with Yes and replace an existing OUT.crz\n";
 
 struct Choices {
     std::optional<std::string> purpose;  // an entry of the purpose list
@@ -288,7 +292,7 @@ int RunFieldFileCommand(const std::vector<std::string>& all_args, std::ostream& 
 CommandRegistrar field_file_reg{Command{
     "field-file",
     "field-file FILE.crz OUT.crz [--purpose TEXT] [--recon-strata 1,3|none] [--autofill N|none] "
-    "[--sale-name TEXT] [--cruise N]",
+    "[--sale-name TEXT] [--cruise N] [--sale N]",
     "Write the design of a cruise file into a new cruise file for the field program",
     RunFieldFileCommand}};
 
