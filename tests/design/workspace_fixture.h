@@ -114,9 +114,21 @@ inline void WriteSale(const std::string& path, const std::vector<StratumSpec>& s
     mk::View units = *s.GetAs(schema::kSVUnitsTableDesc);
     StratumColumns dc = StratumColumns::Of(design);
     SgColumns dgc = SgColumns::Of(designSg);
+    mk::View strata = *s.GetAs(schema::kSVStrataTableDesc);
+    mk::View summary = *s.GetAs(schema::kSVSummaryTableDesc);
     int unitNo = 10;
     for (const StratumSpec& spec : sale) {
+        int sr = strata.AddRow();
+        strata.SetString(sr, "Stratum", spec.code);
+        strata.SetString(sr, "Units", spec.units);
+        strata.SetString(sr, "TotAcres", std::to_string(spec.acres));
+        strata.SetString(sr, "Modified", "N");
         for (std::size_t k = 0; k < SplitCount(spec.units); ++k) {
+            int su = summary.AddRow();
+            summary.SetString(su, "CutUnit", std::to_string(unitNo));
+            summary.SetString(su, "Stratum", spec.code);
+            summary.SetString(su, "SgTree", "A");
+            summary.SetString(su, "Species", "DF");
             int r = units.AddRow();
             units.SetString(r, "Select", "0");
             units.SetString(r, "CutUnit", std::to_string(unitNo++));
