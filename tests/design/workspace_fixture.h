@@ -105,10 +105,32 @@ inline std::size_t SplitCount(const std::string& units) {
 
 // Writes the design and method tables (and a unit table) into a new file.
 inline void WriteSale(const std::string& path, const std::vector<StratumSpec>& sale, const std::string& uom = "01",
-                      bool withMethods = true) {
+                      bool withMethods = true, const std::string& type = schema::kTypeRecon) {
     auto st = mk::Storage::Create(path);
     ASSERT_TRUE(st.ok());
     mk::Storage& s = *st;
+    mk::View config = *s.GetAs(schema::kGlobalConfigurationTableDesc);
+    const std::vector<std::vector<std::string>> settings = {
+        {schema::kBlockGeneral, schema::kKeyStructureVersion, schema::kCurrentVersion},
+        {schema::kBlockStrovan, schema::kKeyType, type},
+        {schema::kBlockStrovan, schema::kKeyUOM, uom},
+        {schema::kBlockStrovan, schema::kKeyUpdateFlag, "N"},
+        {schema::kBlockStrovan, schema::kKeyCrewPlot, "60"},
+        {schema::kBlockStrovan, schema::kKeyCntPlot, "6"},
+        {schema::kBlockStrovan, schema::kKeyTrav, "30"},
+        {schema::kBlockStrovan, schema::kKeyCrewTree, "60"},
+        {schema::kBlockStrovan, schema::kKeyTreeTally, "120"},
+        {schema::kBlockStrovan, schema::kKeyTree3P, "30"},
+        {schema::kBlockStrovan, schema::kKeyTreeMeas, "12"},
+        {schema::kBlockStrovan, schema::kKeyPaint, "5"},
+        {schema::kBlockStrovan, schema::kKeyTreePaint, "40"},
+    };
+    for (const auto& row : settings) {
+        int r = config.AddRow();
+        config.SetString(r, "Block", row[0]);
+        config.SetString(r, "Key", row[1]);
+        config.SetString(r, "Value", row[2]);
+    }
     mk::View design = *s.GetAs(schema::kSVDesignTableDesc);
     mk::View designSg = *s.GetAs(schema::kSVDesignSgTableDesc);
     mk::View units = *s.GetAs(schema::kSVUnitsTableDesc);

@@ -578,3 +578,42 @@ TEST_F(WorkspaceTest, TradeoffCurveLeavesTheDesignAlone) {
 }
 
 }  // namespace
+
+#include "app/step_hooks.h"
+
+namespace {
+
+TEST(DesignStep, TheMainWindowHookRunsTheFormOnTheOpenStore) {
+    wstest::TempDir dir;
+    std::string path = dir.Path("hook.crz");
+    wstest::WriteSale(path, wstest::DefaultSale());
+    ui::ScriptedUi ui;
+    store::CCruiseStore store(ui);
+    ASSERT_EQ(store.Open(path), 0);
+    std::string title;
+    ui.PushFormAs<DesignForm>(kDesignFormId, [&title](DesignForm& f) {
+        title = f.Title();
+        DesignWorkspace& ws = f.Workspace();
+        if (ws.EditSgCell(0, "SgCV", "44") != kWsDone) return false;
+        return ws.Return() == kWsDone;
+    });
+    app::DesignFormInputs in;
+    in.uom = "01";
+    in.path = path;
+    in.costs = wstest::kCosts;
+    ASSERT_TRUE(app::Hooks().design_form);
+    EXPECT_EQ(app::Hooks().design_form(ui, store, in), 0);
+    EXPECT_EQ(ui.PendingForms(kDesignFormId), 0u);
+    EXPECT_EQ(title, "Strovan Form     " + path);
+    mk::View ms = store.Storage()->GetView(schema::kSVMethodsSgTable);
+    bool found = false;
+    for (int r = 0; r < ms.RowCount(); ++r)
+        if (ms.GetString(r, "Stratum") == "1" && ms.GetString(r, "CruzMeth") == "STR" && ms.GetString(r, "SgCode") == "A") {
+            EXPECT_EQ(ms.GetDouble(r, "SgCV"), 44);
+            found = true;
+        }
+    EXPECT_TRUE(found);
+    store.Close();
+}
+
+}  // namespace
