@@ -269,7 +269,7 @@ DesignWorkspace::Snapshot DesignWorkspace::Apply(Snapshot& s) {
 void DesignWorkspace::PushUndo(Snapshot s) {
     redo_.clear();
     undo_.push_back(std::move(s));
-    if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
+    if (undo_.size() > kUndoDepth) undo_.pop_front();
 }
 
 std::string DesignWorkspace::UndoLabel() const { return undo_.empty() ? "" : undo_.back().label; }

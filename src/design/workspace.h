@@ -5,6 +5,7 @@
 // the design into the per-method tables. No window-system code: the Qt dialog and
 // the command line both drive this class.
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -187,7 +188,7 @@ private:
     StratumColumns strataCols_;
     SgColumns groupCols_;
     Command report_, kelvane_;
-    std::vector<Snapshot> undo_, redo_;
+    std::deque<Snapshot> undo_, redo_;
     bool closed_ = false;
 };
 
