@@ -15,10 +15,15 @@ namespace mktest {
 
 namespace fs = std::filesystem;
 
+// The Metakit test vectors kept in the repository (README.md there says how they were made).
 inline const fs::path& Vectors() {
-    static const fs::path p = fs::path(STROVAN_SHARED_DIR) / "testdata" / "metakit";
+    static const fs::path p = fs::path(STROVAN_SOURCE_DIR) / "tests" / "data" / "metakit";
     return p;
 }
+
+// The 100,000-row table, generated at build time by tools/make_large_trees; its
+// expected dump is Vectors() / "large_trees.json".
+inline fs::path LargeTrees() { return fs::path(STROVAN_LARGE_TREES); }
 
 inline std::string Slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

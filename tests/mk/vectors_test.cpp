@@ -1,4 +1,4 @@
-// Every Metakit file in the shared test vectors reads exactly as its expected dump.
+// Every Metakit file among the test vectors reads exactly as its expected dump.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -26,7 +26,7 @@ std::vector<fs::path> Vectors() {
 
 TEST(Vectors, EveryFileDumpsAsExpected) {
     auto files = Vectors();
-    ASSERT_GE(files.size(), 27u);
+    ASSERT_GE(files.size(), 26u);  // all but large_trees.mk, which the build generates
     for (const fs::path& mk : files) {
         if (mk.stem() == "interrupted_commit") continue;  // recovered on purpose, see below
         SCOPED_TRACE(mk.filename().string());

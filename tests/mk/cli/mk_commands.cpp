@@ -25,10 +25,16 @@ int RunCmd(const std::vector<std::string>& args, std::string& out, std::string& 
 
 TEST(MkCommands, DumpPrintsTheExpectedJson) {
     std::string out, err;
-    for (const char* name : {"nested", "big_endian", "empty", "large_trees"}) {
+    for (const char* name : {"nested", "big_endian", "empty"}) {
         ASSERT_EQ(RunCmd({"dump", (kVectors / (std::string(name) + ".mk")).string()}, out, err), cli::kExitOk) << err;
         EXPECT_EQ(out, Slurp(kVectors / (std::string(name) + ".json"))) << name;
     }
+    // The large table is written by our engine, so only its size may differ from the
+    // library's file: the content, checksums included, may not.
+    ASSERT_EQ(RunCmd({"dump", mktest::LargeTrees().string()}, out, err), cli::kExitOk) << err;
+    std::string want = Slurp(kVectors / "large_trees.json");
+    ASSERT_NE(out.find("\"byte_order\""), std::string::npos);
+    EXPECT_EQ(out.substr(out.find("\"byte_order\"")), want.substr(want.find("\"byte_order\"")));
 }
 
 TEST(MkCommands, CopyWritesAPackedFileWithTheSameContent) {
