@@ -68,13 +68,25 @@ StratumRow Stratum(int i, const std::string& method, double acres, double plotSi
     return s;
 }
 
+// A folder of its own, removed when the program ends.
+struct BenchDir {
+    std::filesystem::path dir;
+    BenchDir() {
+        std::random_device rd;
+        dir = std::filesystem::temp_directory_path() / ("strovan-bench-ws-" + std::to_string(rd()));
+        std::filesystem::create_directories(dir);
+    }
+    ~BenchDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+};
+
 // Written once per process.
 const std::string& SaleFile() {
+    static BenchDir folder;
     static const std::string path = [] {
-        std::random_device rd;
-        auto dir = std::filesystem::temp_directory_path() / ("strovan-bench-ws-" + std::to_string(rd()));
-        std::filesystem::create_directories(dir);
-        std::string p = (dir / "large.crz").string();
+        std::string p = (folder.dir / "large.crz").string();
         auto st = mk::Storage::Create(p);
         mk::Storage& s = *st;
         mk::View d = *s.GetAs(schema::kSVDesignTableDesc), dg = *s.GetAs(schema::kSVDesignSgTableDesc);
