@@ -234,7 +234,10 @@ void DesignFormWindow::BuildMenus() {
     file->addAction("Remove Design", this, [this] { Run(&design::DesignWorkspace::RemoveDesign); });
     file->addAction("Print Table", this, [this] { ws_.PrintTable(); });
     file->addSeparator();
-    file->addAction("Exit", this, &DesignFormWindow::reject);
+    QAction* exit = file->addAction("Exit", this, &DesignFormWindow::reject);
+    // Edits are already in the design tables; only Return copies them to the methods.
+    exit->setToolTip("Close the form; the design keeps its edits, the per-method copies are not updated");
+    file->setToolTipsVisible(true);
 
     QMenu* edit = bar->addMenu("Edit");
     undo_ = edit->addAction("Undo", this, [this] {
