@@ -1,4 +1,5 @@
 #include "app/main_dialog.h"
+#include "app/step_hooks.h"
 
 #include <gtest/gtest.h>
 
@@ -410,11 +411,14 @@ TEST_F(MainDialogTest, LaterStepsReportThatTheyAreMissing) {
     std::string before = apptest::ReadBytes(crz_);
     dlg.OnEstablishStrata();
     dlg.OnDesignProcessing();
-    ASSERT_EQ(ui_.Texts().size(), 2u);
-    EXPECT_EQ(ui_.Texts()[0],
-              "Establishing strata and sample groups is not available in this version of Strovan.");
-    EXPECT_EQ(ui_.Texts()[1],
-              "Compiling the recon data is not available in this version of Strovan.");
+    // Only the steps this build lacks say so (a present step runs, and its form is
+    // cancelled by the script).
+    std::vector<std::string> expected;
+    if (!app::Hooks().strata_setup)
+        expected.push_back(
+            "Establishing strata and sample groups is not available in this version of Strovan.");
+    expected.push_back("Compiling the recon data is not available in this version of Strovan.");
+    ASSERT_EQ(ui_.Texts(), expected);
     EXPECT_EQ(ui_.Last()->icon, Icon::Information);
     // The type was settled on the way; nothing else changed.
     EXPECT_EQ(Setting(crz_, "Strovan", "Type"), "Design");
