@@ -15,6 +15,7 @@
 #include "design/saved_designs.h"
 #include "design/workspace.h"
 #include "json_writer.h"
+#include "setup/units_editor.h"
 #include "store/config.h"
 #include "store/cruise_store.h"
 #include "store/file_checker.h"
@@ -76,7 +77,8 @@ bool ParseOp(Op& op, std::string& error) {
         }
         op.parts = {a, b};
     } else if (op.name == "add-unit") {
-        if (!SplitOnce(v, ':', a, b) || !SplitOnce(b, ':', b, c) || a.empty() || b.empty() || c.empty()) {
+        std::string rest;
+        if (!SplitOnce(v, ':', a, rest) || !SplitOnce(rest, ':', b, c) || a.empty() || b.empty() || c.empty()) {
             error = "--add-unit wants STRATUM:CODE:AREA";
             return false;
         }
@@ -274,12 +276,12 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
             int s = stratum(p[0]);
             if (s < 0) break;
             std::string code = p[1], area = p[2];
-            ui->PushFormAs<design::AddUnitForm>(design::kAddUnitFormId, [code, area](design::AddUnitForm& f) {
-                f.code = code;
-                f.OnCodeEntered();
-                if (!f.addEnabled) return false;
-                f.area = area;
-                return f.OnOk();
+            ui->PushFormAs<setup::AddUnitForm>(setup::AddUnitForm::kId, [code, area](setup::AddUnitForm& f) {
+                if (!f.SetCode(code)) return false;
+                f.CodeLeft();
+                if (!f.AddEnabled()) return false;
+                f.SetArea(area);
+                return f.AddUnit();
             });
             rc = ws.AddUnits(s);
             if (rc != design::kWsDone) failure = "unit " + code + " was not added";
@@ -287,9 +289,12 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
             int s = stratum(p[0]);
             if (s < 0) break;
             std::string code = p[1];
-            ui->PushFormAs<design::RemoveUnitForm>(design::kRemoveUnitFormId, [code](design::RemoveUnitForm& f) {
+            ui->PushFormAs<setup::RemoveUnitForm>(setup::RemoveUnitForm::kId, [code](setup::RemoveUnitForm& f) {
+                bool listed = false;
+                for (const std::string& c : f.Codes()) listed = listed || c == code;
+                if (!listed) return false;
                 f.Choose(code);
-                return f.OnOk();
+                return f.RemoveUnit();
             });
             rc = ws.RemoveUnits(s);
             if (rc != design::kWsDone) failure = "unit " + code + " was not removed";

@@ -1,7 +1,6 @@
 #include "design_form_window.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QFormLayout>
@@ -328,7 +327,9 @@ void DesignFormWindow::FillStrata() {
     for (std::size_t c = 0; c < cols.size(); ++c) {
         int col = static_cast<int>(c);
         strata_.SetHeading(col, cols[c]);
-        strata_.SetColumnHidden(col, !design::StratumColumnShown(cols[c]));
+        // A production cruise's design table has neither a lock nor a plot size.
+        bool absent = ws_.IsProduction() && (cols[c] == "Lock" || cols[c] == "PlotSize");
+        strata_.SetColumnHidden(col, absent || !design::StratumColumnShown(cols[c]));
         strata_.SetHint(col, design::StratumColumnHint(cols[c], ws_.Inputs().uom));
         if (cols[c] == "Lock") {
             strata_.SetColumnKind(col, grid::CellKind::CheckBox);
@@ -538,95 +539,6 @@ bool RunPlotSize(design::PlotSizeForm& form, QWidget* parent) {
     return dlg.exec() == QDialog::Accepted;
 }
 
-bool RunAddUnit(design::AddUnitForm& form, QWidget* parent) {
-    QDialog dlg(parent);
-    dlg.setWindowTitle(Q(form.Title()));
-    auto* layout = new QVBoxLayout(&dlg);
-    layout->addWidget(new QLabel(design::AddUnitForm::kNote));
-    auto* fields = new QFormLayout;
-    auto* code = new QLineEdit;
-    code->setMaxLength(3);
-    auto* area = new QLineEdit;
-    auto* logMeth = new QLineEdit;
-    auto* payUnit = new QLineEdit;
-    payUnit->setMaxLength(3);
-    auto* description = new QLineEdit;
-    description->setMaxLength(25);
-    fields->addRow("Cutting Unit", code);
-    fields->addRow("Area Size", area);
-    fields->addRow("Logging Method", logMeth);
-    fields->addRow("Payment Unit", payUnit);
-    fields->addRow("Description", description);
-    layout->addLayout(fields);
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* add = buttons->addButton("Add Unit", QDialogButtonBox::AcceptRole);
-    buttons->addButton(QDialogButtonBox::Cancel);
-    add->setEnabled(false);
-    layout->addWidget(buttons);
-    auto show = [&] {
-        area->setText(Q(form.area));
-        logMeth->setText(Q(form.logMeth));
-        payUnit->setText(Q(form.payUnit));
-        description->setText(Q(form.description));
-        add->setEnabled(form.addEnabled);
-    };
-    QObject::connect(code, &QLineEdit::editingFinished, &dlg, [&] {
-        form.code = code->text().toStdString();
-        form.OnCodeEntered();
-        show();
-    });
-    QObject::connect(add, &QPushButton::clicked, &dlg, [&] {
-        form.code = code->text().toStdString();
-        form.area = area->text().toStdString();
-        form.logMeth = logMeth->text().toStdString();
-        form.payUnit = payUnit->text().toStdString();
-        form.description = description->text().toStdString();
-        if (form.OnOk()) dlg.accept();
-    });
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    return dlg.exec() == QDialog::Accepted;
-}
-
-bool RunRemoveUnit(design::RemoveUnitForm& form, QWidget* parent) {
-    QDialog dlg(parent);
-    dlg.setWindowTitle(Q(form.Title()));
-    auto* layout = new QVBoxLayout(&dlg);
-    layout->addWidget(new QLabel(design::RemoveUnitForm::kNote));
-    auto* fields = new QFormLayout;
-    auto* units = new QComboBox;
-    units->addItem("");
-    for (const auto& c : form.choices) units->addItem(Q(c));
-    auto* area = new QLineEdit;
-    auto* logMeth = new QLineEdit;
-    auto* payUnit = new QLineEdit;
-    auto* description = new QLineEdit;
-    for (QLineEdit* e : {area, logMeth, payUnit, description}) e->setReadOnly(true);
-    fields->addRow("Cutting Unit", units);
-    fields->addRow("Area Size", area);
-    fields->addRow("Logging Method", logMeth);
-    fields->addRow("Payment Unit", payUnit);
-    fields->addRow("Description", description);
-    layout->addLayout(fields);
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* remove = buttons->addButton("Remove Unit", QDialogButtonBox::AcceptRole);
-    buttons->addButton(QDialogButtonBox::Cancel);
-    remove->setEnabled(false);
-    layout->addWidget(buttons);
-    QObject::connect(units, &QComboBox::currentTextChanged, &dlg, [&](const QString& t) {
-        form.Choose(t.toStdString());
-        area->setText(Q(form.areaText).trimmed());
-        logMeth->setText(Q(form.logMeth));
-        payUnit->setText(Q(form.payUnit));
-        description->setText(Q(form.description));
-        remove->setEnabled(form.removeEnabled);
-    });
-    QObject::connect(remove, &QPushButton::clicked, &dlg, [&] {
-        if (form.OnOk()) dlg.accept();
-    });
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    return dlg.exec() == QDialog::Accepted;
-}
-
 bool RunSavedDesigns(design::SavedDesignsForm& form, QWidget* parent) {
     QDialog dlg(parent);
     dlg.setWindowTitle(Q(form.Title()));
@@ -671,12 +583,6 @@ const FormRegistrar kMethodReg{design::kSelectMethodFormId, [](ui::Form& f, QWid
 const FormRegistrar kPlotReg{design::kPlotSizeFormId, [](ui::Form& f, QWidget* p) {
                                  return RunPlotSize(dynamic_cast<design::PlotSizeForm&>(f), p);
                              }};
-const FormRegistrar kAddUnitReg{design::kAddUnitFormId, [](ui::Form& f, QWidget* p) {
-                                    return RunAddUnit(dynamic_cast<design::AddUnitForm&>(f), p);
-                                }};
-const FormRegistrar kRemoveUnitReg{design::kRemoveUnitFormId, [](ui::Form& f, QWidget* p) {
-                                       return RunRemoveUnit(dynamic_cast<design::RemoveUnitForm&>(f), p);
-                                   }};
 const FormRegistrar kSavedReg{design::kSavedDesignsFormId, [](ui::Form& f, QWidget* p) {
                                   return RunSavedDesigns(dynamic_cast<design::SavedDesignsForm&>(f), p);
                               }};

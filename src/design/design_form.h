@@ -1,5 +1,5 @@
 #pragma once
-// The small dialogs of the design form (method choice, plot size, units) as Qt-free
+// The small dialogs of the design form (method choice, plot size) as Qt-free
 // forms, and what the form's two grids show: columns by method, read-only cells,
 // colours by status mark and the heading hints.
 #include <string>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "design/rows.h"
-#include "mk/mk.h"
 #include "ui/form.h"
 #include "ui/ui_port.h"
 
@@ -16,8 +15,6 @@ namespace design {
 inline constexpr const char* kDesignFormId = "design.form";
 inline constexpr const char* kSelectMethodFormId = "design.select_method";
 inline constexpr const char* kPlotSizeFormId = "design.plot_size";
-inline constexpr const char* kAddUnitFormId = "design.add_unit";
-inline constexpr const char* kRemoveUnitFormId = "design.remove_unit";
 
 inline constexpr const char* kDesignFormTitlePrefix = "Strovan Form     ";
 inline constexpr const char* kSelectMethodHeading = "Select New Cruise Method From the List Below";
@@ -91,67 +88,6 @@ private:
 };
 
 inline constexpr const char* kBadPlotSizeText = "Please enter a number greater than 0.";
-
-// --- Units ------------------------------------------------------------------------------
-inline constexpr const char* kUnitExistsText =
-    "Unit Exists in Unit Table.  Cannot Add the Unit to the Stratum Here.\n\n"
-    "Please Return to the Setup Strata Section to Add This Unit.";
-inline constexpr const char* kNoUnitCodeText = "Must Provide a Cutting Unit Code.";
-inline constexpr const char* kNoUnitAreaText = "Must Provide Unit Area in Acres.";
-
-struct UnitInfo {
-    std::string code;
-    double area = 0;
-    std::string description, logMeth, payUnit;
-};
-
-// The cutting units known to the file (SVUnitsTable), looked up by code.
-std::vector<UnitInfo> ReadUnits(mk::Storage& storage);
-const UnitInfo* FindUnit(const std::vector<UnitInfo>& units, std::string_view code);
-
-class AddUnitForm : public ui::Form {
-public:
-    AddUnitForm(ui::UiPort& ui, std::vector<UnitInfo> units) : ui_(ui), units_(std::move(units)) {}
-    std::string FormId() const override { return kAddUnitFormId; }
-    std::string Title() const override { return "Add a Unit "; }
-    static constexpr const char* kNote = "Supply Information For Unit to Add to Stratum";
-
-    std::string code, area, logMeth, payUnit, description;  // the edit boxes
-    bool addEnabled = false;
-
-    // The code edit lost the focus: a known unit is shown and cannot be added.
-    void OnCodeEntered();
-    // "Add Unit": true when the dialog may close.
-    bool OnOk();
-    UnitInfo Result() const;
-
-private:
-    ui::UiPort& ui_;
-    std::vector<UnitInfo> units_;
-    double area_ = 0;
-};
-
-class RemoveUnitForm : public ui::Form {
-public:
-    RemoveUnitForm(ui::UiPort& ui, std::vector<UnitInfo> units, const std::string& stratumUnits);
-    std::string FormId() const override { return kRemoveUnitFormId; }
-    std::string Title() const override { return "Remove a Unit"; }
-    static constexpr const char* kNote = "Select a Unit From the Dropdown List to Remove From This Stratum";
-
-    std::vector<std::string> choices;  // the stratum's units
-    std::string chosen;
-    std::string areaText, logMeth, payUnit, description;  // read-only fields
-    bool removeEnabled = false;
-
-    void Choose(const std::string& code);
-    bool OnOk();
-    UnitInfo Result() const;
-
-private:
-    ui::UiPort& ui_;
-    std::vector<UnitInfo> units_;
-    double area_ = 0;
-};
 
 // Unit lists are codes joined by ",".
 std::vector<std::string> SplitUnits(const std::string& units);

@@ -8,6 +8,7 @@
 #include "design/data_warnings.h"
 #include "design/sampling.h"
 #include "design/saved_designs.h"
+#include "setup/units_editor.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
 
@@ -471,29 +472,31 @@ int DesignWorkspace::ChangePlotSize(std::size_t stratum) {
 
 int DesignWorkspace::AddUnits(std::size_t stratum) {
     if (closed_ || stratum >= model_.strata.size()) return kWsRefused;
-    AddUnitForm form(ui_, ReadUnits(Storage()));
+    bool hadUnits = HasTable(schema::kSVUnitsTable);
+    auto table = Storage().GetAs(schema::kSVUnitsTableDesc);
+    if (!table) return kWsRefused;
+    mk::View units = *table;
+    setup::AddUnitForm form(ui_, units, setup::UnitCaller::DesignForm);
     if (!ui_.RunForm(form)) return kWsCancelled;
-    UnitInfo u = form.Result();
+    const setup::UnitChoice& u = form.Choice();
     Snapshot before = StratumSnapshot(stratum, "Add Units to Stratum");
     AddTables(before, {schema::kSVUnitsTable});
+    if (!hadUnits) before.tables.back().second.reset();
     StratumRow& s = model_.strata[stratum];
     s.totAcres = AsWritten("%7.1f", s.totAcres + u.area);
-    std::vector<std::string> units = SplitUnits(s.units);
-    units.push_back(u.code);
-    s.units = JoinUnits(units);
+    std::vector<std::string> codes = SplitUnits(s.units);
+    codes.push_back(u.code);
+    s.units = JoinUnits(codes);
     s.totCircum = AsWritten("%15.1f", s.totCircum + CircleFeet(u.area));
     s.totalVol = AsWritten("%15.1f", s.volAcre * s.totAcres / (in_.uom == schema::kUomBoardFeet ? 1000 : 100));
     // The field cruise file takes its cutting units from the unit table.
-    if (auto table = Storage().GetAs(schema::kSVUnitsTableDesc)) {
-        mk::View t = *table;
-        int r = t.AddRow();
-        t.SetString(r, "Select", "0");
-        t.SetString(r, "CutUnit", u.code);
-        t.SetDouble(r, "Area", u.area);
-        t.SetString(r, "Description", u.description);
-        t.SetString(r, "LogMeth", u.logMeth);
-        t.SetString(r, "PayUnit", u.payUnit);
-    }
+    int r = units.AddRow();
+    units.SetString(r, "Select", "0");
+    units.SetString(r, "CutUnit", u.code);
+    units.SetDouble(r, "Area", u.area);
+    units.SetString(r, "Description", u.description);
+    units.SetString(r, "LogMeth", u.log_method);
+    units.SetString(r, "PayUnit", u.pay_unit);
     SyncStratum(stratum, &before);
     PushUndo(std::move(before));
     return kWsDone;
@@ -501,16 +504,17 @@ int DesignWorkspace::AddUnits(std::size_t stratum) {
 
 int DesignWorkspace::RemoveUnits(std::size_t stratum) {
     if (closed_ || stratum >= model_.strata.size()) return kWsRefused;
-    RemoveUnitForm form(ui_, ReadUnits(Storage()), model_.strata[stratum].units);
+    mk::View units = HasTable(schema::kSVUnitsTable) ? Storage().GetView(schema::kSVUnitsTable) : mk::View();
+    setup::RemoveUnitForm form(ui_, units, model_.strata[stratum].units);
     if (!ui_.RunForm(form)) return kWsCancelled;
-    UnitInfo u = form.Result();
+    const setup::UnitChoice u = form.Choice();
     Snapshot before = StratumSnapshot(stratum, "Remove Units From Stratum");
     StratumRow& s = model_.strata[stratum];
     s.totAcres = AsWritten("%15.1f", s.totAcres - u.area);
-    std::vector<std::string> units = SplitUnits(s.units);
-    auto it = std::find(units.begin(), units.end(), u.code);
-    if (it != units.end()) units.erase(it);
-    s.units = JoinUnits(units);
+    std::vector<std::string> codes = SplitUnits(s.units);
+    auto it = std::find(codes.begin(), codes.end(), u.code);
+    if (it != codes.end()) codes.erase(it);
+    s.units = JoinUnits(codes);
     s.totCircum = std::max(0.0, AsWritten("%15.1f", s.totCircum - CircleFeet(u.area)));
     s.totalVol = AsWritten("%15.1f", s.volAcre * s.totAcres / (in_.uom == schema::kUomBoardFeet ? 1000 : 100));
     SyncStratum(stratum, &before);

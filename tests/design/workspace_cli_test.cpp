@@ -33,7 +33,7 @@ protected:
 TEST_F(DesignCommand, EditsInOrderAndCommits) {
     wstest::WriteSale(path, wstest::DefaultSale());
     ASSERT_EQ(Run({"--set", "1/A/SgCV=55", "--set", "1//Description=Ridge", "--method", "2=FIX", "--plot-size",
-                   "2=0.2", "--lock", "3", "--json"}),
+                   "2=0.2", "--lock", "3", "--add-unit", "1:55:20.5", "--remove-unit", "1:10", "--json"}),
               cli::kExitOk)
         << err << out;
     EXPECT_TRUE(Has("\"committed\": true")) << out;
@@ -44,6 +44,10 @@ TEST_F(DesignCommand, EditsInOrderAndCommits) {
     EXPECT_EQ(d.GetString(1, "CruzMeth"), "FIX");
     EXPECT_EQ(d.GetDouble(1, "PlotSize"), 0.2);
     EXPECT_EQ(d.GetString(2, "Lock"), "1");
+    EXPECT_EQ(d.GetString(0, "Units"), "11,55");
+    EXPECT_DOUBLE_EQ(d.GetDouble(0, "TotAcres"), 80.5);
+    mk::View units = s.GetView(schema::kSVUnitsTable);
+    EXPECT_EQ(units.GetString(units.RowCount() - 1, "CutUnit"), "55");
     mk::View g = s.GetView(schema::kSVDesignSgTable);
     EXPECT_EQ(g.GetDouble(0, "SgCV"), 55);
     EXPECT_EQ(g.GetString(0, "C"), "B");

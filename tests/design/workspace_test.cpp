@@ -5,6 +5,7 @@
 #include "design/data_warnings.h"
 #include "design/saved_designs.h"
 #include "design/workspace.h"
+#include "setup/units_editor.h"
 #include "store/cruise_store.h"
 #include "workspace_fixture.h"
 
@@ -324,24 +325,24 @@ TEST_F(WorkspaceTest, AddingAUnitRewritesTheRowAndReachesTheUnitTable) {
     OpenSale();
     auto before = DumpAll(S());
     // An existing code is refused, then a new one is added.
-    ui.PushFormAs<AddUnitForm>(kAddUnitFormId, [](AddUnitForm& f) {
-        f.code = "12";
-        f.OnCodeEntered();
-        if (f.addEnabled) return false;
-        f.code = "77";
-        f.OnCodeEntered();
-        f.area = "";
-        if (f.OnOk()) return false;
-        f.area = "abc";
-        if (f.OnOk()) return false;
-        f.area = "25.25";
-        f.description = "New unit";
-        f.logMeth = "420";
-        return f.addEnabled && f.OnOk();
+    ui.PushFormAs<setup::AddUnitForm>(setup::AddUnitForm::kId, [](setup::AddUnitForm& f) {
+        f.SetCode("12");
+        f.CodeLeft();
+        if (f.AddEnabled()) return false;
+        f.SetCode("77");
+        f.CodeLeft();
+        f.SetArea("");
+        if (f.AddUnit()) return false;
+        f.SetArea("abc");
+        if (f.AddUnit()) return false;
+        f.SetArea("25.25");
+        f.SetDescription("New unit");
+        f.SetLogMethod("420");
+        return f.AddEnabled() && f.AddUnit();
     });
     StratumRow old = ws->Model().strata[0];
     ASSERT_EQ(ws->AddUnits(0), kWsDone);
-    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{kUnitExistsText, kNoUnitAreaText, kNoUnitAreaText}));
+    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{setup::kUnitExistsDesign, setup::kNeedUnitArea, setup::kNeedUnitArea}));
     const StratumRow& s = ws->Model().strata[0];
     EXPECT_EQ(s.units, "10,11,77");
     EXPECT_DOUBLE_EQ(s.totAcres, 145.2);  // "%7.1f" of 145.25
@@ -365,15 +366,15 @@ TEST_F(WorkspaceTest, AddingAUnitRewritesTheRowAndReachesTheUnitTable) {
 
 TEST_F(WorkspaceTest, RemovingAUnitTakesItsAcresAway) {
     OpenSale();
-    ui.PushFormAs<RemoveUnitForm>(kRemoveUnitFormId, [](RemoveUnitForm& f) {
-        if (f.choices != std::vector<std::string>{"10", "11"}) return false;
-        if (f.OnOk()) return false;  // nothing chosen yet
+    ui.PushFormAs<setup::RemoveUnitForm>(setup::RemoveUnitForm::kId, [](setup::RemoveUnitForm& f) {
+        if (f.Codes() != std::vector<std::string>{"10", "11"}) return false;
+        if (f.RemoveUnit()) return false;  // nothing chosen yet
         f.Choose("10");
-        return f.removeEnabled && f.OnOk();
+        return f.RemoveEnabled() && f.RemoveUnit();
     });
     StratumRow old = ws->Model().strata[0];
     ASSERT_EQ(ws->RemoveUnits(0), kWsDone);
-    EXPECT_EQ(ui.Texts(), std::vector<std::string>{kNoUnitCodeText});
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{setup::kNeedUnitCode});
     const StratumRow& s = ws->Model().strata[0];
     EXPECT_EQ(s.units, "11");
     EXPECT_DOUBLE_EQ(s.totAcres, 60);
@@ -508,10 +509,10 @@ TEST_F(WorkspaceTest, UndoAfterAnySequenceRestoresTheFileTablesExactly) {
     ASSERT_EQ(ws->ChangeCruiseMethod(1), kWsDone);
     PlotSize({"30"});
     ASSERT_EQ(ws->ChangePlotSize(1), kWsDone);
-    ui.PushFormAs<AddUnitForm>(kAddUnitFormId, [](AddUnitForm& f) {
-        f.code = "90";
-        f.area = "12";
-        return f.OnOk();
+    ui.PushFormAs<setup::AddUnitForm>(setup::AddUnitForm::kId, [](setup::AddUnitForm& f) {
+        f.SetCode("90");
+        f.SetArea("12");
+        return f.AddUnit();
     });
     ASSERT_EQ(ws->AddUnits(2), kWsDone);
     ASSERT_EQ(ws->OptimizeForError(), kWsDone);
