@@ -169,7 +169,7 @@ TEST(Optimize, RefusesAMissingTarget) {
         ASSERT_EQ(ui.Messages().size(), 1u);
         EXPECT_EQ(ui.Last()->title, "Warning");
         EXPECT_EQ(ui.Last()->icon, ui::Icon::Exclamation);
-        EXPECT_EQ(ui.Last()->text, "Enter a value in the edit box\nnext to the Optimze For Error button.");
+        EXPECT_EQ(ui.Last()->text, "Enter a value in the edit box\nnext to the Optimize For Error button.");
         EXPECT_EQ(Sizes(d), Sizes(MixedSale()));
     }
 }
