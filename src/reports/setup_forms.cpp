@@ -47,7 +47,7 @@ public:
     }
     // The section title two rows below the last row.
     void Section(const std::string& title) {
-        int64_t row = r_.AddRows(3) + 2;
+        int64_t row = r_.AddRows(2) + 1;
         r_.PutJoined(0, 5, row, title);
         r_.Grid().SetFont(0, row, kSectionFont);
         r_.Grid().SetRowHeight(row, 28);
