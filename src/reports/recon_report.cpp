@@ -52,6 +52,8 @@ void StratumBlock(ReportGrid& r, const design::StratumRow& s, const std::string&
         r.Put(6, row, m.sgCode.empty() ? " " : m.sgCode);
         r.Put(7, row, Format("%5d", m.mPlots));
         r.Put(8, row, Format("%5d", m.mTrees));
+        r.Grid().SetAlign(7, row, grid::Align::Right);
+        r.Grid().SetAlign(8, row, grid::Align::Right);
     }
 }
 
@@ -69,7 +71,7 @@ std::unique_ptr<ReportGrid> BuildRecon(const ReportInputs& in, bool all_methods)
     r.PutJoined(0, 8, 0,
                 all_methods ? "Recon Data Used in Current Design for All Cruise Methods."
                             : "Recon Data Used in Current Design for Selected Cruise Methods.");
-    g.SetFont(0, 0, grid::Font{"Arial", 20, true});
+    g.SetFont(0, 0, kTitleFont);
     g.SetRowHeight(0, 36);
 
     // A production cruise has no method tables of its own: whatever they hold is

@@ -21,6 +21,12 @@ grid::GridModel::Margins PrintMargins(ReportKind kind);
 // Whether the report can be saved as text (the setup forms cannot).
 bool CanSaveText(ReportKind kind);
 
+// The report fonts are given as the grid control's cell-font heights in pixels; at
+// the screen's 96 pixels to the inch a height of 20 pixels is 15 points.
+inline constexpr double FontPoints(int pixels) { return pixels * 72.0 / 96.0; }
+inline const grid::Font kTitleFont{"Arial", FontPoints(20), true};
+inline const grid::Font kSectionFont{"Arial", FontPoints(16), true};
+
 // Colours of the summary.
 inline constexpr uint32_t kStratumHighlight = 16770740;
 inline constexpr uint32_t kSgCodeShade = 14474460;

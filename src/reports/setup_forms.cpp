@@ -25,8 +25,6 @@ namespace reports {
 namespace {
 
 constexpr int kCols = 32;
-const grid::Font kTitleFont{"Arial", 20, true};
-const grid::Font kSectionFont{"Arial", 16, true};
 const grid::Color kKeyGrey = grid::Color::FromColorRef(14474460);
 
 struct Field {

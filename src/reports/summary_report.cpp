@@ -89,7 +89,7 @@ std::unique_ptr<ReportGrid> BuildSummary(const ReportInputs& in) {
     r.PutJoined(1, 7, 0,
                 board ? "Strovan Report - Based on Net Board Foot Volume"
                       : "Strovan Report - Based on Net Cubic Volume");
-    g.SetFont(1, 0, grid::Font{"Arial", 20, true});
+    g.SetFont(1, 0, kTitleFont);
     g.SetRowHeight(0, 36);
 
     const char* saleLabels[6] = {"Sale Num    ", "Sale Name   ", "Region      ",

@@ -31,7 +31,7 @@ TEST(ReconReport, CurrentDesignListsEachStratumsChosenMethod) {
     for (int c = 0; c < 9; ++c) EXPECT_EQ(g.ColumnWidth(c), 60);
     EXPECT_EQ(rep->Raw(0, 0), "Recon Data Used in Current Design for Selected Cruise Methods.");
     EXPECT_EQ(g.SpanAt(0, 0), (grid::Span{0, 0, 8, 0}));
-    EXPECT_EQ(g.Format(0, 0).font, (grid::Font{"Arial", 20, true}));
+    EXPECT_EQ(g.Format(0, 0).font, reports::kTitleFont);
 
     // Stratum 1: rows 1-2 empty, headers 3-4, stratum row 5, groups 6-7.
     for (int c = 0; c < 9; ++c) EXPECT_EQ(rep->Raw(c, 1) + rep->Raw(c, 2), "");

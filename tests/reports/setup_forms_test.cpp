@@ -49,11 +49,11 @@ TEST(KelvaneForms, SectionsHeadersAndValues) {
     const grid::GridModel& g = rep->Grid();
     ASSERT_EQ(g.ColumnCount(), 32);
     EXPECT_EQ(rep->Raw(0, 0), "Kelvane - Setup Forms");
-    EXPECT_EQ(g.Format(0, 0).font, (grid::Font{"Arial", 20, true}));
+    EXPECT_EQ(g.Format(0, 0).font, reports::kTitleFont);
     EXPECT_EQ(rep->Raw(20, 0), "Cruise Number: 3");
 
     EXPECT_EQ(rep->Raw(0, 2), "Cruise Table");
-    EXPECT_EQ(g.Format(0, 2).font, (grid::Font{"Arial", 16, true}));
+    EXPECT_EQ(g.Format(0, 2).font, reports::kSectionFont);
     const std::vector<std::pair<int, const char*>> head = {{0, "SaleNo"}, {1, "CruiseNo"}, {2, "Sale Name"},
                                                            {5, "Region"}, {6, "Forest"},   {7, "District"},
                                                            {8, "CalYear"}, {9, "Purpose"}};

@@ -49,7 +49,7 @@ TEST(SummaryReport, SaleBlockTotalsStratumRowsAndTwoBandsForFourGroups) {
 
     EXPECT_EQ(rep->Raw(1, 0), "Strovan Report - Based on Net Board Foot Volume");
     EXPECT_EQ(g.SpanAt(1, 0), (grid::Span{1, 0, 7, 0}));
-    EXPECT_EQ(g.Format(1, 0).font, (grid::Font{"Arial", 20, true}));
+    EXPECT_EQ(g.Format(1, 0).font, reports::kTitleFont);
 
     const char* labels[6] = {"Sale Num    ", "Sale Name   ", "Region      ", "Forest      ", "District    ", "Purpose     "};
     const char* values[6] = {"4711", "Cedar Ridge", "06", "12", "03", "Timber Sale"};
