@@ -7,12 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include "app/step_hooks.h"
 #include "commands.h"
 #include "mk/mk.h"
 #include "report_test_util.h"
 #include "reports/report_sample.h"
 #include "reports/report_window.h"
 #include "store/config.h"
+#include "store/cruise_store.h"
 #include "store/schema.h"
 #include "ui/scripted_ui.h"
 
@@ -258,4 +260,32 @@ TEST_F(ReportFiles, CommandLineGivesEveryCellAsJsonAndWritesTextAndPdf) {
     std::ostringstream o5, e5;
     EXPECT_EQ(cli::RunCli({"report", (dir_ / "missing.crz").string(), "--kind", "summary", "--json"}, o5, e5), 1);
     EXPECT_NE(o5.str().find("\"ok\": false"), std::string::npos);
+}
+
+TEST_F(ReportFiles, MakeReportHookReadsTheOpenStoreAndTakesTheFormsSettings) {
+    std::string file = SampleFile(Small());
+    ui::ScriptedUi ui;
+    store::CCruiseStore store(ui);
+    ASSERT_EQ(store.Open(file), 0);
+    const app::StepHooks& hooks = app::Hooks();
+    ASSERT_TRUE(static_cast<bool>(hooks.reports));
+    app::DesignFormInputs in;
+    in.uom = "03";  // the form's unit wins over the file's
+    in.cruise_type = 1;
+    for (ReportKind k : {ReportKind::Summary, ReportKind::ReconAll}) {
+        ui.PushFormAs<reports::ReportChooserForm>("reports.chooser", [k](reports::ReportChooserForm& f) {
+            f.choice = k;
+            return true;
+        });
+    }
+    std::vector<std::string> seen;
+    for (int i = 0; i < 2; ++i)
+        ui.PushFormAs<ReportWindowForm>("reports.window", [&](ReportWindowForm& w) {
+            seen.push_back(w.Kind() == ReportKind::Summary ? w.Report().Raw(6, 4) : w.Report().Raw(0, 3));
+            return true;
+        });
+    EXPECT_EQ(hooks.reports(ui, store, in), 0);
+    EXPECT_EQ(hooks.reports(ui, store, in), 0);
+    EXPECT_EQ(seen, (std::vector<std::string>{"Sum Net CCF ", reports::kNoReconData}));
+    store.Close();
 }
