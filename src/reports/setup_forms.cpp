@@ -2,7 +2,7 @@
 // the data-entry program (Mirtel).
 //
 // Layout (fixed here so that the screen, the print and the command line's dump
-// agree): 32 columns of 60 pixels; the form title in row 0 (columns 0-9 joined) with
+// agree): 32 columns, each as wide as its own cells need; the form title in row 0 (columns 0-9 joined) with
 // "Cruise Number: " at column 20; each section two rows below the last one, its
 // title joined over columns 0-5, then a bordered header and bordered value rows.
 // Long texts (names, descriptions, unit lists) are joined over several columns;
@@ -12,12 +12,14 @@
 // looked up like the field file does it: rows with equal species, product and
 // live/dead code, else the same species and product with live/dead "L,D". A report
 // cannot ask which of several rows to use, so it takes the first.
+#include <algorithm>
 #include <ctime>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "design/sampling.h"
+#include "grid/pdf_canvas.h"
 #include "reports/reports.h"
 
 namespace reports {
@@ -76,6 +78,25 @@ public:
 private:
     ReportGrid& r_;
 };
+
+// Each column as wide as the widest of its own (unjoined) cells, so that the forms
+// fit a landscape page: joined texts spread over their columns, unused columns
+// shrink to a sliver.
+void FitColumns(ReportGrid& r) {
+    grid::GridModel& g = r.Grid();
+    std::vector<double> width(g.ColumnCount(), 0);
+    for (int64_t row = 0; row < g.RowCount(); ++row) {
+        for (int c = 0; c < g.ColumnCount(); ++c) {
+            if (g.SpanAt(c, row)) continue;
+            std::string text = g.Text(c, row);
+            if (text.empty()) continue;
+            grid::Font f = g.Format(c, row).font;
+            width[c] = std::max(width[c], grid::PdfCanvas::StandardTextWidth(text, f) * 96 / 72 + 10);
+        }
+    }
+    for (int c = 0; c < g.ColumnCount(); ++c)
+        g.SetColumnWidth(c, width[c] > 0 ? std::clamp(static_cast<int>(width[c] + 0.5), 28, 140) : 12);
+}
 
 std::unique_ptr<ReportGrid> NewForm(ReportKind kind) {
     auto rep = std::make_unique<ReportGrid>(kCols);
@@ -250,6 +271,7 @@ std::unique_ptr<ReportGrid> BuildKelvane(const ReportInputs& in) {
     w.Line(0, 20,
            "Note:  Strovan will create a separate line for each unique species/LD code combination within each "
            "population instead of creating comma-separated lists.");
+    FitColumns(*rep);
     return rep;
 }
 
@@ -368,6 +390,7 @@ std::unique_ptr<ReportGrid> BuildMirtel(const ReportInputs& in) {
         w.Line(0, 25, text);
         rep->SetNotice(text);
     }
+    FitColumns(*rep);
     return rep;
 }
 

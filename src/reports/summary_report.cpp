@@ -159,6 +159,8 @@ std::unique_ptr<ReportGrid> BuildSummary(const ReportInputs& in) {
             }
             for (size_t k = 0; k < 3 && b + k < groups.size(); ++k) {
                 const design::SgRow& sg = in.groups[groups[b + k]];
+                // Only the tree methods count: the measured trees of the plot
+                // methods' second stage are left out of the estimate.
                 if (design::IsOneOf(m, {"100", "STR", "3P"}))
                     trees += sg.sgN;
                 else if (m == "S3P")
