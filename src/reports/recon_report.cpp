@@ -52,8 +52,6 @@ void StratumBlock(ReportGrid& r, const design::StratumRow& s, const std::string&
         r.Put(6, row, m.sgCode.empty() ? " " : m.sgCode);
         r.Put(7, row, Format("%5d", m.mPlots));
         r.Put(8, row, Format("%5d", m.mTrees));
-        r.Grid().SetAlign(7, row, grid::Align::Right);
-        r.Grid().SetAlign(8, row, grid::Align::Right);
     }
 }
 
@@ -65,6 +63,9 @@ std::unique_ptr<ReportGrid> BuildRecon(const ReportInputs& in, bool all_methods)
     ReportGrid& r = *rep;
     grid::GridModel& g = r.Grid();
     for (int c = 0; c < 9; ++c) g.SetColumnWidth(c, 60);
+    // The counts line up on their last digit.
+    g.SetColumnAlign(7, grid::Align::Right);
+    g.SetColumnAlign(8, grid::Align::Right);
     g.SetPrintMargins(PrintMargins(kind));
     g.SetTitle(WindowTitle(kind));
     r.AddRows(1);

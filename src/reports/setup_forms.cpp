@@ -84,14 +84,15 @@ private:
 // shrink to a sliver.
 void FitColumns(ReportGrid& r) {
     grid::GridModel& g = r.Grid();
+    // Measured in the bold face the headers use, which is never narrower.
+    grid::Font font = g.DefaultFont();
+    font.bold = true;
     std::vector<double> width(g.ColumnCount(), 0);
     for (int64_t row = 0; row < g.RowCount(); ++row) {
         for (int c = 0; c < g.ColumnCount(); ++c) {
-            if (g.SpanAt(c, row)) continue;
-            std::string text = g.Text(c, row);
-            if (text.empty()) continue;
-            grid::Font f = g.Format(c, row).font;
-            width[c] = std::max(width[c], grid::PdfCanvas::StandardTextWidth(text, f) * 96 / 72 + 10);
+            const std::string& text = r.Raw(c, row);
+            if (text.empty() || g.SpanAt(c, row)) continue;
+            width[c] = std::max(width[c], grid::PdfCanvas::StandardTextWidth(text, font) * 96 / 72 + 10);
         }
     }
     for (int c = 0; c < g.ColumnCount(); ++c)
