@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -87,6 +88,7 @@ const QFont& QtCanvas::ToFont(const grid::Font& f) const {
         font_.setPointSizeF(f.points > 0 ? f.points : 8);
         font_.setBold(f.bold);
         font_.setItalic(f.italic);
+        if (f.weight > 0) font_.setWeight(static_cast<QFont::Weight>(f.weight));
         last_ = f;
         have_font_ = true;
     }
@@ -128,20 +130,30 @@ void QtCanvas::PushClip(double x, double y, double w, double h) {
 void QtCanvas::PopClip() { painter_.restore(); }
 
 // ---------------------------------------------------------------------------------
+std::unique_ptr<grid::Canvas> ChoosePrinter(QWidget* parent) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer.get(), parent ? parent : QApplication::activeWindow());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    if (dialog.exec() != QDialog::Accepted) return nullptr;
+    return std::make_unique<QtCanvas>(std::move(printer));
+}
+
 grid::PrintResult PrintGrid(grid::GridModel& grid, int col0, int64_t row0, int col1, int64_t row1,
                             bool paged, QWidget* parent, ui::UiPort& ui,
                             const grid::PrintOptions& options) {
-    auto chooser = [parent]() -> std::unique_ptr<grid::Canvas> {
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        QPrintDialog dialog(printer.get(), parent);
-        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-        if (dialog.exec() != QDialog::Accepted) return nullptr;
-        return std::make_unique<QtCanvas>(std::move(printer));
-    };
+    auto chooser = [parent] { return ChoosePrinter(parent); };
     return grid::PrintGridJob(grid, col0, row0, col1, row1, paged, chooser, ui, options);
 }
+
+namespace {
+// Qt-free forms and reports print on the printer chosen in Qt's dialog.
+const bool kPrinterInstalled = [] {
+    grid::SetPrinterChooser([] { return ChoosePrinter(nullptr); });
+    return true;
+}();
+}  // namespace
 
 grid::PrintResult SaveGridPdf(grid::GridModel& grid, const std::string& path, ui::UiPort& ui,
                               bool paged, const grid::PrintOptions& options) {

@@ -58,6 +58,10 @@ private:
     mutable bool have_font_ = false;
 };
 
+// Qt's print dialog (no page selection); nullptr when cancelled. Installed as the
+// program's printer (grid::SetPrinterChooser), so grid::PrintGrid uses it too.
+std::unique_ptr<grid::Canvas> ChoosePrinter(QWidget* parent);
+
 // The plain (paged = false) or paged print of a block of a grid on the printer the
 // user picks in Qt's print dialog (no page selection).
 grid::PrintResult PrintGrid(grid::GridModel& grid, int col0, int64_t row0, int col1, int64_t row1,

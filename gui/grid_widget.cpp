@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QTimer>
 
 #include "qt_ui.h"
 #include "ui/ui_port.h"
@@ -269,7 +270,14 @@ void GridWidget::ApplyLayout() {
         if (s.row1 < rows)
             setSpan(static_cast<int>(s.row0), s.col0, static_cast<int>(s.row1 - s.row0 + 1),
                     s.col1 - s.col0 + 1);
-    SizeToContents();
+    // Measuring contents is the dear part: once, after a burst of changes.
+    if (!size_pending_) {
+        size_pending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            size_pending_ = false;
+            SizeToContents();
+        });
+    }
     grid::CellRef cur = model_.Current();
     QModelIndex at = adapter_->index(static_cast<int>(cur.row), cur.col);
     if (at.isValid() && at != currentIndex()) {

@@ -88,7 +88,8 @@ public:
 
     // Columns marked for automatic width are sized to what they show.
     void SizeToContents();
-    // Widths, hidden columns and rows, heights and spans from the model.
+    // Widths, hidden columns and rows, heights and spans from the model; columns sized
+    // to contents follow when the event loop next runs.
     void ApplyLayout();
     // The selected block (or the current cell) as tab-separated text on the clipboard.
     void CopySelection();
@@ -119,6 +120,7 @@ private:
     QFrame* find_bar_ = nullptr;
     QLineEdit* find_edit_ = nullptr;
     bool syncing_current_ = false;
+    bool size_pending_ = false;
 };
 
 }  // namespace gui

@@ -33,6 +33,7 @@ private slots:
     void PdfThroughQtHasAPagePerBlockOfRows();
     void CancelledPrintDialogPrintsNothing();
     void NothingToPrintAndAnUnwritableTargetAreReported();
+    void ReportPresentationPrintsThroughQt();
 };
 
 void GridPrintTest::PdfThroughQtHasAPagePerBlockOfRows() {
@@ -70,6 +71,19 @@ void GridPrintTest::CancelledPrintDialogPrintsNothing() {
     QVERIFY(saw_dialog);
     QVERIFY(ui.Messages().empty());
     QCOMPARE(g.Text(1, 2), std::string("21"));
+
+    // Qt-free forms print through the same dialog, installed as the program's printer.
+    QVERIFY(static_cast<bool>(grid::PrinterChooser()));
+    saw_dialog = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            saw_dialog = true;
+            d->reject();
+        }
+    });
+    QVERIFY(grid::PrintGridPaged(g, 0, 0, 1, 2, ui));
+    QVERIFY(saw_dialog);
+    QVERIFY(ui.Messages().empty());
 }
 
 void GridPrintTest::NothingToPrintAndAnUnwritableTargetAreReported() {
@@ -84,6 +98,32 @@ void GridPrintTest::NothingToPrintAndAnUnwritableTargetAreReported() {
     QCOMPARE(gui::SaveGridPdf(g, "/nonexistent-folder/x/grid.pdf", ui), grid::PrintResult::Failed);
     QCOMPARE(ui.Messages().size(), size_t(2));
     QCOMPARE(ui.Messages()[1].title, std::string("Error"));
+}
+
+// A report-like page (joined title, shaded and bordered cells, check boxes, colours),
+// kept in the build folder for a look.
+void GridPrintTest::ReportPresentationPrintsThroughQt() {
+    grid::GridModel g;
+    Fill(g, 9, 30);
+    g.SetColumnHeadingsShown(false);
+    for (int c = 0; c < 9; ++c)
+        for (int r = 0; r < 3; ++r) g.SetText(c, r, "");
+    g.SetText(1, 0, "Strovan Report - Based on Net Board Foot Volume");
+    g.Join(1, 0, 7, 0);
+    g.SetFont(1, 0, grid::Font{"Arial", 20, true});
+    g.SetText(0, 2, "SG Code     ");
+    g.SetShaded(0, 2, true);
+    g.SetBordersRange(0, 4, 8, 5, grid::kBorderAll);
+    g.SetColumnKind(8, grid::CellKind::CheckBox);
+    g.SetTextColor(3, 6, grid::colors::kMarkRed);
+    g.SetBackground(4, 6, grid::Color::FromColorRef(16770740));
+    g.SetPrintMargins({20, 20, 12, 12});
+    ui::ScriptedUi ui;
+    std::string path = std::string(STROVAN_BINARY_DIR) + "/grid_print_qt.pdf";
+    QCOMPARE(gui::SaveGridPdf(g, path, ui, true, {.column_headings = false}), grid::PrintResult::Printed);
+    QFile f(QString::fromStdString(path));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(PdfPageCount(f.readAll()), 1);
 }
 
 QTEST_MAIN(GridPrintTest)

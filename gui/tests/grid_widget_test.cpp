@@ -66,6 +66,10 @@ void GridTest::ShowsTextsPresentationAndLayoutOfTheModel() {
     QVERIFY(w.isColumnHidden(2));
     QVERIFY(w.isRowHidden(3));
     QCOMPARE(w.columnWidth(0), 70);
+    // A column sized to its contents grows to its widest text.
+    g.SetText(3, 2, "a much longer text than the others");
+    g.SetAutoWidth(3, true);
+    QTRY_VERIFY(w.columnWidth(3) > w.fontMetrics().horizontalAdvance("a much longer text"));
     QCOMPARE(w.columnSpan(4, 0), 4);
     // Layout changes made later reach the view.
     g.SetRowHidden(3, false);

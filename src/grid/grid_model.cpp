@@ -130,7 +130,12 @@ void GridModel::Bind(std::unique_ptr<CellSource> source) {
         auto same = std::find_if(old.begin(), old.end(),
                                  [&](const Column& o) { return mk::SameName(o.name, name); });
         Column col;
-        if (same != old.end()) col = *same;
+        if (same != old.end()) {
+            col = *same;
+        } else {
+            char t = source_->ColumnType(c);
+            if (t == 'I' || t == 'L' || t == 'F' || t == 'D') col.style.kind = CellKind::Number;
+        }
         col.name = name;
         col.heading = name;
         columns_.push_back(std::move(col));

@@ -68,6 +68,7 @@ struct Font {
     double points = 0;   // 0: the grid's size
     bool bold = false;
     bool italic = false;
+    int weight = 0;  // 100..900 where a device can show it; 0: as `bold` says
     friend bool operator==(const Font&, const Font&) = default;
 };
 
@@ -231,7 +232,7 @@ public:
 
     // ---- Binding --------------------------------------------------------------
     // Binds to a table: one column per table column, headed by its name, in table
-    // order. Columns whose names the previous binding also had keep their width,
+    // order; columns stored as numbers are number cells. Columns whose names the previous binding also had keep their width,
     // hidden state, hint, style and lists; row and cell presentation, spans, the
     // current cell and the modified flag are reset.
     void Bind(std::unique_ptr<CellSource> source);

@@ -14,7 +14,7 @@ constexpr Color kFrameGrey = Color::Rgb(160, 160, 160);
 constexpr Color kHeadingFill = Color::Rgb(224, 224, 224);
 }  // namespace
 
-Font PageTextFont() { return Font{"Times New Roman", 10, false, false}; }
+Font PageTextFont() { return Font{"Times New Roman", 10, false, false, 300}; }
 
 void PrintPageText(Canvas& canvas, const GridModel::Margins& margins, PagePosition position,
                    int alignment, int page, const std::string& text,
@@ -117,7 +117,8 @@ int64_t PageLayout::LastRowOfPage(int page) const {
 }
 
 void PageLayout::DrawCellText(Canvas& canvas, double x, double y, double w, double h,
-                              const std::string& text, const CellFormat& f, bool heading) const {
+                              const std::string& text, const CellFormat& f, bool heading,
+                              double overflow_w) const {
     if (text.empty()) return;
     double pad = 2 * px_;
     double tw = canvas.TextWidth(text, f.font);
@@ -128,10 +129,13 @@ void PageLayout::DrawCellText(Canvas& canvas, double x, double y, double w, doub
     else if (a == Align::Center) tx = x + (w - tw) / 2;
     else tx = x + pad;
     double ty = y + (h - th) / 2;
-    bool clip = tw > w - 2 * pad || th > h;
+    // Left-aligned text runs on over empty cells to its right, as on screen.
+    double room = a == Align::Left ? std::max(w, overflow_w) : w;
+    bool clip = tw > room - 2 * pad;
     if (clip) {
         tx = std::max(tx, x + pad);
-        canvas.PushClip(x, y, w, h);
+        // Only the sides are cut: a tall font may stand out of a low row.
+        canvas.PushClip(x, y - th, room, h + 2 * th);
     }
     canvas.DrawText(tx, ty, text, f.font, f.text_color.value_or(colors::kBlack));
     if (clip) canvas.PopClip();
@@ -185,6 +189,7 @@ void PageLayout::DrawPage(Canvas& canvas, int page) const {
             double cx = xs[i], cw = xs[i + 1] - xs[i], ch = rh;
             int tc = c;
             int64_t tr = r;
+            size_t piece_last = i;  // last band column this cell (or span piece) covers
             if (spans) {
                 if (auto sp = grid_.SpanAt(c, r)) {
                     // The span is drawn once per page, from its first piece shown here.
@@ -196,6 +201,7 @@ void PageLayout::DrawPage(Canvas& canvas, int page) const {
                     size_t last = i;
                     while (last + 1 < cols.size() && cols[last + 1] <= sp->col1) ++last;
                     cw = xs[last + 1] - cx;
+                    piece_last = last;
                     ch = 0;
                     for (int64_t k = r; k <= std::min(sp->row1, rp.last); ++k) ch += RowHeight(k);
                     tc = sp->col0;
@@ -217,7 +223,17 @@ void PageLayout::DrawPage(Canvas& canvas, int page) const {
                     canvas.DrawLine(bx + s, by, bx, by + s, px_, ink);
                 }
             } else {
-                DrawCellText(canvas, cx, ry, cw, ch, grid_.Text(tc, tr), f, false);
+                std::string text = grid_.Text(tc, tr);
+                double overflow = cw;
+                if (f.align == Align::Left && !text.empty() &&
+                    canvas.TextWidth(text, f.font) > cw - 4 * px_) {
+                    size_t last = piece_last;
+                    while (last + 1 < cols.size() && grid_.Text(cols[last + 1], r).empty() &&
+                           !(spans && grid_.SpanAt(cols[last + 1], r)))
+                        ++last;
+                    overflow = xs[last + 1] - cx;
+                }
+                DrawCellText(canvas, cx, ry, cw, ch, text, f, false, overflow);
             }
             if (spans && options_.cell_frames) {
                 canvas.DrawLine(cx + cw, ry, cx + cw, ry + ch, 0.5 * px_, kFrameGrey);
@@ -320,6 +336,29 @@ PrintResult PrintGridJob(GridModel& grid, int col0, int64_t row0, int col1, int6
         return PrintResult::Failed;
     }
     return PrintResult::Printed;
+}
+
+// ---------------------------------------------------------------------------------
+namespace {
+CanvasChooser& Installed() {
+    static CanvasChooser chooser;
+    return chooser;
+}
+}  // namespace
+
+void SetPrinterChooser(CanvasChooser chooser) { Installed() = std::move(chooser); }
+const CanvasChooser& PrinterChooser() { return Installed(); }
+
+bool PrintGrid(GridModel& grid, int col0, int64_t row0, int col1, int64_t row1, ui::UiPort& ui,
+               const PrintOptions& options) {
+    return PrintGridJob(grid, col0, row0, col1, row1, false, Installed(), ui, options) !=
+           PrintResult::Refused;
+}
+
+bool PrintGridPaged(GridModel& grid, int col0, int64_t row0, int col1, int64_t row1, ui::UiPort& ui,
+                    const PrintOptions& options) {
+    return PrintGridJob(grid, col0, row0, col1, row1, true, Installed(), ui, options) !=
+           PrintResult::Refused;
 }
 
 }  // namespace grid

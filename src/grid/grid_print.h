@@ -90,7 +90,8 @@ private:
     double ColumnWidth(int col) const;
     double RowHeight(int64_t row) const;
     void DrawCellText(Canvas& canvas, double x, double y, double w, double h,
-                      const std::string& text, const CellFormat& f, bool heading) const;
+                      const std::string& text, const CellFormat& f, bool heading,
+                      double overflow_w = 0) const;
 
     const GridModel& grid_;
     int col0_, col1_;
@@ -124,5 +125,19 @@ using CanvasChooser = std::function<std::unique_ptr<Canvas>()>;
 PrintResult PrintGridJob(GridModel& grid, int col0, int64_t row0, int col1, int64_t row1,
                          bool paged, const CanvasChooser& choose, ui::UiPort& ui,
                          const PrintOptions& options = {});
+
+// The printer the program prints on. The Qt front end installs its print dialog
+// here, so Qt-free forms and reports print through PrintGrid / PrintGridPaged; with
+// nothing installed (headless) every print is cancelled. Tests install their own.
+void SetPrinterChooser(CanvasChooser chooser);
+const CanvasChooser& PrinterChooser();
+
+// The windows' print commands: the block on the installed printer, plain or with the
+// "Page: N" footer, using the grid's print margins. True unless there was nothing
+// to print.
+bool PrintGrid(GridModel& grid, int col0, int64_t row0, int col1, int64_t row1, ui::UiPort& ui,
+               const PrintOptions& options = {});
+bool PrintGridPaged(GridModel& grid, int col0, int64_t row0, int col1, int64_t row1, ui::UiPort& ui,
+                    const PrintOptions& options = {});
 
 }  // namespace grid

@@ -162,7 +162,7 @@ TEST(Optimize, DegenerateSalesTerminate) {
 }
 
 TEST(Optimize, RefusesAMissingTarget) {
-    for (const char* text : {"0", "-4", "", "abc"}) {
+    for (const char* text : {"0", "-4", "", "abc", "inf", "nan", "infinity"}) {
         Design d = MixedSale();
         ui::ScriptedUi ui;
         EXPECT_EQ(OptimizeForError(d, text, Settings(), ui), kOptimizeNoTarget) << text;

@@ -74,6 +74,9 @@ TEST_F(BoundGrid, ColumnsComeFromTheTableAndCellsAreShownTrimmedWithTheStoresCon
     EXPECT_EQ(grid_.Text(9, 0), "");
     EXPECT_EQ(grid_.Text(0, 3), "");
     EXPECT_FALSE(grid_.IsModified());
+    EXPECT_EQ(grid_.Kind(2, 0), grid::CellKind::Number);
+    EXPECT_EQ(grid_.Format(3, 0).align, grid::Align::Right);
+    EXPECT_EQ(grid_.Kind(1, 0), grid::CellKind::Text);
 }
 
 TEST_F(BoundGrid, AnEditIsWrittenThroughTrimmedAndSurvivesACommit) {

@@ -58,8 +58,9 @@ public:
     void FillRect(double x, double y, double w_, double h_, grid::Color) override {
         fills.push_back({x, y, w_, h_});
     }
-    void PushClip(double, double, double, double) override {}
+    void PushClip(double x, double, double w_, double) override { clips.push_back({x, w_}); }
     void PopClip() override {}
+    std::vector<std::pair<double, double>> clips;  // x and width
 
     std::vector<std::string> TextsOnPage(int page) const {
         std::vector<std::string> out;
@@ -139,6 +140,7 @@ TEST(PrintPageText, FooterIsCentredInTheBottomMarginWithThePageNumber) {
     EXPECT_EQ(c.texts[0].font.family, "Times New Roman");
     EXPECT_EQ(c.texts[0].font.points, 10);
     EXPECT_FALSE(c.texts[0].font.bold);
+    EXPECT_EQ(c.texts[0].font.weight, 300);
 
     grid::PrintPageText(c, m, grid::PagePosition::Head, 0, 1, "", "Strovan Summary");
     EXPECT_EQ(c.texts[1].text, "Strovan Summary");
@@ -213,6 +215,25 @@ TEST(PageLayout, AJoinedBlockIsDrawnOnceAcrossItsColumnsWithItsTopLeftText) {
     EXPECT_EQ(title->font.points, 20);
     EXPECT_TRUE(title->font.bold);
     ASSERT_EQ(c.fills.size(), 1u);  // the shaded cell
+}
+
+TEST(PageLayout, LongTextRunsOnOverEmptyCellsToItsRightAndIsCutAtTheNextText) {
+    grid::GridModel g;
+    g.Unbind(4, 2);
+    g.SetColumnHeadingsShown(false);
+    for (int c = 0; c < 4; ++c) g.SetColumnWidth(c, 96);  // one inch, 100 units
+    std::string long_text(100, 'x');                       // 500 units wide
+    g.SetText(0, 0, long_text);
+    g.SetText(0, 1, long_text);
+    g.SetText(2, 1, "next");
+    RecordingCanvas c;
+    grid::PageLayout layout(g, 0, 0, 3, 1, c, {25.4, 25.4, 12.7, 12.7}, {.column_headings = false});
+    c.BeginPage();
+    layout.DrawPage(c, 1);
+    ASSERT_EQ(c.clips.size(), 2u);
+    EXPECT_DOUBLE_EQ(c.clips[0].second, 400);  // row 0: all four columns are free
+    EXPECT_DOUBLE_EQ(c.clips[1].second, 200);  // row 1: stops before "next"
+    EXPECT_DOUBLE_EQ(c.clips[0].first, 50);
 }
 
 TEST(PrintGridJob, ASingleRowOrColumnPrintsAndAnEmptyGridIsRefusedWithAMessage) {
@@ -366,4 +387,23 @@ TEST(PdfCanvas, APrintedGridIsAWholeConsistentFile) {
     ASSERT_FALSE(ui.Messages().empty());
     EXPECT_NE(ui.Messages().back().text.find("missing"), std::string::npos);
     fs::remove_all(dir);
+}
+
+TEST(PrintGrid, PrintsOnTheInstalledPrinterAndIsCancelledWithoutOne) {
+    grid::GridModel g;
+    FillGrid(g, 2, 2);
+    ui::ScriptedUi ui;
+    grid::CanvasChooser before = grid::PrinterChooser();
+    grid::SetPrinterChooser(nullptr);
+    EXPECT_TRUE(grid::PrintGridPaged(g, 0, 0, 1, 1, ui));  // the dialog is "shown" and cancelled
+    std::unique_ptr<RecordingCanvas> c;
+    grid::SetPrinterChooser(Give(c));
+    EXPECT_TRUE(grid::PrintGridPaged(g, 0, 0, 1, 1, ui));
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(c->Has(1, "Page: 1"));
+    EXPECT_TRUE(grid::PrintGrid(g, 0, 0, 1, 1, ui));
+    EXPECT_FALSE(c->Has(1, "Page: 1"));
+    grid::GridModel empty;
+    EXPECT_FALSE(grid::PrintGrid(empty, 0, 0, 0, 0, ui));
+    grid::SetPrinterChooser(before);
 }
