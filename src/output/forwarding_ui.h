@@ -26,8 +26,6 @@ public:
     }
     bool Progress(long long done) override { return inner_.Progress(done); }
     void EndBusy() override { inner_.EndBusy(); }
-    bool RunNewCruise(ui::NewCruiseForm& form) override { return inner_.RunNewCruise(form); }
-    bool RunCosts(ui::CostsForm& form) override { return inner_.RunCosts(form); }
     void ShowAbout() override { inner_.ShowAbout(); }
     void ShowHelp(int context) override { inner_.ShowHelp(context); }
     void MinimizeMain() override { inner_.MinimizeMain(); }
