@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "form_registry.h"
-#include "grid_print_qt.h"
 #include "grid_widget.h"
 
 namespace gui {
@@ -59,10 +58,7 @@ ReportWindow::ReportWindow(reports::ReportWindowForm& form, QWidget* parent) : Q
 }
 
 void ReportWindow::Print() {
-    grid::GridModel& g = form_.Report().Grid();
-    g.SetPrintMargins(reports::PrintMargins(form_.Kind()));
-    gui::PrintGrid(g, 0, 0, g.ColumnCount() - 1, g.RowCount() - 1, /*paged=*/false, this, form_.Ui(),
-                   reports::ReportPrintOptions());
+    form_.Print();
 }
 
 namespace {

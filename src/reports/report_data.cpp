@@ -6,6 +6,7 @@
 
 #include "design/stratum.h"
 #include "mk/mk.h"
+#include "setup/units_editor.h"
 #include "store/config.h"
 #include "store/schema.h"
 
@@ -56,43 +57,8 @@ std::vector<std::string> SplitList(const std::string& text) {
 }
 
 std::string LoggingMethodName(const std::string& code) {
-    // The fixed list the units' logging-method look-up offers.
-    static const std::pair<const char*, const char*> kMethods[] = {
-        {"401", "Manual logging"},
-        {"410", "Animal"},
-        {"420", "Tractor"},
-        {"421", "Rubber tired skidder"},
-        {"422", "Hard track (track driven from rear)"},
-        {"423", "Soft track (track driven from front)"},
-        {"430", "Single span skyline"},
-        {"431", "Single span gravity outhaul lt 1300 ft."},
-        {"432", "Single span haulback outhaul lt 1300 ft."},
-        {"433", "Single span gravity outhaul lt 1800 ft."},
-        {"434", "Single span haulback outhaul lt 1800 ft."},
-        {"435", "Single span skyline gt 1800 ft."},
-        {"440", "Multispan"},
-        {"441", "Multispan - uphill"},
-        {"442", "Multispan - downhill"},
-        {"450", "Highlead"},
-        {"451", "Grabinski"},
-        {"452", "Track loader/jammer"},
-        {"453", "Loader logging"},
-        {"454", "Other"},
-        {"460", "Colddeck and swing"},
-        {"461", "Highlead colddeck/skyline swing"},
-        {"462", "Highlead colddeck/highlead swing"},
-        {"464", "Other"},
-        {"470", "Balloon"},
-        {"480", "Helicopter"},
-        {"481", "Helicopter - small"},
-        {"482", "Helicopter - medium"},
-        {"483", "Helicopter - large"},
-        {"490", "Utilizer - chip"},
-        {"491", "Mechanized systems (felling/bucking/delimbing)"},
-        {"492", "Cut to length"},
-    };
-    for (const auto& [c, name] : kMethods)
-        if (code == c) return name;
+    for (const setup::LogMethod& m : setup::LogMethods())
+        if (code == m.code) return m.description;
     return {};
 }
 

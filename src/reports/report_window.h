@@ -57,6 +57,8 @@ public:
     // File, Print: the plain print with the window's margins on the device `choose`
     // gives (the print dialog in the front end).
     grid::PrintResult Print(const grid::CanvasChooser& choose);
+    // The same on the program's installed printer.
+    grid::PrintResult Print() { return Print(grid::PrinterChooser()); }
 
 private:
     ui::UiPort& ui_;

@@ -9,6 +9,7 @@
 
 #include "app/step_hooks.h"
 #include "commands.h"
+#include "grid/pdf_canvas.h"
 #include "mk/mk.h"
 #include "report_test_util.h"
 #include "reports/report_sample.h"
@@ -288,4 +289,25 @@ TEST_F(ReportFiles, MakeReportHookReadsTheOpenStoreAndTakesTheFormsSettings) {
     EXPECT_EQ(hooks.reports(ui, store, in), 0);
     EXPECT_EQ(seen, (std::vector<std::string>{"Sum Net CCF ", reports::kNoReconData}));
     store.Close();
+}
+
+TEST_F(ReportFiles, PrintOnTheInstalledPrinterDrawsEveryPageWithoutFooter) {
+    // A PDF canvas stands in for the printer the front end installs.
+    std::string pdf = (dir_ / "printed.pdf").string();
+    int chosen = 0;
+    grid::SetPrinterChooser([&]() -> std::unique_ptr<grid::Canvas> {
+        ++chosen;
+        return std::make_unique<grid::PdfCanvas>(pdf);
+    });
+    ui::ScriptedUi ui;
+    reports::ReportInputs in = Sale();
+    in.strata.push_back(Stratum("1", "STR"));
+    in.methodGroups = {{"1", "STR", "A", 2, 20}};
+    ReportWindowForm w(ui, ReportKind::ReconCurrent, reports::BuildRecon(in, false));
+    EXPECT_EQ(w.Print(), grid::PrintResult::Printed);
+    grid::SetPrinterChooser(nullptr);
+    EXPECT_EQ(chosen, 1);
+    std::string bytes = ReadAll(pdf);
+    EXPECT_EQ(bytes.rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(bytes.find("Page: 1"), std::string::npos);  // the plain print
 }
