@@ -1,0 +1,84 @@
+#include "report_window.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QPointer>
+#include <QDialogButtonBox>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "form_registry.h"
+#include "grid_widget.h"
+
+namespace gui {
+
+ReportChooserWindow::ReportChooserWindow(reports::ReportChooserForm& form, QWidget* parent)
+    : QDialog(parent), form_(form), group_(new QButtonGroup(this)) {
+    setWindowTitle(QString::fromStdString(form.Title()));
+    auto* layout = new QVBoxLayout(this);
+    for (const auto& e : reports::ReportChooserForm::Entries()) {
+        auto* radio = new QRadioButton(QString::fromUtf8(e.text), this);
+        radio->setObjectName(QString::number(e.id));
+        group_->addButton(radio, static_cast<int>(e.kind));
+        radio->setChecked(e.kind == form.choice);
+        layout->addWidget(radio);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ReportChooserWindow::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ReportChooserWindow::reject);
+    layout->addWidget(buttons);
+}
+
+void ReportChooserWindow::accept() {
+    int id = group_->checkedId();
+    if (id >= 0) form_.choice = static_cast<reports::ReportKind>(id);
+    QDialog::accept();
+}
+
+ReportWindow::ReportWindow(reports::ReportWindowForm& form, QWidget* parent) : QDialog(parent), form_(form) {
+    setWindowTitle(QString::fromStdString(form.Title()));
+    setSizeGripEnabled(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QMenuBar(this);
+    QMenu* file = bar->addMenu("&File");
+    file->addAction("&Print", this, &ReportWindow::Print);
+    file->addAction("&Save", this, &ReportWindow::Save);
+    file->addAction("Export PDF", this, &ReportWindow::ExportPdf);
+    file->addSeparator();
+    file->addAction("E&xit", this, &ReportWindow::reject);
+    layout->setMenuBar(bar);
+    grid_ = new GridWidget(form.Report().Grid(), this);
+    grid_->SetUi(&form.Ui());
+    layout->addWidget(grid_);
+    int width = 40;
+    for (int c = 0; c < form.Report().Grid().ColumnCount(); ++c) width += form.Report().Grid().ColumnWidth(c);
+    resize(std::min(width, 1200), 700);
+}
+
+void ReportWindow::Print() {
+    form_.Print();
+}
+
+namespace {
+
+FormRegistrar chooserReg{reports::ReportChooserForm::kId, [](ui::Form& f, QWidget* parent) {
+                             ReportChooserWindow w(dynamic_cast<reports::ReportChooserForm&>(f), parent);
+                             return w.exec() == QDialog::Accepted;
+                         }};
+
+FormRegistrar windowReg{reports::ReportWindowForm::kId, [](ui::Form& f, QWidget* parent) {
+                            // The design form stays out of the way while a report is open.
+                            QPointer<QWidget> owner = QApplication::activeModalWidget();
+                            bool hide = owner && owner->isVisible();
+                            if (hide) owner->hide();
+                            ReportWindow w(dynamic_cast<reports::ReportWindowForm&>(f), hide ? nullptr : parent);
+                            w.exec();
+                            if (hide && owner) owner->show();
+                            return true;
+                        }};
+
+}  // namespace
+
+}  // namespace gui

@@ -1,0 +1,67 @@
+// The report windows on Qt, offscreen: the chooser's radio buttons, the "&File" menu,
+// the grid showing the report, and the PDF export through the window.
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "grid_widget.h"
+#include "report_window.h"
+#include "ui/scripted_ui.h"
+
+class ReportWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void ChooserHasTheFiveReportsAndTakesTheChoice();
+    void WindowShowsTheReportWithItsFileMenu();
+};
+
+void ReportWindowTest::ChooserHasTheFiveReportsAndTakesTheChoice() {
+    reports::ReportChooserForm form;
+    gui::ReportChooserWindow w(form);
+    QCOMPARE(w.windowTitle(), QString("Select Report From List"));
+    auto radios = w.findChildren<QRadioButton*>();
+    QCOMPARE(radios.size(), 5);
+    QCOMPARE(radios[0]->text(), QString("Strovan Summary"));
+    QVERIFY(radios[0]->isChecked());
+    QRadioButton* all = w.findChild<QRadioButton*>("1134");
+    QVERIFY(all);
+    QCOMPARE(all->text(), QString("Recon Sample Sizes for All Methods"));
+    all->setChecked(true);
+    w.accept();
+    QCOMPARE(static_cast<int>(form.choice), static_cast<int>(reports::ReportKind::ReconAll));
+}
+
+void ReportWindowTest::WindowShowsTheReportWithItsFileMenu() {
+    ui::ScriptedUi ui;
+    reports::ReportInputs in;
+    design::StratumRow s;
+    s.stratum = "7";
+    s.cruzMeth = "STR";
+    in.strata.push_back(s);
+    reports::ReportWindowForm form(ui, reports::ReportKind::Summary, reports::BuildSummary(in));
+    gui::ReportWindow w(form);
+    QCOMPARE(w.windowTitle(), QString("Strovan Summary Report"));
+    QStringList actions;
+    for (QAction* a : w.findChild<QMenuBar*>()->actions()[0]->menu()->actions())
+        if (!a->isSeparator()) actions << a->text();
+    QCOMPARE(actions, (QStringList{"&Print", "&Save", "Export PDF", "E&xit"}));
+    QAbstractItemModel* m = w.Grid()->model();
+    QCOMPARE(m->columnCount(), 9);
+    QCOMPARE(m->data(m->index(10, 1)).toString(), QString("7"));
+
+    QTemporaryDir dir;
+    QString pdf = dir.filePath("summary.pdf");
+    ui.PushFileName(pdf.toStdString());
+    w.ExportPdf();
+    QFile f(pdf);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().startsWith("%PDF-"));
+    QCOMPARE(QString::fromStdString(ui.Last()->title), QString("Done"));
+}
+
+QTEST_MAIN(ReportWindowTest)
+#include "report_test.moc"
