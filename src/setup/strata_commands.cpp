@@ -184,6 +184,11 @@ void ShowReconStrataTable(ui::UiPort& ui, mk::Storage& storage) {
     auto strata = storage.GetAs(schema::kSVStrataTableDesc);
     if (strata)
         for (int r = 0; r < strata->RowCount(); ++r) strata->SetString(r, "Modified", "Y");
+    // ... and keeps that mark through the next strata rebuild.
+    auto summary = storage.GetAs(schema::kSVSummaryTableDesc);
+    if (summary)
+        for (int r = 0; r < summary->RowCount(); ++r)
+            if (!summary->GetString(r, "Stratum").empty()) summary->SetString(r, "Modify", "A");
 }
 
 void InstallStrataCommands(DefinitionCommands& d) {

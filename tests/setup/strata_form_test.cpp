@@ -6,6 +6,9 @@
 #include "setup/setup_tables.h"
 #include "setup/strata_definition.h"
 #include "setup/strata_forms.h"
+#include "setup/strata_rows.h"
+#include "setup/units_editor.h"
+#include "store/schema.h"
 #include "setup_test_util.h"
 #include "store/cruise_store.h"
 #include "ui/scripted_ui.h"
@@ -199,6 +202,67 @@ TEST_F(StrataFormTest, DefineModifyCancelAndDeleteInTheStrataForm) {
     EXPECT_EQ(RunStrataDefinition(ui, store, "1"), 0);
     EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum"}).size(), 0u);
     for (const auto& s : Column(path, "SVSummaryTable", "Stratum")) EXPECT_EQ(s, "");
+}
+
+TEST_F(StrataFormTest, StrataFormTakesThePieceOfTheItemsRangeAndModifyKeepsPieces) {
+    // Every row split in two classes, none in a stratum yet.
+    {
+        RowSet rs(*store.Storage()->GetAs(schema::kSVSummaryTableDesc));
+        int current = 0;
+        std::vector<DiameterRange> ranges;
+        std::string error;
+        ASSERT_TRUE(ParseRangeList("0-11.9,12-99", ranges, error));
+        ASSERT_TRUE(ApplyStrataRanges(ui, rs.rows, current, RangeScope::AllRows, ranges));
+        mk::View v = *store.Storage()->GetAs(schema::kSVSummaryTableDesc);
+        rs.Store(v);
+    }
+    auto coded = [](PopulationsForm& f) {
+        for (int r = 0; r < f.Grid().RowCount(); ++r) {
+            f.Grid().SetText(r, "SgTree", f.Grid().View().GetString(r, "Prod"));
+            f.Grid().SetText(r, "SgPlot", f.Grid().View().GetString(r, "Prod"));
+        }
+        return true;
+    };
+    ui.PushFormAs<PopulationsForm>(PopulationsForm::kId, coded);
+    ui.PushFormAs<PopulationsForm>(PopulationsForm::kId, coded);
+    ui.PushFormAs<StrataForm>(StrataForm::kId, [](StrataForm& f) {
+        EXPECT_TRUE(f.PickUnits({"9"}));
+        // Items: 122/01/D and 122/01/L, each in two classes.
+        EXPECT_EQ(f.Items().RowCount(), 4);
+        for (int r = 0; r < f.Items().RowCount(); ++r)
+            if (f.Items().View().GetString(r, "DMin") == "12.0") f.PickItem(r, true);
+        EXPECT_TRUE(f.DefineSampleGroups());
+        EXPECT_TRUE(f.ModifyStrata(0));
+        return false;
+    });
+    RunStrataDefinition(ui, store, "1");
+    auto rows = Rows(path, "SVSummaryTable", {"CutUnit", "LD", "Stratum", "DiaFlag", "DMin", "DMax"});
+    // The 12-99 pieces went into stratum 1, the 0-11.9 pieces stayed free; no extra
+    // unranged copy was made, before or after Modify.
+    EXPECT_EQ(std::vector<std::string>(rows.begin() + 6, rows.end()),
+              (std::vector<std::string>{"9|D||Str1|0.0|11.9", "9|D|1|Str|12.0|99.0", "9|L||Str1|0.0|11.9",
+                                        "9|L|1|Str|12.0|99.0"}));
+    EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "DClassMin", "DClassMax", "SG_Tree"}),
+              (std::vector<std::string>{"1|12.0|99.0|01"}));
+}
+
+TEST_F(StrataFormTest, EditingTheReconStrataMarksEveryStratumForRecompilation) {
+    mk::View summary = *store.Storage()->GetAs(schema::kSVSummaryTableDesc);
+    summary.SetString(0, "Stratum", "1");
+    RebuildStrataSummary(*store.Storage());
+    mk::View strata = *store.Storage()->GetAs(schema::kSVStrataTableDesc);
+    strata.SetString(0, "Modified", "N");
+    ui.PushFormAs<EditDataForm>(EditDataForm::kId, [](EditDataForm& f) {
+        EXPECT_EQ(f.Grid().Table(), "StratumTable");
+        EXPECT_TRUE(f.Grid().SetText(0, "CruzMeth", "FIX"));
+        return true;
+    });
+    ShowReconStrataTable(ui, *store.Storage());
+    EXPECT_EQ(strata.GetString(0, "Modified"), "Y");
+    // The mark outlives the next rebuild.
+    RebuildStrataSummary(*store.Storage());
+    EXPECT_EQ(store.Storage()->GetAs(schema::kSVStrataTableDesc)->GetString(0, "Modified"), "Y");
+    EXPECT_EQ(store.Storage()->GetView("StratumTable").GetString(0, "CruzMeth"), "FIX");
 }
 
 TEST_F(StrataFormTest, BlankPickedUnitIsUnpickedWithAMessage) {
