@@ -43,7 +43,17 @@ std::optional<mk::View> RangeTable(PopulationsForm& form, const char* desc) {
     return *v;
 }
 
+// These commands work on the whole sale's summary only; on one stratum's items (the
+// strata form's sample-group grid) they would wipe its codes.
+bool OnWholeSale(PopulationsForm& form) {
+    if (form.OnSummary()) return true;
+    form.Ui().MessageBox("Information", "This command works on the whole sale's summary table only.",
+                         ui::Icon::Information);
+    return false;
+}
+
 void QuickStrataCommand(PopulationsForm& form, int row) {
+    if (!OnWholeSale(form)) return;
     ui::UiPort& ui = form.Ui();
     QuickStrataForm dialog;
     if (!ui.RunForm(dialog)) return;
@@ -70,6 +80,7 @@ void QuickStrataCommand(PopulationsForm& form, int row) {
 }
 
 void DeleteStrataCommand(PopulationsForm& form, int row) {
+    if (!OnWholeSale(form)) return;
     if (row < 0 || row >= form.Grid().RowCount()) return;
     TwoChoiceForm dialog("Delete This Stratum", "Delete All Strata");
     if (!form.Ui().RunForm(dialog)) return;
@@ -83,6 +94,7 @@ void DeleteStrataCommand(PopulationsForm& form, int row) {
 }
 
 void DeleteSampleGroupsCommand(PopulationsForm& form, int row) {
+    if (!OnWholeSale(form)) return;
     if (row < 0 || row >= form.Grid().RowCount()) return;
     TwoChoiceForm dialog("Delete Sample Groups For This Stratum", "Delete All Sample Groups");
     if (!form.Ui().RunForm(dialog)) return;
@@ -96,6 +108,7 @@ void DeleteSampleGroupsCommand(PopulationsForm& form, int row) {
 }
 
 void QuickSgCommand(PopulationsForm& form, int row) {
+    if (!OnWholeSale(form)) return;
     ui::UiPort& ui = form.Ui();
     if (row < 0 || row >= form.Grid().RowCount()) return;
     QuickSgForm dialog;

@@ -265,6 +265,26 @@ TEST_F(StrataFormTest, EditingTheReconStrataMarksEveryStratumForRecompilation) {
     EXPECT_EQ(store.Storage()->GetView("StratumTable").GetString(0, "CruzMeth"), "FIX");
 }
 
+TEST_F(StrataFormTest, DeleteRowOfAFirstPiecePromotesTheNextPieceOfItsSplit) {
+    ui.PushFormAs<QuickStrataForm>(QuickStrataForm::kId, [](QuickStrataForm& d) {
+        d.choice = QuickStrataForm::Choice::DiameterRanges;
+        return true;
+    });
+    ui.PushFormAs<DiameterRangesForm>(DiameterRangesForm::kId, [](DiameterRangesForm& d) {
+        d.SetRanges({{"0", "9.9"}, {"10", "19.9"}, {"20", "99"}});
+        d.scope = RangeScope::SelectedRow;
+        return true;
+    });
+    PopulationsForm form(ui, store, "SVSummaryTable", true);
+    form.QuickStrata(1);
+    ASSERT_EQ(form.Grid().RowCount(), 7);
+    form.DeleteRow(1);
+    store.Commit();
+    auto flags = Rows(path, "SVSummaryTable", {"Species", "Prod", "DiaFlag", "DMin"});
+    EXPECT_EQ(std::vector<std::string>(flags.begin(), flags.begin() + 4),
+              (std::vector<std::string>{"122|01||", "202|01|Str1|10.0", "202|01|Str|20.0", "202|02||"}));
+}
+
 TEST_F(StrataFormTest, BlankPickedUnitIsUnpickedWithAMessage) {
     mk::View units = *store.Storage()->GetAs("SVUnitsTable[Select:S,CutUnit:S,Area:D]");
     units.SetString(units.AddRow(), "CutUnit", " ");
