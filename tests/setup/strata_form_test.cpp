@@ -131,6 +131,10 @@ TEST_F(StrataFormTest, DefineModifyCancelAndDeleteInTheStrataForm) {
     ui.PushFormAs<PopulationsForm>(PopulationsForm::kId, [](PopulationsForm& f) {
         EXPECT_FALSE(f.OnSummary());
         EXPECT_FALSE(f.HelpShown());
+        // Whole-sale commands leave one stratum's items alone.
+        f.DeleteSampleGroups(0);
+        EXPECT_EQ(static_cast<ui::ScriptedUi&>(f.Ui()).Texts().back(),
+                  "This command works on the whole sale's summary table only.");
         // Code the stratum's items in the SG grid: one tree group per product.
         for (int r = 0; r < f.Grid().RowCount(); ++r) {
             const char* code = f.Grid().View().GetString(r, "Prod") == "01" ? "A" : "B";
