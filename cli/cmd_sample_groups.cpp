@@ -93,6 +93,7 @@ bool Parse(const std::vector<std::string>& args, SgArgs& s, std::string& error) 
                       (s.sort.empty() ? 0 : 1);
     if (s.file.empty()) error = "no cruise file given";
     else if (modes != 1) error = "give one of --quick, --delete, --remove-ranges or --sort";
+    else if (s.quick && !s.tree.Any() && !s.plot.Any()) error = "--quick wants tree=KEYS and/or plot=KEYS";
     else if (s.remove_ranges && s.scope != "all" && s.scope.rfind("group:", 0) != 0)
         error = "--scope of --remove-ranges wants all or group:SP/PROD/LD";
     else if (!s.remove_ranges && s.scope != "all" && s.scope.rfind("stratum:", 0) != 0)

@@ -111,6 +111,7 @@ TEST_F(StrataCli, RefusalsChangeNothingAndExitWithFailure) {
     EXPECT_EQ(Run({"sample-groups", p, "--quick", "tree=species", "--scope", "stratum:3", "--json"}), 1);
     EXPECT_EQ(Run({"sample-groups", p, "--remove-ranges"}), 1);
     EXPECT_EQ(Run({"sample-groups", p, "--sort", "Bogus"}), 2);
+    EXPECT_EQ(Run({"sample-groups", p, "--quick"}), 2);
     EXPECT_EQ(ReadBytes(p), before);
 }
 
