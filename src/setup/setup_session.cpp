@@ -7,8 +7,14 @@
 
 namespace setup {
 
+void InstallStrataCommands(DefinitionCommands& commands);
+
 DefinitionCommands& Definitions() {
-    static DefinitionCommands commands;
+    static DefinitionCommands commands = [] {
+        DefinitionCommands d;
+        InstallStrataCommands(d);
+        return d;
+    }();
     return commands;
 }
 

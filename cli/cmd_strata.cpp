@@ -1,0 +1,214 @@
+// strovan-cli strata: strata of a cruise file defined the way the setup's forms
+// define them (Quick Strata Setup by keys and by diameter classes, the step-by-step
+// form, Delete Strata), each ending with the populations form's OK.
+#include <ostream>
+
+#include "commands.h"
+#include "json_writer.h"
+#include "setup/diameter_ranges.h"
+#include "setup/strata_definition.h"
+#include "setup/strata_ops.h"
+#include "setup/strata_rows.h"
+#include "setup_cli_common.h"
+#include "ui/scripted_ui.h"
+
+namespace cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: strovan-cli strata FILE.crz --quick [unit,species,product,ld] "
+    "[--diameter-ranges \"0-11.9,12-99\" [--scope all|stratum:CODE]] [--json]\n"
+    "       strovan-cli strata FILE.crz --define CODE --units U1,U2,... [--items SP/PROD/LD,...] "
+    "[--description TEXT] [--json]\n"
+    "       strovan-cli strata FILE.crz --delete CODE|all [--json]\n";
+
+struct StrataArgs {
+    std::string file;
+    bool quick = false;
+    setup::StrataKeys keys;
+    bool ranges_given = false;
+    std::vector<setup::DiameterRange> ranges;
+    std::string scope = "all";
+    std::string define, description, remove;
+    std::vector<std::string> units, items;
+    bool items_given = false;
+};
+
+bool Parse(const std::vector<std::string>& args, StrataArgs& s, std::string& error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = "missing value for " + a;
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--quick") {
+            s.quick = true;
+            // The keys are optional: none makes one stratum of every unassigned row.
+            if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0 &&
+                !(args[i + 1].size() > 4 && args[i + 1].substr(args[i + 1].size() - 4) == ".crz")) {
+                if (!setup::ParseStrataKeys(args[++i], s.keys, error)) return false;
+            }
+        } else if (a == "--diameter-ranges") {
+            if (!value(v)) return false;
+            s.ranges_given = true;
+            std::string why;
+            if (!setup::ParseRangeList(v, s.ranges, why)) {
+                error = why;
+                return false;
+            }
+        } else if (a == "--scope") {
+            if (!value(s.scope)) return false;
+            if (s.scope != "all" && s.scope.rfind("stratum:", 0) != 0) {
+                error = "--scope wants all or stratum:CODE";
+                return false;
+            }
+        } else if (a == "--define") {
+            if (!value(s.define)) return false;
+        } else if (a == "--units") {
+            if (!value(v)) return false;
+            s.units = setup::SplitCodes(v);
+        } else if (a == "--items") {
+            if (!value(v)) return false;
+            s.items = setup::SplitCodes(v);
+            s.items_given = true;
+        } else if (a == "--description") {
+            if (!value(s.description)) return false;
+        } else if (a == "--delete") {
+            if (!value(s.remove)) return false;
+        } else if (a.rfind("--", 0) == 0) {
+            error = "unknown option " + a;
+            return false;
+        } else if (s.file.empty()) {
+            s.file = a;
+        } else {
+            error = "more than one file given";
+            return false;
+        }
+    }
+    const int modes = (s.quick || s.ranges_given ? 1 : 0) + (s.define.empty() ? 0 : 1) + (s.remove.empty() ? 0 : 1);
+    if (s.file.empty()) error = "no cruise file given";
+    else if (modes != 1) error = "give one of --quick, --define or --delete";
+    else if (!s.define.empty() && s.units.empty()) error = "--define needs --units";
+    return error.empty();
+}
+
+// The first row of a stratum, or -1 (reported).
+int RowOfStratum(ui::UiPort& ui, const std::vector<setup::SumRow>& rows, const std::string& code) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i][setup::kStratum] == code) return static_cast<int>(i);
+    ui.MessageBox("Warning", "Stratum '" + code + "' is not defined.", ui::Icon::Exclamation);
+    return -1;
+}
+
+bool Quick(ui::ScriptedUi& ui, setup::PopulationsForm& form, const StrataArgs& s) {
+    setup::RowSet rs(form.Grid().View());
+    bool changed = false;
+    if (s.ranges_given) {
+        int current = 0;
+        setup::RangeScope scope = setup::RangeScope::AllRows;
+        if (s.scope != "all") {
+            current = RowOfStratum(ui, rs.rows, s.scope.substr(8));
+            if (current < 0) return false;
+            scope = setup::RangeScope::Stratum;
+        }
+        if (rs.rows.empty()) {
+            ui.MessageBox("Warning", "The summary table has no rows.", ui::Icon::Exclamation);
+            return false;
+        }
+        if (!setup::ApplyStrataRanges(ui, rs.rows, current, scope, s.ranges)) return false;
+        changed = true;
+        // The ranges are kept in the file as the dialog keeps them.
+        auto diam = form.Store().Storage()->GetAs(schema::kSVStrDiamTableDesc);
+        if (diam) setup::StoreRanges(*diam, s.ranges);
+    }
+    if (s.quick) {
+        // Too few stratum numbers refuse the whole command.
+        const size_t messages = ui.Messages().size();
+        const bool assigned = setup::QuickStrata(ui, rs.rows, s.keys);
+        bool refused = false;
+        for (size_t m = messages; m < ui.Messages().size(); ++m)
+            refused = refused || ui.Messages()[m].text.find("No strata were assigned") != std::string::npos;
+        if (refused) return false;
+        changed = changed || assigned;
+    }
+    rs.Store(form.Grid().View());
+    form.Grid().SetModified(changed || form.Grid().Modified());
+    return true;
+}
+
+bool Define(ui::UiPort& ui, setup::PopulationsForm& form, store::CCruiseStore& store, const StrataArgs& s) {
+    // The step-by-step form works on tables of its own; they go when it is done.
+    if (store.Storage()->GetAs(schema::kSVSelTreeTableDesc)) store.Storage()->GetAs(schema::kSVSelTreeTableDesc)->RemoveAll();
+    bool ok = false;
+    {
+        setup::StrataForm strata(ui, store, s.define);
+        strata.description = s.description;
+        if (!strata.PickUnits(s.units)) {
+            ui.MessageBox("Warning", "A unit of --units is not in the unit table.", ui::Icon::Exclamation);
+        } else {
+            mk::View& items = strata.Items().View();
+            std::vector<std::string> wanted = s.items;
+            for (int r = 0; r < items.RowCount(); ++r) {
+                // Items already in a stratum cannot be picked.
+                if (!items.GetString(r, "Stratum").empty()) continue;
+                const std::string id = items.GetString(r, "Species") + "/" + items.GetString(r, "Prod") + "/" +
+                                       items.GetString(r, "LD");
+                bool pick = !s.items_given;
+                for (const auto& w : wanted) pick = pick || w == id;
+                if (pick) strata.PickItem(r, true);
+            }
+            ok = strata.DefineSampleGroups(false);
+        }
+    }
+    store.DeleteView(schema::kSVSelTreeTable);
+    store.DeleteView(schema::kSVFillSGTable);
+    // The grid's view of the summary is taken again after the form's changes.
+    form.Grid().Rebind();
+    form.Grid().SetModified(ok);
+    return ok;
+}
+
+bool Delete(ui::UiPort& ui, setup::PopulationsForm& form, const StrataArgs& s) {
+    setup::RowSet rs(form.Grid().View());
+    const bool all = s.remove == "all";
+    if (!all && RowOfStratum(ui, rs.rows, s.remove) < 0) return false;
+    setup::DeleteStrata(rs.rows, s.remove, all, "A");
+    rs.Store(form.Grid().View());
+    form.Grid().SetModified(true);
+    return true;
+}
+
+int RunStrata(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> args = argv;
+    CommonOptions opts;
+    std::string error;
+    StrataArgs s;
+    if (!CommonOptions::Extract(args, opts, error) || !Parse(args, s, error)) {
+        err << "strovan-cli: " << error << '\n' << kUsage;
+        return kExitUsage;
+    }
+    auto ui = MakeCommandUi(opts, out, err);
+    auto outcome = setupcmd::RunOnPopulations(*ui, s.file, [&](setup::PopulationsForm& form, store::CCruiseStore& store) {
+        if (!s.define.empty()) return Define(*ui, form, store, s);
+        if (!s.remove.empty()) return Delete(*ui, form, s);
+        return Quick(*ui, form, s);
+    });
+    if (outcome.committed) setupcmd::WriteUpdateFlag(*ui, s.file, schema::kFlagYes);
+    setupcmd::WriteOutcome(out, opts.json, "strata", s.file, outcome, ui->Messages());
+    return outcome.committed ? kExitOk : kExitFailure;
+}
+
+CommandRegistrar reg_strata({"strata",
+                             "strata FILE.crz --quick [KEYS] [--diameter-ranges R [--scope S]] | --define CODE "
+                             "--units U,... [--items SP/PROD/LD,...] | --delete CODE|all",
+                             "define or delete the strata of the setup", RunStrata});
+
+}  // namespace
+
+}  // namespace cli

@@ -1,0 +1,40 @@
+#pragma once
+// Windows of the strata and sample-group forms: "Define Strata and Sample Groups",
+// "Quick Strata Setup Form", "Setup Diameter Ranges", "Quick Sample Group Setup",
+// the two-choice "Remove Diameter Classes" dialog and "Sort". Each
+// registers itself for its form id; the logic lives in src/setup.
+#include <QDialog>
+
+#include "grid/grid_model.h"
+
+class QLineEdit;
+
+namespace setup {
+class StrataForm;
+}
+
+namespace gui {
+
+class GridWidget;
+
+class StrataFormWindow : public QDialog {
+public:
+    StrataFormWindow(setup::StrataForm& form, QWidget* parent = nullptr);
+    ~StrataFormWindow() override;
+    // Esc does not close this form; only "Return" and File "&Exit" do.
+    void reject() override {}
+    void Refresh();
+
+private:
+    void ShowItems();
+
+    setup::StrataForm& form_;
+    grid::GridModel units_model_, items_model_, strata_model_;
+    GridWidget* units_ = nullptr;
+    GridWidget* items_ = nullptr;
+    GridWidget* strata_ = nullptr;
+    QLineEdit* code_ = nullptr;
+    QLineEdit* description_ = nullptr;
+};
+
+}  // namespace gui
