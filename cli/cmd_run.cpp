@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -279,13 +280,19 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
         return kExitFailure;
 
     // One stratum per recon stratum: the forester's groups of units of one stand type.
+    // The recon's own method is the forester's first choice for the design: points
+    // stay points, fixed plots stay fixed plots, a 100 % stratum stays 100 %.
     std::vector<std::pair<std::string, std::string>> groups;
+    std::vector<std::string> methods;
     {
         auto st = mk::Storage::Open(crz, mk::OpenMode::ReadOnly);
         if (st) {
             mk::View rs = st->GetView(schema::kStratumTable);
-            for (int r = 0; r < rs.RowCount(); ++r)
+            for (int r = 0; r < rs.RowCount(); ++r) {
                 groups.emplace_back(rs.GetString(r, "Stratum"), rs.GetString(r, "Units"));
+                std::string m = rs.GetString(r, "CruzMeth");
+                if (!m.empty()) methods.push_back(rs.GetString(r, "Stratum") + "=" + m);
+            }
         }
     }
     if (groups.empty()) {
@@ -311,8 +318,15 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
     }
     if (!step("Define sample groups",
               {"sample-groups", crz, "--quick", "tree=species,product", "plot=species,product", "--json"}, [&] {
-                  return "Sample groups by species and product: " +
-                         std::to_string(count_rows(schema::kSVSummaryTable)) + " populations grouped";
+                  std::set<std::string> sg;
+                  auto st = mk::Storage::Open(crz, mk::OpenMode::ReadOnly);
+                  if (st) {
+                      mk::View s = st->GetView(schema::kSVSummaryTable);
+                      for (int r = 0; r < s.RowCount(); ++r)
+                          sg.insert(s.GetString(r, "Stratum") + "/" + s.GetString(r, "SgTree"));
+                  }
+                  return "Sample groups by species and product: " + std::to_string(sg.size()) + " groups in " +
+                         std::to_string(groups.size()) + " strata";
               }))
         return kExitFailure;
     std::vector<std::string> costs = {"costs", crz};
@@ -330,8 +344,18 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
                    " method rows for every stratum and sample group";
         }))
         return kExitFailure;
-    if (!step("Optimise the design", {"design", crz, "--optimize", error, "--return", "--yes", "--json"}, [&] {
-            return "Sample sizes optimised for a sale error of " + error + " %";
+    std::vector<std::string> design_cmd = {"design", crz};
+    for (const auto& m : methods) {
+        design_cmd.push_back("--method");
+        design_cmd.push_back(m);
+    }
+    for (const std::string& a : {std::string("--optimize"), error, std::string("--return"), std::string("--yes"),
+                                 std::string("--json")})
+        design_cmd.push_back(a);
+    if (!step("Optimise the design", design_cmd, [&] {
+            std::string chosen;
+            for (const auto& m : methods) chosen += (chosen.empty() ? "" : ", ") + m;
+            return "Methods chosen (" + chosen + "), sample sizes optimised for a sale error of " + error + " %";
         }))
         return kExitFailure;
     if (!step("Design summary and field file", {"report", crz, "--kind", "summary", "--text", text, "--pdf", pdf, "--json"},
