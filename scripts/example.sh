@@ -36,8 +36,11 @@ quietly cmake --build build/release --target strovan-cli strovan
 echo "Built build/release/cli/strovan-cli and build/release/gui/strovan."
 echo
 
-# The main job.
-build/release/cli/strovan-cli dump data/examples/sale.crz
+# The main job: a cruise designed from the bundled recon cruise, start to finish.
+echo "Designing a cruise for the example sale (examples/sale.svz), target sale error 10 %:"
+build/release/cli/strovan-cli run --example --out build/example-run --error 10
 
 echo
-echo "Next: start the desktop program with  build/release/gui/strovan data/examples/sale.crz"
+echo "Next: open the design in the desktop program with"
+echo "  build/release/gui/strovan build/example-run/sale.crz"
+echo "and press \"Strovan Processing\" to edit the design."
