@@ -106,12 +106,7 @@ void Column::MakeDense() {
     dense_ = true;
 }
 
-void Column::SetItemSource(uint32_t r, uint32_t offset, uint32_t len) {
-    if (dense_) {
-        off_[r] = offset;
-        len_[r] = len;
-        return;
-    }
+void Column::SetSparseSource(uint32_t r, uint32_t offset, uint32_t len) {
     if (Entry* e = FindSparse(r)) {
         e->off = offset;
         e->len = len;
@@ -124,29 +119,28 @@ void Column::SetItemSource(uint32_t r, uint32_t offset, uint32_t len) {
 void Column::SetItem(uint32_t r, std::string_view raw) {
     if (r >= rows_ || !IsString()) return;
     dirty = true;
-    uint32_t oldOff = 0, oldLen = 0;
-    if (dense_) {
-        oldOff = off_[r];
-        oldLen = len_[r];
-    } else if (const Entry* e = FindSparse(r)) {
-        oldOff = e->off;
-        oldLen = e->len;
-    }
-    if ((oldOff & kBlob) && oldLen) garbage_ += oldLen;
     uint32_t off = static_cast<uint32_t>(blob_.size()) | kBlob;
     uint32_t len = static_cast<uint32_t>(raw.size());
-    blob_.append(raw);
     if (dense_) {
+        if ((off_[r] & kBlob) && len_[r]) garbage_ += len_[r];
         off_[r] = off;
         len_[r] = len;
-    } else if (len == 0) {
-        auto it = std::lower_bound(sparse_.begin(), sparse_.end(), r, [](const Entry& x, uint32_t row) { return x.row < row; });
-        if (it != sparse_.end() && it->row == r) sparse_.erase(it);
     } else {
-        SetItemSource(r, off, len);
-        // A list entry costs 12 bytes against 8 per row for the dense form.
-        if (sparse_.size() > 64 && sparse_.size() > rows_ / 16) MakeDense();
+        auto it = std::lower_bound(sparse_.begin(), sparse_.end(), r, [](const Entry& x, uint32_t row) { return x.row < row; });
+        bool found = it != sparse_.end() && it->row == r;
+        if (found && (it->off & kBlob)) garbage_ += it->len;
+        if (len == 0) {
+            if (found) sparse_.erase(it);
+        } else if (found) {
+            it->off = off;
+            it->len = len;
+        } else {
+            sparse_.insert(it, Entry{r, off, len});
+        }
     }
+    blob_.append(raw);
+    // A list entry costs 12 bytes against 8 per row for the dense form.
+    if (!dense_ && sparse_.size() > 64 && sparse_.size() > rows_ / 16) MakeDense();
     if (garbage_ > 65536 && garbage_ > blob_.size() / 2) CompactBlob();
 }
 
@@ -171,11 +165,21 @@ void Column::CompactBlob() {
 void Column::Insert(uint32_t at, uint32_t n) {
     if (at > rows_) at = rows_;
     if (IsString() && dense_) {
-        // Both first, so that running out of memory leaves the column as it was.
-        off_.reserve(off_.size() + n);
-        len_.reserve(len_.size() + n);
-        off_.insert(off_.begin() + at, n, 0);
-        len_.insert(len_.begin() + at, n, 0);
+        // Both first, so that running out of memory leaves the column as it was;
+        // doubling keeps appending row by row linear.
+        size_t want = off_.size() + n;
+        if (off_.capacity() < want) {
+            size_t room = std::max(want, 2 * off_.capacity());
+            off_.reserve(room);
+            len_.reserve(room);
+        }
+        if (at == rows_) {
+            off_.resize(want);
+            len_.resize(want);
+        } else {
+            off_.insert(off_.begin() + at, n, 0);
+            len_.insert(len_.begin() + at, n, 0);
+        }
     } else if (IsString()) {
         for (Entry& e : sparse_)
             if (e.row >= at) e.row += n;
@@ -186,7 +190,8 @@ void Column::Insert(uint32_t at, uint32_t n) {
     } else {
         Materialize();
         size_t elem = IsWide() ? 8 : 4;
-        mem_.insert(mem_.begin() + elem * at, elem * n, 0);
+        if (at == rows_) mem_.resize(mem_.size() + elem * n);
+        else mem_.insert(mem_.begin() + elem * at, elem * n, 0);
     }
     rows_ += n;
     dirty = true;
@@ -251,7 +256,7 @@ uint32_t Table::MaxRows() const {
 
 bool Table::InsertRows(uint32_t at, uint32_t n) {
     if (n == 0) return true;
-    if (n > MaxRows() || rows > MaxRows() - n) return false;
+    if (n > uint32_t(INT32_MAX) - rows || (rows + n > (uint32_t(1) << 30) - 1 && rows + n > MaxRows())) return false;
     if (at > rows) at = rows;
     size_t done = 0;
     try {

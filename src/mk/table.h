@@ -45,7 +45,11 @@ public:
     std::string_view Text(uint32_t r) const;  // S without terminator, up to a zero byte
     void SetItem(uint32_t r, std::string_view raw);
     // Points row r at bytes of the image (loading only).
-    void SetItemSource(uint32_t r, uint32_t offset, uint32_t len);
+    void SetItemSource(uint32_t r, uint32_t offset, uint32_t len) {
+        if (!dense_) return SetSparseSource(r, offset, len);
+        off_[r] = offset;
+        len_[r] = len;
+    }
     void SetImage(std::shared_ptr<const Image> img) { img_ = std::move(img); }
     // A string column keeps only its non-empty rows until they are many, so a column
     // of empty cells costs nothing however many rows it has.
@@ -89,6 +93,7 @@ private:
         uint32_t row, off, len;
     };
     Entry* FindSparse(uint32_t r);
+    void SetSparseSource(uint32_t r, uint32_t offset, uint32_t len);
     const Entry* FindSparse(uint32_t r) const { return const_cast<Column*>(this)->FindSparse(r); }
     std::string_view Bytes(uint32_t off, uint32_t len) const;
     bool dense_ = false;
