@@ -1,4 +1,5 @@
 // samplesize: the planning calculator of one- and two-stage sample sizes.
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,13 +8,15 @@
 #include <string>
 
 #include "commands.h"
+#include "json_writer.h"
 #include "design/sampling.h"
 
 namespace cli {
 
 namespace {
 
-constexpr const char* kUsage = "usage: strovan-cli samplesize --cv CV --error E [--cv2 CV2]\n";
+constexpr const char* kUsage =
+    "usage: strovan-cli samplesize --cv CV --error E [--cv2 CV2] [--json]\n";
 
 struct Inputs {
     std::optional<double> cv, cv2, error;
@@ -78,24 +81,71 @@ std::string Percent(double e) {
     return buf;
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+std::string Plain(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> args = raw;
+    CommonOptions opts;
+    std::string error;
+    if (!CommonOptions::Extract(args, opts, error)) {
+        err << "samplesize: " << error << '\n';
+        return kExitUsage;
+    }
     Inputs in;
     if (!ParseArgs(args, in, err)) return kExitUsage;
-    if (!in.cv2) {
-        int n = design::SampleSize(*in.cv, *in.error);
-        out << "Sample size: " << n << '\n'
-            << "Sampling error: " << Percent(design::SamplingError(*in.cv, n)) << '\n';
+    auto ui = MakeCommandUi(opts, out, err);
+    const bool two = in.cv2.has_value();
+    design::SampleSizes s;
+    double achieved = 0;
+    if (two) {
+        s = design::TwoStageSampleSizes(*in.cv, *in.cv2, *in.error);
+        achieved = design::TwoStageError(*in.cv, *in.cv2, s.n1, s.n2);
+    } else {
+        s.n1 = design::SampleSize(*in.cv, *in.error);
+        achieved = design::SamplingError(*in.cv, s.n1);
+    }
+    // A size held at the largest count the arithmetic allows is no answer when it
+    // still misses the target.
+    const bool capped = s.n1 == INT_MAX || (two && s.n2 == INT_MAX);
+    const bool reached = !(capped && achieved > *in.error);
+    if (!reached)
+        ui->Error("The target error of " + Plain(*in.error) + " %" +
+                      " cannot be reached: even the largest sample size the program can "
+                      "count (" +
+                      std::to_string(INT_MAX) + ") gives a sampling error of " +
+                      Percent(achieved) + ".",
+                  "Error");
+    if (opts.json) {
+        JsonWriter j(out);
+        j.BeginObject().Field("cv", *in.cv);
+        if (two) j.Field("cv2", *in.cv2);
+        j.Field("target_error", *in.error).Field("reached", reached);
+        if (two)
+            j.Field("first_stage_sample_size", s.n1).Field("second_stage_sample_size", s.n2);
+        else
+            j.Field("sample_size", s.n1);
+        j.Field("sampling_error", achieved);
+        j.Messages("messages", ui->Messages()).EndObject();
+        return reached ? kExitOk : kExitFailure;
+    }
+    if (!reached) return kExitFailure;
+    if (!two) {
+        out << "Sample size: " << s.n1 << '\n'
+            << "Sampling error: " << Percent(achieved) << '\n';
         return kExitOk;
     }
-    design::SampleSizes s = design::TwoStageSampleSizes(*in.cv, *in.cv2, *in.error);
     out << "First-stage sample size: " << s.n1 << '\n'
         << "Second-stage sample size: " << s.n2 << '\n'
-        << "Sampling error: " << Percent(design::TwoStageError(*in.cv, *in.cv2, s.n1, s.n2)) << '\n';
+        << "Sampling error: " << Percent(achieved) << '\n';
     return kExitOk;
 }
 
 const CommandRegistrar reg{Command{
-    "samplesize", "samplesize --cv CV --error E [--cv2 CV2]",
+    "samplesize", "samplesize --cv CV --error E [--cv2 CV2] [--json]",
     "sample sizes that reach a target error (two stages with --cv2)", Run}};
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <ostream>
 
 #include "commands.h"
+#include "json_writer.h"
 #include "store/config.h"
 #include "store/file_checker.h"
-#include "ui/console_ui.h"
 
 namespace {
 
@@ -17,27 +17,43 @@ std::string KindOfPath(const std::string& path) {
     return "CRZ";
 }
 
-int RunUpdate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunUpdate(const std::vector<std::string>& raw, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> args = raw;
+    cli::CommonOptions opts;
+    std::string error;
+    if (!cli::CommonOptions::Extract(args, opts, error)) {
+        err << "strovan-cli: " << error << '\n';
+        return cli::kExitUsage;
+    }
     if (args.size() != 1) {
-        err << "usage: strovan-cli update FILE\n";
+        err << "usage: strovan-cli update FILE [--json]\n";
         return cli::kExitUsage;
     }
     const std::string& path = args[0];
-    ui::ConsoleUi ui(out, err);
-    store::CFileChecker checker(ui);
-    int rc = checker.CheckCruiseFile(path, KindOfPath(path));
-    if (rc == 1) {
-        err << "The File:\n\n'" << path << "'\n\n Is Not a Valid "
-            << store::KindOf(KindOfPath(path)).kind_name << '\n';
-        return cli::kExitFailure;
+    auto ui = cli::MakeCommandUi(opts, out, err);
+    store::CFileChecker checker(*ui);
+    const std::string kind = KindOfPath(path);
+    int rc = checker.CheckCruiseFile(path, kind);
+    if (rc == 1)
+        ui->Error("The File:\n\n'" + path + "'\n\n Is Not a Valid " + store::KindOf(kind).kind_name);
+    const std::string version = rc == 0 ? store::ReadStructureVersion(path) : "";
+    if (opts.json) {
+        cli::JsonWriter j(out);
+        j.BeginObject().Field("file", path).Field("ok", rc == 0);
+        j.Key("structure_version");
+        if (rc == 0)
+            j.String(version);
+        else
+            j.Null();
+        j.Messages("messages", ui->Messages()).EndObject();
+    } else if (rc == 0) {
+        out << path << ": structure version " << version << '\n';
     }
-    if (rc != 0) return cli::kExitFailure;
-    out << path << ": structure version " << store::ReadStructureVersion(path) << '\n';
-    return cli::kExitOk;
+    return rc == 0 ? cli::kExitOk : cli::kExitFailure;
 }
 
 cli::CommandRegistrar reg{cli::Command{
-    "update", "update FILE",
+    "update", "update FILE [--json]",
     "check a cruise file and bring an older one to the current structure (backup beside it)",
     RunUpdate}};
 

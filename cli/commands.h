@@ -18,6 +18,7 @@ struct Command {
     std::string synopsis;  // "dump FILE"
     std::string summary;   // one line for --help
     std::function<int(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)> run;
+    std::string details = {};  // options and arguments for "COMMAND --help"; optional
 };
 
 const std::vector<Command>& Commands();

@@ -60,6 +60,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
         out << "Usage: strovan-cli " << cmd->synopsis << "\n" << cmd->summary << '\n';
+        if (!cmd->details.empty()) out << '\n' << cmd->details;
         return kExitOk;
     }
     return cmd->run(rest, out, err);

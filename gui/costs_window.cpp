@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+
+#include "form_registry.h"
+#include "qt_ui.h"
 
 namespace gui {
 
@@ -15,33 +17,31 @@ namespace {
 struct FieldText {
     int field;
     const char* label;
-    const char* unit;  // after the edit
 };
 
 // The groups of the form and their fields, top to bottom.
 const FieldText kPlotFields[] = {
-    {ui::kCrewPlot, "Estimated Hourly Cost of Your Crew (Salary)", ""},
+    {ui::kCrewPlot, "Estimated Hourly Cost of Your Crew (Salary)"},
     {ui::kCntPlot,
      "Number of Count Plots Established in an Hour. (Monument plot center and determine 'in' "
-     "trees)",
-     ""},
-    {ui::kTrav, "Time to Traverse a Distance of 10 Chains", "minutes"},
+     "trees)"},
+    {ui::kTrav, "Time to Traverse a Distance of 10 Chains"},
 };
 const FieldText kTreeFields[] = {
-    {ui::kCrewTree, "Estimated Hourly Cost of Your Crew (Salary)", ""},
-    {ui::kTreeTally, "Number of Trees your crew can tally in an hour (assume no sample trees)", ""},
-    {ui::kTree3P, "Number of Trees your crew can 3P in an hour (assume no sample trees)", ""},
+    {ui::kCrewTree, "Estimated Hourly Cost of Your Crew (Salary)"},
+    {ui::kTreeTally, "Number of Trees your crew can tally in an hour (assume no sample trees)"},
+    {ui::kTree3P, "Number of Trees your crew can 3P in an hour (assume no sample trees)"},
 };
 const FieldText kAllFields[] = {
     {ui::kTreeMeas,
-     "Number of trees your crew can measure in an hour (take dbh, height, defect, etc...)", ""},
-    {ui::kPaint, "Quart of marker paint", ""},
-    {ui::kTreePaint, "Number of trees marked per can", ""},
+     "Number of trees your crew can measure in an hour (take dbh, height, defect, etc...)"},
+    {ui::kPaint, "Quart of marker paint"},
+    {ui::kTreePaint, "Number of trees marked per can"},
 };
 }  // namespace
 
 CostsWindow::CostsWindow(ui::CostsForm& form, QWidget* parent) : QDialog(parent), form_(form) {
-    setWindowTitle(ui::kCostsTitle);
+    setWindowTitle(QString::fromStdString(form_.Title()));
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(
         "Fill the following estimates based on your expected crew. Take into account terrain and "
@@ -49,7 +49,6 @@ CostsWindow::CostsWindow(ui::CostsForm& form, QWidget* parent) : QDialog(parent)
     intro->setWordWrap(true);
     layout->addWidget(intro);
 
-    auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
     auto add_group = [&](const char* caption, const auto& fields) {
         auto* box = new QGroupBox(caption);
         auto* grid = new QGridLayout(box);
@@ -57,14 +56,14 @@ CostsWindow::CostsWindow(ui::CostsForm& form, QWidget* parent) : QDialog(parent)
         for (const FieldText& f : fields) {
             auto* label = new QLabel(f.label);
             label->setWordWrap(true);
-            auto* edit = new QLineEdit(QString::fromStdString(form_.Values()[f.field]));
-            if (ui::CostFieldDigitsOnly(f.field)) edit->setValidator(digits);
+            auto* edit = new FieldEdit(0, ui::CostFieldDigitsOnly(f.field));
+            edit->SetValue(QString::fromStdString(form_.Values()[f.field]));
             edit->setMaximumWidth(90);
             label->setBuddy(edit);
             grid->addWidget(label, row, 0);
             grid->addWidget(edit, row, 1);
-            auto* unit = new QLabel(f.unit);
-            unit->setFixedWidth(60);  // keeps the edits of all groups in one column
+            auto* unit = new QLabel(ui::kCostFieldUnits[f.field]);
+            unit->setFixedWidth(100);  // keeps the edits of all groups in one column
             grid->addWidget(unit, row, 2);
             grid->setColumnStretch(0, 1);
             edits_[f.field] = edit;
@@ -85,7 +84,7 @@ CostsWindow::CostsWindow(ui::CostsForm& form, QWidget* parent) : QDialog(parent)
     connect(help_, &QPushButton::clicked, this, [this] { form_.OnHelp(); });
     layout->addWidget(buttons);
     // The wrapped labels need their height at the width actually given.
-    resize(560, layout->hasHeightForWidth() ? layout->totalHeightForWidth(560)
+    resize(600, layout->hasHeightForWidth() ? layout->totalHeightForWidth(600)
                                             : sizeHint().height());
 }
 
@@ -100,5 +99,12 @@ void CostsWindow::accept() {
         form_.Values()[f] = edits_[f]->text().toStdString();
     if (form_.OnOk()) QDialog::accept();
 }
+
+namespace {
+const FormRegistrar kRegistrar{ui::kCostsFormId, [](ui::Form& form, QWidget* parent) {
+                                   CostsWindow dlg(dynamic_cast<ui::CostsForm&>(form), parent);
+                                   return dlg.exec() == QDialog::Accepted;
+                               }};
+}  // namespace
 
 }  // namespace gui

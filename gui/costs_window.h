@@ -11,13 +11,15 @@ class QPushButton;
 
 namespace gui {
 
+class FieldEdit;
+
 class CostsWindow : public QDialog {
     Q_OBJECT
 public:
     CostsWindow(ui::CostsForm& form, QWidget* parent = nullptr);
 
     // The edit of a ui::CostField.
-    QLineEdit* Field(int field) const { return edits_[field]; }
+    FieldEdit* Field(int field) const { return edits_[field]; }
     QPushButton* HelpButton() const { return help_; }
 
     void accept() override;
@@ -27,7 +29,7 @@ protected:
 
 private:
     ui::CostsForm& form_;
-    std::array<QLineEdit*, ui::kCostFieldCount> edits_{};
+    std::array<FieldEdit*, ui::kCostFieldCount> edits_{};
     QPushButton* help_;
 };
 

@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 
 #include "app/main_dialog.h"
+#include "app/step_hooks.h"
 #include "main_window.h"
 #include "pictures.h"
 #include "qt_ui.h"
@@ -24,7 +25,10 @@ int main(int argc, char** argv) {
     parser.process(qapp);
 
     gui::QtUi ui;
-    app::CMainDialog logic(ui);
+    // The later steps (strata setup, compilations, design form) are the hooks each
+    // subsystem registers.
+    app::HookedSteps steps(ui);
+    app::CMainDialog logic(ui, &steps);
     if (!parser.positionalArguments().isEmpty())
         logic.SetFilePath(parser.positionalArguments().first().toStdString());
 

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+class QAction;
 class QLineEdit;
 class QPushButton;
 
@@ -22,17 +23,23 @@ public:
 
     QPushButton* Button(int control_id) const;
     QLineEdit* StatusLine() const { return status_; }
+    // The keyboard shortcut of a step (Ctrl+O, Ctrl+N, F1, Ctrl+Q) and a step's picture.
+    QAction* Shortcut(int control_id) const;
+    QWidget* Picture(int control_id) const;
     // Shows the logic's state: enabled buttons and status text.
     void Refresh();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Run(int control_id);
 
     app::CMainDialog& logic_;
     std::map<int, QPushButton*> buttons_;
+    std::map<int, QAction*> shortcuts_;
+    std::map<int, QWidget*> pictures_;
     QLineEdit* status_;
 };
 

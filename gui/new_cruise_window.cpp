@@ -9,19 +9,27 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "form_registry.h"
+#include "qt_ui.h"
+
 namespace gui {
 
 namespace {
-QLineEdit* MakeEdit(int max_length = 0) {
-    auto* e = new QLineEdit;
-    if (max_length > 0) e->setMaxLength(max_length);
-    return e;
-}
+FieldEdit* MakeEdit(int max_length = 0) { return new FieldEdit(max_length); }
 
 template <size_t N>
 QComboBox* MakeCombo(const std::array<const char*, N>& entries) {
     auto* c = new QComboBox;
-    for (const char* e : entries) c->addItem(QString::fromUtf8(e));
+    for (const char* e : entries) c->addItem(QString::fromUtf8(e), QString::fromUtf8(e));
+    c->setCurrentIndex(-1);
+    return c;
+}
+
+// The unit list shows names; its entries carry the codes that are stored.
+QComboBox* MakeUnitCombo() {
+    auto* c = new QComboBox;
+    for (size_t i = 0; i < ui::kUnitEntries.size(); ++i)
+        c->addItem(QString::fromUtf8(ui::kUnitNames[i]), QString::fromUtf8(ui::kUnitEntries[i]));
     c->setCurrentIndex(-1);
     return c;
 }
@@ -38,7 +46,7 @@ void ShowRow(QFormLayout* form, QWidget* field, bool shown) {
 
 NewCruiseWindow::NewCruiseWindow(ui::NewCruiseForm& form, QWidget* parent)
     : QDialog(parent), form_(form) {
-    setWindowTitle(ui::kNewCruiseTitle);
+    setWindowTitle(QString::fromStdString(form_.Title()));
     setup_ = MakeEdit();
     setup_->setReadOnly(true);  // chosen with Browse, which checks the file
     browse_ = new QPushButton("Browse");
@@ -50,7 +58,7 @@ NewCruiseWindow::NewCruiseWindow(ui::NewCruiseForm& form, QWidget* parent)
     district_ = MakeEdit(ui::kCodeMax);
     sale_name_ = MakeEdit(ui::kSaleNameMax);
     purpose_ = MakeCombo(ui::kPurposeEntries);
-    unit_ = MakeCombo(ui::kUnitEntries);
+    unit_ = MakeUnitCombo();
     type_ = MakeCombo(ui::kCruiseTypeEntries);
 
     auto* setup_row = new QWidget;
@@ -85,7 +93,7 @@ NewCruiseWindow::NewCruiseWindow(ui::NewCruiseForm& form, QWidget* parent)
     connect(browse_, &QPushButton::clicked, this, &NewCruiseWindow::OnBrowse);
     // Only a pick in the list counts as the user choosing a unit.
     connect(unit_, &QComboBox::activated, this,
-            [this](int index) { form_.OnUnitChosen(S(unit_->itemText(index))); });
+            [this](int index) { form_.OnUnitChosen(S(unit_->itemData(index).toString())); });
     connect(purpose_, &QComboBox::activated, this,
             [this](int index) { form_.OnPurposeChosen(S(purpose_->itemText(index))); });
 
@@ -96,7 +104,7 @@ NewCruiseWindow::NewCruiseWindow(ui::NewCruiseForm& form, QWidget* parent)
     Show();
 }
 
-QLineEdit* NewCruiseWindow::Edit(int control_id) const {
+FieldEdit* NewCruiseWindow::Edit(int control_id) const {
     switch (control_id) {
         case 1078:
             return setup_;
@@ -134,15 +142,15 @@ QComboBox* NewCruiseWindow::Combo(int control_id) const {
 
 void NewCruiseWindow::Show() {
     const ui::SaleFields& f = form_.Fields();
-    setup_->setText(Q(f.setup_file));
-    sale_no_->setText(Q(f.sale_no));
-    cruise_no_->setText(Q(f.cruise_no));
-    cal_year_->setText(Q(f.cal_year));
-    region_->setText(Q(f.region));
-    forest_->setText(Q(f.forest));
-    district_->setText(Q(f.district));
-    sale_name_->setText(Q(f.sale_name));
-    unit_->setCurrentIndex(unit_->findText(Q(f.uom)));
+    setup_->SetValue(Q(f.setup_file));
+    sale_no_->SetValue(Q(f.sale_no));
+    cruise_no_->SetValue(Q(f.cruise_no));
+    cal_year_->SetValue(Q(f.cal_year));
+    region_->SetValue(Q(f.region));
+    forest_->SetValue(Q(f.forest));
+    district_->SetValue(Q(f.district));
+    sale_name_->SetValue(Q(f.sale_name));
+    unit_->setCurrentIndex(unit_->findData(Q(f.uom)));
     type_->setCurrentIndex(type_->findText(Q(f.cruise_type)));
 }
 
@@ -156,7 +164,7 @@ void NewCruiseWindow::Take() {
     f.forest = S(forest_->text());
     f.district = S(district_->text());
     f.sale_name = S(sale_name_->text());
-    if (unit_->currentIndex() >= 0) f.uom = S(unit_->currentText());
+    if (unit_->currentIndex() >= 0) f.uom = S(unit_->currentData().toString());
     if (type_->currentIndex() >= 0) f.cruise_type = S(type_->currentText());
 }
 
@@ -170,5 +178,13 @@ void NewCruiseWindow::accept() {
     Take();
     if (form_.OnOk()) QDialog::accept();
 }
+
+namespace {
+const FormRegistrar kRegistrar{ui::kNewCruiseFormId, [](ui::Form& form, QWidget* parent) {
+                                   NewCruiseWindow dlg(dynamic_cast<ui::NewCruiseForm&>(form),
+                                                       parent);
+                                   return dlg.exec() == QDialog::Accepted;
+                               }};
+}  // namespace
 
 }  // namespace gui

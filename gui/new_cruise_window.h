@@ -11,13 +11,15 @@ class QPushButton;
 
 namespace gui {
 
+class FieldEdit;
+
 class NewCruiseWindow : public QDialog {
     Q_OBJECT
 public:
     NewCruiseWindow(ui::NewCruiseForm& form, QWidget* parent = nullptr);
 
     // Controls by their resource names, for tests.
-    QLineEdit* Edit(int control_id) const;
+    FieldEdit* Edit(int control_id) const;
     QComboBox* Combo(int control_id) const;
     QPushButton* BrowseButton() const { return browse_; }
     QPushButton* OkButton() const { return ok_; }
@@ -30,14 +32,14 @@ private:
     void OnBrowse();
 
     ui::NewCruiseForm& form_;
-    QLineEdit* setup_;
-    QLineEdit* sale_no_;
-    QLineEdit* cruise_no_;
-    QLineEdit* cal_year_;
-    QLineEdit* region_;
-    QLineEdit* forest_;
-    QLineEdit* district_;
-    QLineEdit* sale_name_;
+    FieldEdit* setup_;
+    FieldEdit* sale_no_;
+    FieldEdit* cruise_no_;
+    FieldEdit* cal_year_;
+    FieldEdit* region_;
+    FieldEdit* forest_;
+    FieldEdit* district_;
+    FieldEdit* sale_name_;
     QComboBox* purpose_;
     QComboBox* unit_;
     QComboBox* type_;

@@ -10,7 +10,7 @@
 namespace gui {
 
 namespace {
-constexpr int kSize = 40;
+constexpr int kSize = kPictureSize;
 const QColor kBark(110, 72, 40);
 const QColor kNeedles(34, 110, 52);
 const QColor kPaper(250, 248, 236);
@@ -87,36 +87,54 @@ void DrawDesign(QPainter& p) {  // a bell curve over a sheet
     p.drawPath(curve);
 }
 
-QPixmap Draw(void (*paint)(QPainter&)) {
-    QPixmap pix(kSize, kSize);
+using Painter = void (*)(QPainter&);
+
+Painter PainterFor(int control_id) {
+    switch (control_id) {
+        case app::kIdOpen:
+            return DrawOpen;
+        case app::kIdCreate:
+            return DrawCreate;
+        case app::kIdStrata:
+            return DrawStrata;
+        case app::kIdCosts:
+            return DrawCosts;
+        case app::kIdDesign:
+            return DrawDesign;
+        default:
+            return nullptr;
+    }
+}
+}  // namespace
+
+QPixmap ButtonPicture(int control_id, qreal dpr) {
+    Painter paint = PainterFor(control_id);
+    if (!paint) return {};
+    const int side = qRound(kSize * dpr);
+    QPixmap pix(side, side);
+    pix.setDevicePixelRatio(dpr);
     pix.fill(Qt::transparent);
     QPainter p(&pix);
     p.setRenderHint(QPainter::Antialiasing);
     paint(p);
     return pix;
 }
-}  // namespace
 
-QPixmap ButtonPicture(int control_id) {
-    switch (control_id) {
-        case app::kIdOpen:
-            return Draw(DrawOpen);
-        case app::kIdCreate:
-            return Draw(DrawCreate);
-        case app::kIdStrata:
-            return Draw(DrawStrata);
-        case app::kIdCosts:
-            return Draw(DrawCosts);
-        case app::kIdDesign:
-            return Draw(DrawDesign);
-        default:
-            return {};
-    }
+PictureWidget::PictureWidget(int control_id, QWidget* parent) : QWidget(parent), id_(control_id) {
+    setFixedSize(kSize, kSize);
+}
+
+void PictureWidget::paintEvent(QPaintEvent*) {
+    Painter paint = PainterFor(id_);
+    if (!paint) return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    paint(p);
 }
 
 QIcon AppIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48}) {
+    for (int size : {16, 24, 32, 48, 64, 96, 128, 256}) {
         QPixmap pix(size, size);
         pix.fill(Qt::transparent);
         QPainter p(&pix);

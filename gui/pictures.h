@@ -1,13 +1,32 @@
 #pragma once
 // The program's pictures, drawn rather than shipped: one beside each step button of
-// the main window, and the application icon.
+// the main window, and the application icon. They are vector drawings, so they are
+// sharp at any screen scale.
 #include <QIcon>
 #include <QPixmap>
+#include <QWidget>
 
 namespace gui {
 
-// The picture beside a main-window button (by control id); a null pixmap for others.
-QPixmap ButtonPicture(int control_id);
+// Logical size of a button picture.
+inline constexpr int kPictureSize = 40;
+
+// The picture beside a main-window button (by control id) at the given device pixel
+// ratio; a null pixmap for other ids.
+QPixmap ButtonPicture(int control_id, qreal device_pixel_ratio = 1.0);
 QIcon AppIcon();
+
+// A button picture as a widget: drawn on every paint at the screen's own resolution.
+class PictureWidget : public QWidget {
+public:
+    explicit PictureWidget(int control_id, QWidget* parent = nullptr);
+    int ControlId() const { return id_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int id_;
+};
 
 }  // namespace gui

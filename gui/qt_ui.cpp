@@ -12,10 +12,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProgressDialog>
+#include <QTimer>
+#include <QValidator>
 
-#include "costs_window.h"
 #include "form_registry.h"
-#include "new_cruise_window.h"
 #include "pictures.h"
 
 // The help page is compiled into this static library; make sure it is registered.
@@ -98,7 +98,11 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const ui::FileDialogSp
 }
 }  // namespace
 
-QWidget* QtUi::Parent() const { return main_ && !main_->isMinimized() ? main_.data() : nullptr; }
+QWidget* QtUi::Parent() const {
+    QWidget* front = QApplication::activeModalWidget();
+    if (front && front->isVisible() && !front->isMinimized()) return front;
+    return main_ && !main_->isMinimized() ? main_.data() : nullptr;
+}
 
 ui::Answer QtUi::MessageBox(const std::string& title, const std::string& text, ui::Icon icon,
                             ui::Buttons buttons) {
@@ -181,16 +185,6 @@ void QtUi::EndBusy() {
     QApplication::restoreOverrideCursor();
 }
 
-bool QtUi::RunNewCruise(ui::NewCruiseForm& form) {
-    NewCruiseWindow dlg(form, Parent());
-    return dlg.exec() == QDialog::Accepted;
-}
-
-bool QtUi::RunCosts(ui::CostsForm& form) {
-    CostsWindow dlg(form, Parent());
-    return dlg.exec() == QDialog::Accepted;
-}
-
 void QtUi::ShowAbout() {
     QDialog dlg(Parent());
     dlg.setWindowTitle(ui::kAboutTitle);
@@ -227,6 +221,98 @@ void QtUi::MinimizeMain() {
 
 void QtUi::RestoreMain() {
     if (main_) main_->showNormal();
+}
+
+// --- FieldEdit -----------------------------------------------------------------------
+
+// Judges every change the control is about to make, however it came (keys, paste,
+// drop, middle click): QLineEdit undoes a change its validator calls Invalid.
+class FieldValidator : public QValidator {
+public:
+    explicit FieldValidator(FieldEdit* edit) : QValidator(edit), edit_(edit) {}
+    State validate(QString& input, int&) const override {
+        return edit_->Allow(input) ? Acceptable : Invalid;
+    }
+
+private:
+    FieldEdit* edit_;
+};
+
+FieldEdit::FieldEdit(int max_chars, bool digits_only, QWidget* parent)
+    : QLineEdit(parent), max_chars_(max_chars), digits_only_(digits_only) {
+    // No QLineEdit length limit: it would cut a paste short without a word.
+    setValidator(new FieldValidator(this));
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { accepted_ = t; });
+}
+
+void FieldEdit::SetValue(const QString& text) {
+    setting_ = true;
+    setText(text);
+    setting_ = false;
+    accepted_ = text;
+}
+
+bool FieldEdit::Allow(const QString& proposed) {
+    if (setting_) return true;
+    // The inserted piece: what lies between the common start and end of the old text.
+    const QString& old = accepted_;
+    qsizetype head = 0;
+    while (head < old.size() && head < proposed.size() && old[head] == proposed[head]) ++head;
+    qsizetype tail = 0;
+    while (tail < old.size() - head && tail < proposed.size() - head &&
+           old[old.size() - 1 - tail] == proposed[proposed.size() - 1 - tail])
+        ++tail;
+    const QString inserted = proposed.mid(head, proposed.size() - head - tail);
+    if (digits_only_)
+        for (QChar c : inserted)
+            if (!c.isDigit() || c.unicode() > 127) {
+                ShowHint("Unacceptable Character", "You can only type a number here.");
+                return false;
+            }
+    // A stored value over the limit may still be shortened.
+    const qsizetype length = proposed.toUcs4().size();
+    if (max_chars_ > 0 && length > max_chars_ && length > old.toUcs4().size()) {
+        if (inserted.toUcs4().size() > 1)
+            ShowHint("Too Long", QString("The pasted text has %1 characters; this field takes at "
+                                         "most %2.\nNothing was pasted.")
+                                     .arg(inserted.toUcs4().size())
+                                     .arg(max_chars_));
+        else
+            ShowHint("Too Long", QString("Please enter no more than %1 characters.").arg(max_chars_));
+        return false;
+    }
+    return true;
+}
+
+void FieldEdit::ShowHint(const QString& title, const QString& text) {
+    hint_title_ = title;
+    hint_text_ = text;
+    // A balloon inside the window, just under the field, so it moves and closes with
+    // the form (and shows on a screenshot of it).
+    QWidget* top = window();
+    if (!hint_ || hint_->parentWidget() != top) {
+        delete hint_;
+        auto* label = new QLabel(top);
+        label->setObjectName("FieldHint");
+        label->setWordWrap(true);
+        label->setStyleSheet(
+            "QLabel#FieldHint { background: #ffffe1; color: black; border: 1px solid #767676; "
+            "border-radius: 4px; padding: 4px 6px; }");
+        hint_ = label;
+    }
+    auto* label = static_cast<QLabel*>(hint_.data());
+    label->setText("<b>" + title.toHtmlEscaped() + "</b><br>" +
+                   text.toHtmlEscaped().replace("\n", "<br>"));
+    label->setMaximumWidth(std::max(260, top->width() / 2));
+    label->setMinimumWidth(std::min(260, top->width()));
+    label->adjustSize();
+    QPoint at = mapTo(top, QPoint(0, height()));
+    at.setX(std::min(at.x(), std::max(0, top->width() - label->width())));
+    label->move(at);
+    label->raise();
+    label->show();
+    QTimer::singleShot(5000, label, &QWidget::hide);
+    emit Refused(title, text);
 }
 
 }  // namespace gui

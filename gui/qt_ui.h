@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
 
@@ -26,20 +27,57 @@ public:
     void BeginBusy(const std::string& what, long long total = 0) override;
     bool Progress(long long done) override;
     void EndBusy() override;
-    bool RunNewCruise(ui::NewCruiseForm& form) override;
-    bool RunCosts(ui::CostsForm& form) override;
     void ShowAbout() override;
     void ShowHelp(int context) override;
     void MinimizeMain() override;
     void RestoreMain() override;
 
-private:
-    // A minimised main window hides its children, so forms run then stand alone.
+    // What a dialog or message box belongs to: the form in front (a message raised by a
+    // form sits over it), else the main window; none while the main window is
+    // minimised, as it hides its children then.
     QWidget* Parent() const;
+
+private:
 
     QPointer<QWidget> main_;
     struct Busy;
     std::vector<std::unique_ptr<Busy>> busy_;
+};
+
+// A text field that never changes what the user typed or pasted behind his back: a
+// keystroke or paste it cannot take (a non-digit in a digits-only field, text beyond
+// the length limit) is refused whole, and a hint at the field says why, as the
+// standard control's "Unacceptable Character" balloon does.
+class FieldEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    // max_chars 0: no limit.
+    explicit FieldEdit(int max_chars = 0, bool digits_only = false, QWidget* parent = nullptr);
+
+    // Shows a value of the program's own (e.g. as stored), which is never refused.
+    void SetValue(const QString& text);
+    int MaxChars() const { return max_chars_; }
+    bool DigitsOnly() const { return digits_only_; }
+    // The last refusal ("" when none yet) and the hint showing it.
+    const QString& HintTitle() const { return hint_title_; }
+    const QString& HintText() const { return hint_text_; }
+    QWidget* Hint() const { return hint_; }
+
+signals:
+    void Refused(const QString& title, const QString& text);
+
+private:
+    friend class FieldValidator;
+    // Whether `proposed` may replace the text; shows the hint when not.
+    bool Allow(const QString& proposed);
+    void ShowHint(const QString& title, const QString& text);
+
+    int max_chars_;
+    bool digits_only_;
+    bool setting_ = false;
+    QString accepted_;
+    QString hint_title_, hint_text_;
+    QPointer<QWidget> hint_;
 };
 
 }  // namespace gui

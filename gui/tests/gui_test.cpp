@@ -122,11 +122,13 @@ void GuiTest::NewCruiseWindowModesAndLimits() {
     logic.Fields().sale_no = "42";
     gui::NewCruiseWindow w(logic);
     w.show();
-    QCOMPARE(w.windowTitle(), QString("Create New Cruise"));
+    // Editing an existing file is titled as such.
+    QCOMPARE(w.windowTitle(), QString("Edit Cruise Information"));
     QVERIFY(!w.BrowseButton()->isVisible());
     QVERIFY(!w.Combo(1102)->isVisible() && !w.Combo(1102)->isEnabled());
     QVERIFY(w.Combo(1112)->isVisible() && w.Combo(1113)->isVisible());
-    QCOMPARE(w.Combo(1112)->currentText(), QString("03"));
+    QCOMPARE(w.Combo(1112)->currentData().toString(), QString("03"));
+    QCOMPARE(w.Combo(1112)->currentText(), QString("Cubic feet"));
     QCOMPARE(w.Combo(1113)->currentText(), QString("Recon"));
     QCOMPARE(w.Edit(1080)->text(), QString("42"));
     w.grab().save(QString(STROVAN_BINARY_DIR) + "/new_cruise_mode2.png");
@@ -137,7 +139,7 @@ void GuiTest::NewCruiseWindowModesAndLimits() {
     QCOMPARE(w.Edit(1080)->text(), QString("12345"));
     QTest::keyClicks(w.Edit(1082), "061");
     QCOMPARE(w.Edit(1082)->text(), QString("06"));
-    QCOMPARE(w.Edit(1081)->maxLength(), 25);
+    QCOMPARE(w.Edit(1081)->MaxChars(), 25);
 
     // Choosing a type is no unit change; picking a unit is.
     w.Combo(1113)->setCurrentIndex(2);
@@ -155,6 +157,7 @@ void GuiTest::NewCruiseWindowModesAndLimits() {
     gui::NewCruiseWindow c(create);
     c.show();
     QVERIFY(c.BrowseButton()->isVisible());
+    QCOMPARE(c.windowTitle(), QString("Create New Cruise"));
     c.grab().save(QString(STROVAN_BINARY_DIR) + "/new_cruise_mode0.png");
     QVERIFY(c.Edit(1078)->isReadOnly());
     QVERIFY(!c.Combo(1113)->isVisible());
@@ -230,6 +233,7 @@ void GuiTest::RealFormsThroughQtUi() {
         QTest::keyClicks(form->Edit(1080), "555");
         QTest::keyClicks(form->Edit(1081), "Elk Ridge");
         form->Combo(1113)->setCurrentIndex(1);
+        form->Combo(1112)->setCurrentIndex(0);
         emit form->Combo(1112)->activated(0);
         form->OkButton()->click();
     });

@@ -11,14 +11,16 @@ public:
     explicit CCostsDialog(ui::UiPort& ui, CostValues values = {})
         : ui_(ui), values_(values), stored_(std::move(values)) {}
 
-    bool DoModal() { return ui_.RunCosts(*this); }
+    bool DoModal() { return ui_.RunForm(*this); }
 
     CostValues& Values() override { return values_; }
     const CostValues& Values() const { return values_; }
     void OnHelp() override { ui_.ShowHelp(ui::kHelpCosts); }
-    // The count and rate fields take digits alone; anything else typed keeps the form
-    // open. A value as the file holds it is kept as it is, so the form can always be
-    // confirmed without retyping what another program stored.
+    // The count and rate fields take digits alone; a value as the file holds it is
+    // kept as it is, so the form can always be confirmed without retyping what another
+    // program stored. No field may hold a negative number or one too large to compute
+    // with: every cost figure stays finite. A refusal names the field and keeps the
+    // form open.
     bool OnOk() override;
 
 private:
@@ -29,5 +31,7 @@ private:
 
 // True when the text is empty or digits only.
 bool IsDigits(const std::string& text);
+// Empty when the value can be stored in the field; otherwise why not.
+std::string CostValueProblem(int field, const std::string& value);
 
 }  // namespace app

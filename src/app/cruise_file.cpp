@@ -1,5 +1,7 @@
 #include "app/cruise_file.h"
 
+#include <regex>
+
 #include "store/file_checker.h"
 #include "store/schema.h"
 
@@ -7,6 +9,12 @@ namespace app {
 
 void ReportNotCruiseFile(ui::UiPort& ui, const std::string& path) {
     ui.Error("The File:\n\n'" + path + "'\n\n Is Not a Valid Cruise Object");
+}
+
+std::string PlainReason(const std::string& reason) {
+    // "<path>.tmp-<pid>" of an atomic write, "<path>.strovan-new" of a file being made.
+    static const std::regex working(R"(([^\s:]*)\.(tmp-[0-9]+|strovan-new)\b)");
+    return std::regex_replace(reason, working, "$1");
 }
 
 bool CruiseFile::Open(const std::string& path) {
@@ -31,14 +39,16 @@ bool CruiseFile::Open(const std::string& path) {
 }
 
 mk::View CruiseFile::Config() {
-    auto view = storage_.GetAs(schema::kGlobalConfigurationTableDesc);
-    return view ? *view : mk::View();
+    return storage_.HasView(schema::kGlobalConfigurationTable)
+               ? storage_.GetView(schema::kGlobalConfigurationTable)
+               : mk::View();
 }
 
 bool CruiseFile::Commit() {
     mk::Status st = storage_.Commit();
     if (st) return true;
-    ui_.Error("The File " + path_ + " could not be saved.\n" + st.error().message, "File Error");
+    ui_.Error("The File " + path_ + " could not be saved.\n" + PlainReason(st.error().message),
+              "File Error");
     return false;
 }
 

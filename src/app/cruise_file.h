@@ -21,7 +21,8 @@ public:
     bool Open(const std::string& path);
     bool IsOpen() const { return storage_.IsOpen(); }
     mk::Storage& Storage() { return storage_; }
-    // GlobalConfigurationTable with the Block/Key/Value columns.
+    // GlobalConfigurationTable as stored, in whichever column form it has; never
+    // restructured (settings go through store/config.h). Empty without the table.
     mk::View Config();
     // Commits the whole step; a failure is reported and the file keeps its last state.
     bool Commit();
@@ -37,5 +38,9 @@ private:
 
 // "The File:\n\n'<path>'\n\n Is Not a Valid Cruise Object" as an error box.
 void ReportNotCruiseFile(ui::UiPort& ui, const std::string& path);
+
+// A failure's cause for the user: the names of the working files a save goes through
+// are replaced by the file the user knows.
+std::string PlainReason(const std::string& reason);
 
 }  // namespace app

@@ -1,5 +1,8 @@
 #include "app/main_dialog.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "app/costs_dialog.h"
@@ -32,22 +35,57 @@ bool HasSetting(mk::Storage& storage, const char* block, const char* key) {
     return store::GetSetting(storage, block, key).has_value();
 }
 
-// Builds the new cruise file in `path` (a copy of the setup file) and commits it.
-bool WriteNewCruise(const std::string& path, const ui::SaleFields& f) {
+// Builds the new cruise file in `path` (a copy of the setup file) and commits it. A
+// setup file may carry settings of its own: the user's choices replace them, so no
+// reader that takes the first row finds the setup's value.
+mk::Status WriteNewCruise(const std::string& path, const ui::SaleFields& f) {
     auto storage = mk::Storage::Open(path, mk::OpenMode::ReadWrite);
-    if (!storage) return false;
+    if (!storage) return storage.error();
     auto cruise = storage->GetAs(kCruiseTableDesc);
-    auto config = storage->GetAs(kGlobalConfigurationTableDesc);
-    if (!cruise || !config) return false;
+    if (!cruise) return cruise.error();
     if (cruise->RowCount() == 0) cruise->SetRowCount(1);
     WriteSaleFields(*cruise, f);
     std::error_code ec;
-    AddSetting(*config, kBlockGeneral, kKeySetup, fs::absolute(f.setup_file, ec).string());
-    AddSetting(*config, kBlockGeneral, kKeyMRU, kMruDesign);
-    AddSetting(*config, kBlockStrovan, kKeyType, kTypeDesign);
-    AddSetting(*config, kBlockStrovan, kKeyUpdateFlag, kFlagYes);
-    AddSetting(*config, kBlockStrovan, kKeyUOM, f.uom);
-    return static_cast<bool>(storage->Commit());
+    store::SetSetting(*storage, kBlockGeneral, kKeySetup, fs::absolute(f.setup_file, ec).string());
+    store::SetSetting(*storage, kBlockGeneral, kKeyMRU, kMruDesign);
+    store::SetSetting(*storage, kBlockStrovan, kKeyType, kTypeDesign);
+    store::SetSetting(*storage, kBlockStrovan, kKeyUpdateFlag, kFlagYes);
+    store::SetSetting(*storage, kBlockStrovan, kKeyUOM, f.uom);
+    return storage->Commit();
+}
+
+enum class CopyFailure { None, Read, Write };
+
+// Copies `from` to `to`, telling which side failed and why (errno text).
+CopyFailure CopyFile(const std::string& from, const std::string& to, std::string& reason) {
+    std::FILE* in = std::fopen(from.c_str(), "rb");
+    if (!in) {
+        reason = std::strerror(errno);
+        return CopyFailure::Read;
+    }
+    std::FILE* out = std::fopen(to.c_str(), "wb");
+    if (!out) {
+        reason = std::strerror(errno);
+        std::fclose(in);
+        return CopyFailure::Write;
+    }
+    CopyFailure failed = CopyFailure::None;
+    char buf[1 << 16];
+    while (failed == CopyFailure::None) {
+        size_t n = std::fread(buf, 1, sizeof buf, in);
+        if (n == 0) {
+            if (std::ferror(in)) failed = CopyFailure::Read;
+            break;
+        }
+        if (std::fwrite(buf, 1, n, out) != n) failed = CopyFailure::Write;
+    }
+    if (failed != CopyFailure::None) reason = std::strerror(errno);
+    std::fclose(in);
+    if (std::fclose(out) != 0 && failed == CopyFailure::None) {
+        reason = std::strerror(errno);
+        failed = CopyFailure::Write;
+    }
+    return failed;
 }
 }  // namespace
 
@@ -81,6 +119,11 @@ bool CMainDialog::ButtonEnabled(int id) const {
     return false;
 }
 
+std::string CMainDialog::WindowTitle() const {
+    if (!file_buttons_ || path_.empty()) return kMainTitle;
+    return fs::path(path_).filename().string() + " \u2014 " + ui::kAppName;
+}
+
 void CMainDialog::SetFileState(int flag) {
     status_ = kStatusPrefix;
     file_buttons_ = flag == 0;
@@ -89,6 +132,7 @@ void CMainDialog::SetFileState(int flag) {
 
 void CMainDialog::ClearFile() {
     path_.clear();
+    opened_mru_.reset();
     SetFileState(1);
 }
 
@@ -125,18 +169,19 @@ void CMainDialog::OpenAndSummarise() {
         ClearFile();
         return;
     }
-    mk::View config = file.Config();
-    mk::View cruise = file.Storage().GetView(kCruiseTable);
+    mk::Storage& storage = file.Storage();
+    opened_mru_ = Setting(storage, kBlockGeneral, kKeyMRU);
+    mk::View cruise = storage.GetView(kCruiseTable);
     if (cruise.RowCount() > 0) {
         sale_name_ = cruise.GetString(0, "SaleName");
-        if (!HasSetting(file.Storage(), kBlockStrovan, kKeyUOM)) {
+        if (!HasSetting(storage, kBlockStrovan, kKeyUOM)) {
             uom_ = kUomCubicFeet;
-            AddSetting(config, kBlockStrovan, kKeyUOM, uom_);
+            store::SetSetting(storage, kBlockStrovan, kKeyUOM, uom_);
             file.Commit();
         } else {
-            uom_ = Setting(file.Storage(), kBlockStrovan, kKeyUOM);
+            uom_ = Setting(storage, kBlockStrovan, kKeyUOM);
         }
-        ShowSaleSummary(ui_, file.Storage(), uom_);
+        ShowSaleSummary(ui_, storage, uom_);
     } else {
         ui_.Warning("Missing Cruise Information.");
         AskMissingCruiseInfo(file);
@@ -163,21 +208,27 @@ void CMainDialog::AskMissingCruiseInfo(CruiseFile& file) {
 
 // --- Create -----------------------------------------------------------------------
 
-void CMainDialog::OnCreate() {
+bool CMainDialog::OnCreate() {
     CNewCruiseDialog dlg(ui_, ui::kModeNewDesign);
     // Cubic, as for a file without a unit: a new file never gets an empty unit that
     // the summary could not name and the compilations would take for cubic silently.
     dlg.Fields().uom = kUomCubicFeet;
-    if (!dlg.DoModal() || !CreateFromSetup(dlg)) {
-        ClearFile();
-        return;
-    }
+    // A file that cannot be made brings the form back with everything typed, so the
+    // user can choose another place.
+    do {
+        if (!dlg.DoModal()) {
+            ClearFile();
+            return false;
+        }
+    } while (!CreateFromSetup(dlg));
     path_ = dlg.Fields().output_file;
+    opened_mru_.reset();
     sale_name_ = dlg.Fields().sale_name;
     uom_ = dlg.Fields().uom;
     unit_changed_ = 0;
     SetFileState(0);
     SetLastWriter();
+    return true;
 }
 
 bool CMainDialog::CreateFromSetup(const CNewCruiseDialog& dlg) {
@@ -185,69 +236,70 @@ bool CMainDialog::CreateFromSetup(const CNewCruiseDialog& dlg) {
     // never leaves a half-made cruise file (nor destroys the file it would replace).
     const ui::SaleFields& f = dlg.Fields();
     const std::string temp = f.output_file + ".strovan-new";
+    std::string reason;
+    switch (CopyFile(f.setup_file, temp, reason)) {
+        case CopyFailure::Read:
+            ui_.Error("The setup file " + f.setup_file + " could not be read.\n" + reason,
+                      "File Error");
+            break;
+        case CopyFailure::Write:
+            ui_.Error("The File " + f.output_file + " could not be created.\n" + reason,
+                      "File Error");
+            break;
+        case CopyFailure::None: {
+            mk::Status written = WriteNewCruise(temp, f);
+            std::error_code ec;
+            if (written) {
+                fs::rename(temp, f.output_file, ec);
+                if (!ec) return true;
+                reason = ec.message();
+            } else {
+                reason = PlainReason(written.error().message);
+            }
+            ui_.Error("The File " + f.output_file + " could not be saved.\n" + reason,
+                      "File Error");
+            break;
+        }
+    }
     std::error_code ec;
-    fs::copy_file(f.setup_file, temp, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-        ui_.Error("The File " + f.setup_file + " could not be openned.", "File Error");
-        return false;
-    }
-    fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
-                    ec);
-    bool ok = WriteNewCruise(temp, f);
-    if (ok) {
-        fs::rename(temp, f.output_file, ec);
-        ok = !ec;
-    }
-    if (!ok) {
-        fs::remove(temp, ec);
-        ui_.Error("The File " + f.output_file + " could not be saved.", "File Error");
-    }
-    return ok;
+    fs::remove(temp, ec);
+    return false;
 }
 
 // --- Cruise information -----------------------------------------------------------
 
-void CMainDialog::OnEditCruiseInfo() {
+bool CMainDialog::OnEditCruiseInfo() {
     store::CFileChecker checker(ui_, "");
-    if (!checker.CheckAccess(path_)) return;
+    if (!checker.CheckAccess(path_)) return false;
     CruiseFile file(ui_);
-    if (!file.Open(path_)) return;
-    mk::View config = file.Config();
-    auto cruise = file.Storage().GetAs(kCruiseTableDesc);
-    if (!cruise) return;
+    if (!file.Open(path_)) return false;
+    mk::Storage& storage = file.Storage();
+    auto cruise = storage.GetAs(kCruiseTableDesc);
+    if (!cruise) return false;
 
     CNewCruiseDialog dlg(ui_, ui::kModeEditInfo);
     ui::SaleFields& f = dlg.Fields();
-    f.cruise_type = Setting(file.Storage(), kBlockStrovan, kKeyType);
-    f.uom = Setting(file.Storage(), kBlockStrovan, kKeyUOM);
+    f.cruise_type = Setting(storage, kBlockStrovan, kKeyType);
+    // A file without a unit is cubic, as when it is opened or created; the form never
+    // writes an empty unit back.
+    f.uom = Setting(storage, kBlockStrovan, kKeyUOM);
+    if (f.uom.empty()) f.uom = kUomCubicFeet;
     if (cruise->RowCount() > 0) ReadSaleFields(*cruise, f);
-    if (!dlg.DoModal()) return;
+    if (!dlg.DoModal()) return false;
 
     cruise->SetRowCount(1);
     WriteSaleFields(*cruise, f);
     uom_ = f.uom;
     sale_name_ = f.sale_name;
     unit_changed_ = dlg.UnitChanged();
-    bool has_type = false, has_uom = false, has_flag = false;
-    for (int r = 0; r < config.RowCount(); ++r) {
-        if (config.GetString(r, kColBlock) != kBlockStrovan) continue;
-        std::string key = config.GetString(r, kColKey);
-        if (key == kKeyType) {
-            config.SetString(r, kColValue, f.cruise_type);
-            has_type = true;
-        } else if (key == kKeyUOM) {
-            config.SetString(r, kColValue, f.uom);
-            has_uom = true;
-        } else if (key == kKeyUpdateFlag) {
-            if (unit_changed_ == 1) config.SetString(r, kColValue, kFlagYes);
-            has_flag = true;
-        }
-    }
-    if (!has_uom) AddSetting(config, kBlockStrovan, kKeyUOM, f.uom);
-    if (!has_type) AddSetting(config, kBlockStrovan, kKeyType, f.cruise_type);
-    if (!has_flag)
-        AddSetting(config, kBlockStrovan, kKeyUpdateFlag, unit_changed_ == 1 ? kFlagYes : kFlagNo);
-    file.Commit();
+    const bool had_flag = HasSetting(storage, kBlockStrovan, kKeyUpdateFlag);
+    store::SetSetting(storage, kBlockStrovan, kKeyUOM, f.uom);
+    store::SetSetting(storage, kBlockStrovan, kKeyType, f.cruise_type);
+    if (unit_changed_ == 1)
+        store::SetSetting(storage, kBlockStrovan, kKeyUpdateFlag, kFlagYes);
+    else if (!had_flag)
+        store::SetSetting(storage, kBlockStrovan, kKeyUpdateFlag, kFlagNo);
+    return file.Commit();
 }
 
 // --- Strata, costs, design processing ---------------------------------------------
@@ -276,21 +328,23 @@ void CMainDialog::OnEstablishStrata() {
     if (result == 0) SetUpdateFlag(flag);
 }
 
-void CMainDialog::OnCosts() {
+bool CMainDialog::OnCosts() {
     store::CFileChecker checker(ui_, "");
-    if (!checker.CheckAccess(path_)) return;
+    if (!checker.CheckAccess(path_)) return false;
     CruiseFile file(ui_);
-    if (!file.Open(path_)) return;
-    mk::View config = file.Config();
-    CostValues values = ReadCostValues(config);
+    if (!file.Open(path_)) return false;
+    CostValues values = ReadCostValues(file.Storage());
     costs_ = ComputeCostFigures(values);
     CCostsDialog dlg(ui_, values);
     ui_.MinimizeMain();
+    bool saved = false;
     if (dlg.DoModal()) {
-        WriteCostValues(config, dlg.Values());
-        if (file.Commit()) costs_ = ComputeCostFigures(dlg.Values());
+        WriteCostValues(file.Storage(), dlg.Values());
+        saved = file.Commit();
+        if (saved) costs_ = ComputeCostFigures(dlg.Values());
     }
     ui_.RestoreMain();
+    return saved;
 }
 
 void CMainDialog::OnDesignProcessing() {
@@ -371,10 +425,9 @@ void CMainDialog::OnAbout() { ui_.ShowAbout(); }
 std::string CMainDialog::GetUpdateFlag() {
     CruiseFile file(ui_);
     if (!file.Open(path_)) return "";
-    mk::View config = file.Config();
     if (HasSetting(file.Storage(), kBlockStrovan, kKeyUpdateFlag))
         return Setting(file.Storage(), kBlockStrovan, kKeyUpdateFlag);
-    AddSetting(config, kBlockStrovan, kKeyUpdateFlag, kFlagYes);
+    store::SetSetting(file.Storage(), kBlockStrovan, kKeyUpdateFlag, kFlagYes);
     file.Commit();
     return kFlagYes;
 }
@@ -396,21 +449,23 @@ void CMainDialog::SetLastWriter() {
 int CMainDialog::GetCruiseType() {
     CruiseFile file(ui_);
     if (!file.Open(path_)) return -1;
-    mk::View config = file.Config();
+    mk::Storage& storage = file.Storage();
     std::string type;
-    if (HasSetting(file.Storage(), kBlockStrovan, kKeyType)) {
-        type = Setting(file.Storage(), kBlockStrovan, kKeyType);
+    if (HasSetting(storage, kBlockStrovan, kKeyType)) {
+        type = Setting(storage, kBlockStrovan, kKeyType);
     } else {
-        if (file.Storage().GetView(kTreeTable).RowCount() == 0)
+        if (storage.GetView(kTreeTable).RowCount() == 0)
             type = kTypeDesign;
         else
             type = ui_.Question("\r\n\r\n\r\nDoes this file contain Recon data?") ? kTypeRecon
                                                                                   : kTypeProduction;
-        AddSetting(config, kBlockStrovan, kKeyType, type);
+        store::SetSetting(storage, kBlockStrovan, kKeyType, type);
         if (!file.Commit()) return -1;
     }
     if (type != kTypeRecon && type != kTypeProduction) return 0;
-    std::string mru = Setting(file.Storage(), kBlockGeneral, kKeyMRU);
+    // Opening the file wrote this program as the last writer; who wrote it before is
+    // what tells whether its data are processed.
+    std::string mru = opened_mru_ ? *opened_mru_ : Setting(storage, kBlockGeneral, kKeyMRU);
     if (mru == kMruKelvane) {
         ui_.Warning(
             "This data has not been processed yet.\nPlease exit this program and execute the "
@@ -419,8 +474,10 @@ int CMainDialog::GetCruiseType() {
         return -1;
     }
     if (mru == kMruProcessing) {
-        store::SetSetting(file.Storage(), kBlockStrovan, kKeyUpdateFlag, kFlagYes);
+        store::SetSetting(storage, kBlockStrovan, kKeyUpdateFlag, kFlagYes);
         if (!file.Commit()) return -1;
+        // Processed data are recompiled once; later steps keep the design made from them.
+        if (opened_mru_) opened_mru_ = kMruDesign;
     }
     return type == kTypeProduction ? 1 : 0;
 }
@@ -429,8 +486,7 @@ CostValues CMainDialog::ReadCostSettings() {
     CostValues values;
     CruiseFile file(ui_);
     if (!file.Open(path_)) return values;
-    mk::View config = file.Config();
-    values = ReadCostValues(config);
+    values = ReadCostValues(file.Storage());
     costs_ = ComputeCostFigures(values);
     // The unit goes to the compilations with the costs; a file taken from the command
     // line was never summarised, so the remembered unit may be another file's. A file

@@ -4,6 +4,7 @@
 // it. Every step opens the file, works, commits and closes it again. Front ends show
 // the state (status text, which buttons are enabled) and call the handlers.
 #include <array>
+#include <optional>
 #include <string>
 
 #include "app/settings.h"
@@ -62,12 +63,13 @@ public:
     void SetFilePath(const std::string& path) { path_ = path; }
     void OnInitDialog();
 
-    // Button handlers.
+    // Button handlers. Those that change the file say whether the change was
+    // committed.
     void OnOpen();
-    void OnCreate();
-    void OnEditCruiseInfo();
+    bool OnCreate();
+    bool OnEditCruiseInfo();
     void OnEstablishStrata();
-    void OnCosts();
+    bool OnCosts();
     void OnDesignProcessing();
     void OnHelp();
     void OnAbout();
@@ -84,6 +86,9 @@ public:
     // State for the front end.
     const std::string& FilePath() const { return path_; }
     const std::string& StatusText() const { return status_; }
+    // "12345_design.crz — Strovan" while a file is current, the program's title
+    // otherwise.
+    std::string WindowTitle() const;
     bool FileButtonsEnabled() const { return file_buttons_; }
     bool ButtonEnabled(int id) const;
     const std::string& SaleName() const { return sale_name_; }
@@ -98,7 +103,6 @@ private:
     void OpenAndSummarise();
     void AskMissingCruiseInfo(CruiseFile& file);
     bool CreateFromSetup(const CNewCruiseDialog& dlg);
-    bool ReadCostFile(CostValues& values);
     int CompileIfNeeded(int cruise_type, const std::string& update_flag);
     int OpenDesignForm(int cruise_type);
     void NotAvailable(const std::string& what);
@@ -113,6 +117,9 @@ private:
     std::string uom_;
     int unit_changed_ = 0;
     CostFigures costs_;
+    // The last writer (General, MRU) the file named when it was opened, before this
+    // program wrote itself there; the cruise-type check needs that one.
+    std::optional<std::string> opened_mru_;
 };
 
 // The sale summary of an opened file (row 0 of CruiseTable) and the "No Volumes"

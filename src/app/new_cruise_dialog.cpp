@@ -23,7 +23,7 @@ size_t CharCount(const std::string& text) {
 bool CNewCruiseDialog::DoModal() {
     unit_changed_ = 0;
     setup_loaded_ = 0;
-    return ui_.RunNewCruise(*this);
+    return ui_.RunForm(*this);
 }
 
 void CNewCruiseDialog::OnBrowse() {

@@ -1,17 +1,20 @@
 #include "app/settings.h"
 
+#include <cmath>
+
+#include "store/config.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
 
 namespace app {
 
 namespace {
-bool IsRow(const mk::View& config, int row, const std::string& block, const std::string& key) {
-    return config.GetString(row, schema::kColBlock) == block &&
-           config.GetString(row, schema::kColKey) == key;
+// Guarded so that no figure is ever infinite: a huge rate over a tiny count would be.
+double Ratio(double num, double den) {
+    if (!(num > 0 && den > 0)) return 0.0;
+    double r = num / den;
+    return std::isfinite(r) ? r : 0.0;
 }
-
-double Ratio(double num, double den) { return num > 0 && den > 0 ? num / den : 0.0; }
 }  // namespace
 
 void AddSetting(mk::View& config, const std::string& block, const std::string& key,
@@ -22,24 +25,30 @@ void AddSetting(mk::View& config, const std::string& block, const std::string& k
     config.SetString(r, schema::kColValue, value);
 }
 
-CostValues ReadCostValues(const mk::View& config) {
+namespace {
+CostValues CostsOf(const std::vector<store::SettingRow>& rows) {
     CostValues values;
     const auto& keys = schema::CostKeys();
-    for (int r = 0; r < config.RowCount(); ++r) {
-        if (config.GetString(r, schema::kColBlock) != schema::kBlockStrovan) continue;
-        std::string key = config.GetString(r, schema::kColKey);
+    for (const store::SettingRow& row : rows) {
+        if (row.block != schema::kBlockStrovan) continue;
         for (size_t k = 0; k < keys.size(); ++k)
-            if (keys[k] == key) values[k] = config.GetString(r, schema::kColValue);
+            if (keys[k] == row.key) values[k] = row.value;
     }
     return values;
 }
+}  // namespace
+
+CostValues ReadCostValues(mk::Storage& storage) { return CostsOf(store::AllSettings(storage)); }
+
+CostValues ReadCostValues(const mk::View& config) { return CostsOf(store::AllSettings(config)); }
 
 CostFigures ComputeCostFigures(const CostValues& v) {
     auto n = [&](int field) { return store::LeadingDouble(v[field]); };
     CostFigures f;
     f.plot = Ratio(n(ui::kCrewPlot), n(ui::kCntPlot));
-    f.traverse =
-        n(ui::kTrav) > 0 && n(ui::kCrewPlot) > 0 ? n(ui::kTrav) * (n(ui::kCrewPlot) / 60.0) : 0.0;
+    // Trav x (CrewPlot / 60): minutes at the crew's cost per minute.
+    f.traverse = n(ui::kTrav) > 0 ? Ratio(n(ui::kCrewPlot), 60.0) * n(ui::kTrav) : 0.0;
+    if (!std::isfinite(f.traverse)) f.traverse = 0.0;
     f.tally = Ratio(n(ui::kCrewTree), n(ui::kTreeTally));
     f.threeP = Ratio(n(ui::kCrewTree), n(ui::kTree3P));
     f.measure = Ratio(n(ui::kCrewTree), n(ui::kTreeMeas));
@@ -47,20 +56,13 @@ CostFigures ComputeCostFigures(const CostValues& v) {
     return f;
 }
 
-void WriteCostValues(mk::View& config, const CostValues& values) {
+void WriteCostValues(mk::Storage& storage, const CostValues& values) {
     static const ui::CostField order[] = {ui::kCrewPlot, ui::kCrewTree,  ui::kCntPlot,
                                           ui::kTrav,     ui::kTreeTally, ui::kTreeMeas,
                                           ui::kTree3P,   ui::kPaint,     ui::kTreePaint};
     const auto& keys = schema::CostKeys();
-    for (ui::CostField f : order) {
-        bool found = false;
-        for (int r = 0; r < config.RowCount(); ++r) {
-            if (!IsRow(config, r, schema::kBlockStrovan, keys[f])) continue;
-            config.SetString(r, schema::kColValue, values[f]);
-            found = true;
-        }
-        if (!found) AddSetting(config, schema::kBlockStrovan, keys[f], values[f]);
-    }
+    for (ui::CostField f : order)
+        store::SetSetting(storage, schema::kBlockStrovan, keys[f], values[f]);
 }
 
 }  // namespace app

@@ -11,7 +11,7 @@
 namespace design {
 
 inline constexpr const char* kNoTargetText =
-    "Enter a value in the edit box\nnext to the Optimze For Error button.";
+    "Enter a value in the edit box\nnext to the Optimize For Error button.";
 
 constexpr int kOptimized = 0;
 constexpr int kOptimizeDeclined = 1;  // the forester stopped at the invalid-values warning

@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "store/cruise_store.h"
+
 namespace design {
 
 StratumContext StratumContext::Of(const StratumRow& row) {
@@ -54,19 +56,9 @@ SgColumn SgColumnFromName(std::string_view name) {
     return SgColumn::Unknown;
 }
 
-// from_chars rather than strtod: a GUI toolkit may switch the C locale to one with
-// a decimal comma, and the cells hold "%g" texts with a point.
-double ParseNumber(const std::string& text) {
-    const char* p = text.c_str();
-    const char* end = p + text.size();
-    while (p < end && std::isspace(static_cast<unsigned char>(*p))) ++p;
-    bool negative = p < end && *p == '-';
-    if (p < end && (*p == '+' || *p == '-')) ++p;
-    if (p < end && (*p == '+' || *p == '-')) return 0;
-    double v = 0;
-    if (std::from_chars(p, end, v).ec != std::errc()) return 0;
-    return negative ? -v : v;
-}
+// The store's rule for numbers in text cells: decimal notation only, so "inf" or
+// "nan" typed into a cell is no number (0) rather than an endless sample size.
+double ParseNumber(const std::string& text) { return store::LeadingDouble(text); }
 
 int ParseInteger(const std::string& text) {
     long v = std::strtol(text.c_str(), nullptr, 10);

@@ -59,17 +59,21 @@ void SetSetting(mk::Storage& storage, const std::string& block, const std::strin
                 const std::string& value) {
     if (storage.HasView(schema::kGlobalConfigurationTable)) {
         mk::View v = storage.GetView(schema::kGlobalConfigurationTable);
-        ConfigColumns c;
-        int row;
-        if (Locate(v, block, key, c, row)) {
-            v.SetString(row, c.value, value);
-            return;
+        bool found = false;
+        for (const ConfigColumns& c : {NewForm(v), OldForm(v)}) {
+            if (!c.ok()) continue;
+            for (int r = 0; r < v.RowCount(); ++r) {
+                if (v.GetString(r, c.block) != block || v.GetString(r, c.key) != key) continue;
+                v.SetString(r, c.value, value);
+                found = true;
+            }
         }
+        if (found) return;
         // A table still in the old form gets the row in that form: adding the new
         // columns would hide the settings it holds from readers of the new form.
-        c = OldForm(v);
+        ConfigColumns c = OldForm(v);
         if (c.ok() && !NewForm(v).ok()) {
-            row = v.AddRow();
+            int row = v.AddRow();
             v.SetString(row, c.block, block);
             v.SetString(row, c.key, key);
             v.SetString(row, c.value, value);
@@ -80,13 +84,28 @@ void SetSetting(mk::Storage& storage, const std::string& block, const std::strin
     if (!opened) return;
     mk::View& v = *opened;
     ConfigColumns c = NewForm(v);
-    int row = FindRow(v, c, block, key);
-    if (row < 0) {
-        row = v.AddRow();
-        v.SetString(row, c.block, block);
-        v.SetString(row, c.key, key);
-    }
+    int row = v.AddRow();
+    v.SetString(row, c.block, block);
+    v.SetString(row, c.key, key);
     v.SetString(row, c.value, value);
+}
+
+std::vector<SettingRow> AllSettings(mk::Storage& storage) {
+    if (!storage.HasView(schema::kGlobalConfigurationTable)) return {};
+    return AllSettings(storage.GetView(schema::kGlobalConfigurationTable));
+}
+
+std::vector<SettingRow> AllSettings(const mk::View& v) {
+    std::vector<SettingRow> rows;
+    ConfigColumns now = NewForm(v), old = OldForm(v);
+    for (int r = 0; r < v.RowCount(); ++r) {
+        // In a table with both forms each row was written in one of them.
+        const ConfigColumns& c =
+            now.ok() && (!old.ok() || !v.GetString(r, now.key).empty()) ? now : old;
+        if (!c.ok()) continue;
+        rows.push_back({v.GetString(r, c.block), v.GetString(r, c.key), v.GetString(r, c.value)});
+    }
+    return rows;
 }
 
 std::string ReadStructureVersion(mk::Storage& storage) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -26,21 +27,21 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(b, e - b + 1));
 }
 
-double LeadingDouble(std::string_view text) {
-    // Decimal notation only: strtod alone also reads "inf", "nan" and hexadecimal,
-    // which would turn a free-text cell such as "info" into an infinite number.
+namespace {
+// Length of the leading decimal number of text from `start` (after blanks), 0 when
+// there is none. Decimal notation only: "inf", "nan" and hexadecimal are no numbers,
+// so a free-text cell such as "info" never reads as infinite.
+size_t LeadingNumberLength(std::string_view text, size_t start) {
     auto digit = [&](size_t i) {
         return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
     };
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    const size_t start = i;
+    size_t i = start;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     size_t digits = 0;
     for (; digit(i); ++i) ++digits;
     if (i < text.size() && text[i] == '.')
         for (++i; digit(i); ++i) ++digits;
-    if (digits == 0) return 0.0;
+    if (digits == 0) return 0;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         size_t j = i + 1;
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
@@ -49,8 +50,42 @@ double LeadingDouble(std::string_view text) {
             i = j;
         }
     }
-    std::string s(text.substr(start, i - start));
-    return std::strtod(s.c_str(), nullptr);
+    return i - start;
+}
+
+// The leading number; false when its value is out of range. from_chars keeps the
+// decimal point whatever locale a GUI toolkit has switched to.
+bool ReadLeadingNumber(std::string_view text, double& value) {
+    value = 0.0;
+    size_t start = 0;
+    while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
+    size_t len = LeadingNumberLength(text, start);
+    if (len == 0) return true;
+    std::string_view num = text.substr(start, len);
+    bool negative = num[0] == '-';
+    if (num[0] == '+' || num[0] == '-') num.remove_prefix(1);
+    double v = 0.0;
+    auto r = std::from_chars(num.data(), num.data() + num.size(), v);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Underflow is harmless (a tiny number is 0); overflow is no usable number.
+        size_t e = num.find_first_of("eE");
+        bool tiny = e != std::string_view::npos && e + 1 < num.size() && num[e + 1] == '-';
+        return tiny;
+    }
+    if (r.ec != std::errc() || !std::isfinite(v)) return false;
+    value = negative ? -v : v;
+    return true;
+}
+}  // namespace
+
+double LeadingDouble(std::string_view text) {
+    double v;
+    return ReadLeadingNumber(text, v) ? v : 0.0;
+}
+
+bool LeadingDoubleInRange(std::string_view text) {
+    double v;
+    return ReadLeadingNumber(text, v);
 }
 
 long long LeadingInteger(std::string_view text) {

@@ -124,8 +124,11 @@ private:
     mk::View empty_;
 };
 
-// Number parsing of text cells: the leading number, 0 when the text starts with none.
+// Number parsing of text cells: the leading decimal number, 0 when the text starts
+// with none or its value is out of range (never infinite or NaN).
 double LeadingDouble(std::string_view text);
+// False when the text starts with a number too large for a double ("1e400").
+bool LeadingDoubleInRange(std::string_view text);
 long long LeadingInteger(std::string_view text);
 // Trims blanks (space, tab, CR, LF) at both ends.
 std::string Trim(std::string_view text);

@@ -46,8 +46,10 @@ std::string UpdaterMessage(int result, const std::string& program) {
             return "Cruise Object Structure Newer Then Program.\nPlease download latest version "
                    "of program.";
         case kFileNewerThanRequired: case kFileNewer:
-            return "New Cruise Object Structure.\n" + program +
+            return "New Cruise Object Structure.\n" + (program.empty() ? ui::kAppName : program) +
                    " is out of date.\nPlease download latest version.";
+        case kBadVersionText:
+            return "Cruise object version number could not be read.\nFile cannot be used.";
         case kBackupFailed:
             return "Verlane:  The backup copy could not be made.\nFile cannot be updated.";
         default:
@@ -67,7 +69,8 @@ int CStructureUpdater::RunUpdater(const std::string& path, const std::string& ve
     if (rc == kUpdated)
         ui_.MessageBox("INFORMATION",
                        "The Cruise Object has been updated to the new structure.\nThe original "
-                       "has been saved with the extension .BAK1.",
+                       "has been saved as " +
+                           backup_ + ".",
                        ui::Icon::Information);
     if (rc == kAlreadyCurrent) rc = 0;
     return rc;

@@ -1,15 +1,21 @@
 #pragma once
-// Modal forms that the shell runs through UiPort. The logic object implements the
-// form interface; a front end shows its fields, copies the controls back before it
-// calls a handler, and closes the form with OK only when OnOk() agrees.
+// The shell's modal forms, run with UiPort::RunForm like every form (ui/form.h). The
+// logic object implements the form interface; a front end shows its fields, copies
+// the controls back before it calls a handler, and closes the form with OK only when
+// OnOk() agrees.
 #include <array>
 #include <string>
+
+#include "ui/form.h"
 
 namespace ui {
 
 // --- Cruise identification ("Create New Cruise") ---------------------------------
 
+inline constexpr const char* kNewCruiseFormId = "app.new_cruise";
 inline constexpr const char* kNewCruiseTitle = "Create New Cruise";
+// The same form on a file that exists already.
+inline constexpr const char* kEditCruiseTitle = "Edit Cruise Information";
 
 // Modes of the cruise identification form.
 inline constexpr int kModeNewDesign = 0;    // new design cruise from a setup file
@@ -24,6 +30,8 @@ inline constexpr int kSaleNameMax = 25;
 inline constexpr std::array<const char*, 4> kPurposeEntries = {"Timber Sale", "Check Cruise",
                                                                "Right of Way", "Other"};
 inline constexpr std::array<const char*, 2> kUnitEntries = {"01", "03"};
+// What the unit list shows for each stored code.
+inline constexpr std::array<const char*, 2> kUnitNames = {"Board feet", "Cubic feet"};
 inline constexpr std::array<const char*, 3> kCruiseTypeEntries = {"Recon", "Production", "Design"};
 
 struct SaleFields {
@@ -62,9 +70,15 @@ inline NewCruiseLayout LayoutForMode(int mode) {
     }
 }
 
-class NewCruiseForm {
+class NewCruiseForm : public Form {
 public:
-    virtual ~NewCruiseForm() = default;
+    std::string FormId() const override { return kNewCruiseFormId; }
+    // Creating a file is titled as such; the cruise information of an open file is
+    // edited.
+    std::string Title() const override {
+        int m = Mode();
+        return m == kModeEditInfo || m == kModeMissingInfo ? kEditCruiseTitle : kNewCruiseTitle;
+    }
     virtual int Mode() const = 0;
     virtual SaleFields& Fields() = 0;
     virtual void OnBrowse() = 0;
@@ -77,6 +91,7 @@ public:
 
 // --- Relative cruising costs ------------------------------------------------------
 
+inline constexpr const char* kCostsFormId = "app.costs";
 inline constexpr const char* kCostsTitle = "Setup Relative Cruising Costs";
 
 inline constexpr int kCostFieldCount = 9;
@@ -97,9 +112,19 @@ enum CostField {
 // Only the paint fields take free text; the others accept digits alone.
 inline bool CostFieldDigitsOnly(int field) { return field != kPaint && field != kTreePaint; }
 
-class CostsForm {
+// What each field holds, for messages about it, and the unit shown beside it.
+inline constexpr std::array<const char*, kCostFieldCount> kCostFieldNames = {
+    "Hourly cost of the plot crew", "Count plots per hour",         "Time to traverse 10 chains",
+    "Hourly cost of the tree crew", "Trees tallied per hour",       "Trees 3P'd per hour",
+    "Trees measured per hour",      "Cost of a quart of marker paint", "Trees marked per can"};
+inline constexpr std::array<const char*, kCostFieldCount> kCostFieldUnits = {
+    "$ per hour",     "plots per hour", "minutes",     "$ per hour",  "trees per hour",
+    "trees per hour", "trees per hour", "$ per quart", "trees per can"};
+
+class CostsForm : public Form {
 public:
-    virtual ~CostsForm() = default;
+    std::string FormId() const override { return kCostsFormId; }
+    std::string Title() const override { return kCostsTitle; }
     virtual std::array<std::string, kCostFieldCount>& Values() = 0;
     virtual void OnHelp() = 0;
     virtual bool OnOk() = 0;

@@ -66,23 +66,6 @@ bool ScriptedUi::RunForm(Form& form) {
     return script(form);
 }
 
-bool ScriptedUi::RunNewCruise(NewCruiseForm& form) {
-    messages_.push_back(
-        {"form", kNewCruiseTitle, std::to_string(form.Mode()), Icon::None, Buttons::OkCancel});
-    if (new_cruise_.empty()) return false;
-    auto script = std::move(new_cruise_.front());
-    new_cruise_.pop_front();
-    return script(form);
-}
-
-bool ScriptedUi::RunCosts(CostsForm& form) {
-    messages_.push_back({"form", kCostsTitle, "", Icon::None, Buttons::OkCancel});
-    if (costs_.empty()) return false;
-    auto script = std::move(costs_.front());
-    costs_.pop_front();
-    return script(form);
-}
-
 void ScriptedUi::ShowAbout() {
     messages_.push_back({"about", kAboutTitle, "", Icon::None, Buttons::Ok});
 }

@@ -41,8 +41,9 @@ public:
         return it == forms_.end() ? 0 : it->second.size();
     }
 
-    void PushNewCruise(NewCruiseScript s) { new_cruise_.push_back(std::move(s)); }
-    void PushCosts(CostsScript s) { costs_.push_back(std::move(s)); }
+    // Shorthands for the shell's two forms.
+    void PushNewCruise(NewCruiseScript s) { PushFormAs<NewCruiseForm>(kNewCruiseFormId, std::move(s)); }
+    void PushCosts(CostsScript s) { PushFormAs<CostsForm>(kCostsFormId, std::move(s)); }
     // Common scripts: change fields, press OK once; cancel when OK is refused.
     static NewCruiseScript Submit(std::function<void(NewCruiseForm&)> edit);
     static CostsScript SubmitCosts(std::array<std::string, kCostFieldCount> values);
@@ -60,8 +61,6 @@ public:
     std::optional<std::string> OpenFileName(const FileDialogSpec& spec) override;
     std::optional<std::string> SaveFileName(const FileDialogSpec& spec) override;
     bool RunForm(Form& form) override;
-    bool RunNewCruise(NewCruiseForm& form) override;
-    bool RunCosts(CostsForm& form) override;
     void ShowAbout() override;
     void ShowHelp(int context) override;
     void MinimizeMain() override;
@@ -81,8 +80,6 @@ private:
     std::deque<Answer> answers_;
     std::deque<std::optional<std::string>> files_;
     std::map<std::string, std::deque<FormScript>> forms_;
-    std::deque<NewCruiseScript> new_cruise_;
-    std::deque<CostsScript> costs_;
     bool default_question_ = true;
     bool minimized_ = false;
     std::vector<RecordedMessage> messages_;

@@ -55,10 +55,6 @@ public:
     virtual bool Progress(long long done) { (void)done; return true; }
     virtual void EndBusy() {}
 
-    // Modal forms of the shell; true when closed with OK. A port without the form
-    // behaves as if the user cancelled it.
-    virtual bool RunNewCruise(NewCruiseForm& form) { (void)form; return false; }
-    virtual bool RunCosts(CostsForm& form) { (void)form; return false; }
     virtual void ShowAbout() {}
     // Opens the help at a context number (kHelpMain, kHelpCosts, ...).
     virtual void ShowHelp(int context) { (void)context; }

@@ -84,7 +84,7 @@ TEST(CostSettings, WrittenInKeyOrderAndReadBackWithLaterRowsWinning) {
     mk::Storage s;
     mk::View config = Config(s);
     app::AddSetting(config, "General", "MRU", "Design");
-    app::WriteCostValues(config, Sample());
+    app::WriteCostValues(s, Sample());
     ASSERT_EQ(config.RowCount(), 10);
     const char* order[] = {"CrewPlot", "CrewTree", "CntPlot", "Trav",     "TreeTally",
                            "TreeMeas", "Tree3P",   "Paint",   "TreePaint"};
@@ -92,20 +92,20 @@ TEST(CostSettings, WrittenInKeyOrderAndReadBackWithLaterRowsWinning) {
         EXPECT_EQ(config.GetString(i + 1, "Block"), "Strovan");
         EXPECT_EQ(config.GetString(i + 1, "Key"), order[i]);
     }
-    EXPECT_EQ(app::ReadCostValues(config), Sample());
+    EXPECT_EQ(app::ReadCostValues(s), Sample());
 
     // A duplicate row read later overrides; saving again updates both rows, so what
     // the user typed is what is read back.
     app::AddSetting(config, "Strovan", "CrewPlot", "99");
-    EXPECT_EQ(app::ReadCostValues(config)[kCrewPlot], "99");
+    EXPECT_EQ(app::ReadCostValues(s)[kCrewPlot], "99");
     CostValues edited = Sample();
     edited[kCrewPlot] = "70";
-    app::WriteCostValues(config, edited);
+    app::WriteCostValues(s, edited);
     EXPECT_EQ(config.RowCount(), 11);
-    EXPECT_EQ(app::ReadCostValues(config)[kCrewPlot], "70");
+    EXPECT_EQ(app::ReadCostValues(s)[kCrewPlot], "70");
     // Other blocks do not count.
     app::AddSetting(config, "General", "Paint", "1");
-    EXPECT_EQ(app::ReadCostValues(config)[kPaint], "12.5");
+    EXPECT_EQ(app::ReadCostValues(s)[kPaint], "12.5");
 }
 
 TEST(CostsDialog, DigitFieldsRefuseOtherTextPaintFieldsTakeAnything) {

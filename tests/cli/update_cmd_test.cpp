@@ -44,8 +44,8 @@ TEST_F(UpdateCommand, BringsAnOlderFileForwardWithABackupBesideIt) {
     ASSERT_EQ(Run({"update", path}), cli::kExitOk) << err_.str();
     EXPECT_EQ(out_.str(),
               "INFORMATION: The Cruise Object has been updated to the new structure.\nThe original "
-              "has been saved with the extension .BAK1.\n" +
-                  path + ": structure version 2010.03.18\n");
+              "has been saved as " +
+                  dir_ + "/SALE_v20081219.crz.BAK.\n" + path + ": structure version 2010.03.18\n");
     EXPECT_TRUE(fs::exists(dir_ + "/SALE_v20081219.crz.BAK"));
     EXPECT_EQ(store::ReadStructureVersion(path), "2010.03.18");
 
@@ -70,6 +70,14 @@ TEST_F(UpdateCommand, RefusalsGoToTheErrorStream) {
     EXPECT_EQ(Run({"update", dir_ + "/missing.crz"}), cli::kExitFailure);
     EXPECT_NE(err_.str().find("was not found."), std::string::npos);
     EXPECT_EQ(Run({"update"}), cli::kExitUsage);
+
+    // With --json the refusal and its message are the output; nothing on stderr.
+    EXPECT_EQ(Run({"update", "--json", newer}), cli::kExitFailure);
+    EXPECT_EQ(err_.str(), "");
+    EXPECT_NE(out_.str().find("\"ok\": false"), std::string::npos);
+    EXPECT_NE(out_.str().find("\"text\": \"New Cruise Object Structure.\\nStrovan is out of date."),
+              std::string::npos)
+        << out_.str();
 }
 
 }  // namespace

@@ -46,3 +46,22 @@ TEST(SampleSizeCommand, BadCommandLinesAreUsageErrors) {
         EXPECT_EQ(out, "");
     }
 }
+
+// A size held at the largest count that still misses the target is no answer.
+TEST(SampleSizeCommand, UnreachableTargetFails) {
+    std::string out, err;
+    EXPECT_EQ(SampleSizeCli({"--cv", "100000", "--error", "0.001"}, out, err), cli::kExitFailure);
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("The target error of 0.001 % cannot be reached"), std::string::npos) << err;
+    EXPECT_EQ(SampleSizeCli({"--cv", "100000", "--cv2", "100000", "--error", "0.001"}, out, err),
+              cli::kExitFailure);
+
+    EXPECT_EQ(SampleSizeCli({"--json", "--cv", "100000", "--error", "0.001"}, out, err),
+              cli::kExitFailure);
+    EXPECT_EQ(err, "");
+    EXPECT_NE(out.find("\"reached\": false"), std::string::npos);
+    EXPECT_NE(out.find("\"icon\": \"stop\""), std::string::npos);
+    EXPECT_EQ(SampleSizeCli({"--cv", "30", "--error", "10", "--json"}, out, err), cli::kExitOk);
+    EXPECT_NE(out.find("\"sample_size\": 36"), std::string::npos);
+    EXPECT_NE(out.find("\"messages\": []"), std::string::npos);
+}

@@ -162,14 +162,14 @@ TEST(Optimize, DegenerateSalesTerminate) {
 }
 
 TEST(Optimize, RefusesAMissingTarget) {
-    for (const char* text : {"0", "-4", "", "abc"}) {
+    for (const char* text : {"0", "-4", "", "abc", "inf", "nan", "infinity"}) {
         Design d = MixedSale();
         ui::ScriptedUi ui;
         EXPECT_EQ(OptimizeForError(d, text, Settings(), ui), kOptimizeNoTarget) << text;
         ASSERT_EQ(ui.Messages().size(), 1u);
         EXPECT_EQ(ui.Last()->title, "Warning");
         EXPECT_EQ(ui.Last()->icon, ui::Icon::Exclamation);
-        EXPECT_EQ(ui.Last()->text, "Enter a value in the edit box\nnext to the Optimze For Error button.");
+        EXPECT_EQ(ui.Last()->text, "Enter a value in the edit box\nnext to the Optimize For Error button.");
         EXPECT_EQ(Sizes(d), Sizes(MixedSale()));
     }
 }

@@ -179,6 +179,9 @@ TEST(ParseNumber, TheLeadingNumberOrZero) {
     const std::pair<const char*, double> cases[] = {{" 12.5abc", 12.5}, {"-3", -3}, {"+4.5", 4.5},
                                                     {"1e3", 1000}, {"abc", 0}, {"", 0}, {"--5", 0}};
     for (const auto& [text, value] : cases) EXPECT_EQ(ParseNumber(text), value) << text;
+    // Only decimal numbers: words a C library would read as numbers are none.
+    for (const char* text : {"inf", "INF", "infinity", "-inf", "nan", "NaN", "0x1p3", "1e400"})
+        EXPECT_EQ(ParseNumber(text), 0.0) << text;
     EXPECT_EQ(ParseInteger("12.7"), 12);
     EXPECT_EQ(ParseInteger("99999999999"), INT_MAX);
 }

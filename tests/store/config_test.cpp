@@ -1,5 +1,6 @@
 #include "store/config.h"
 
+#include "store/cruise_store.h"
 #include "store/schema.h"
 #include "store_fixture.h"
 
@@ -49,6 +50,42 @@ TEST(Settings, MixedFormsAndNewTables) {
     SetSetting(fresh, "General", "MRU", "Design");
     EXPECT_EQ(fresh.Structure("GlobalConfigurationTable"), "Block:S,Key:S,Value:S");
     EXPECT_EQ(GetSetting(fresh, "General", "MRU").value_or(""), "Design");
+}
+
+// Duplicate rows of a key (a setup file may carry its own) all take a new value, in
+// either form, so no reader that takes the first row sees a stale one.
+TEST(Settings, SettingUpdatesEveryDuplicateAndListsBothForms) {
+    storetest::TempDir dir;
+    std::string path = dir.Path("DUP.crz");
+    storetest::WriteFile(path, {Table{"GlobalConfigurationTable[sBlock:S,sKey:S,sValue:S,Block:S,"
+                                      "Key:S,Value:S]",
+                                      {{"Strovan", "UOM", "03", "", "", ""},
+                                       {"", "", "", "Strovan", "UOM", "03"},
+                                       {"", "", "", "Strovan", "Paint", "4"},
+                                       {"", "", "", "Strovan", "UOM", "03"}}}});
+    auto s = mk::Storage::Open(path);
+    SetSetting(*s, "Strovan", "UOM", "01");
+    std::vector<std::string> rows;
+    for (const SettingRow& r : AllSettings(*s)) rows.push_back(r.block + "/" + r.key + "=" + r.value);
+    EXPECT_EQ(rows, (std::vector<std::string>{"Strovan/UOM=01", "Strovan/UOM=01",
+                                              "Strovan/Paint=4", "Strovan/UOM=01"}));
+    mk::Storage none;
+    EXPECT_TRUE(AllSettings(none).empty());
+    EXPECT_FALSE(none.HasView("GlobalConfigurationTable"));
+}
+
+// Text cells read as numbers: decimal only, never infinite or NaN.
+TEST(Settings, LeadingNumbersAreDecimalAndFinite) {
+    EXPECT_EQ(LeadingDouble(" 45.50 $"), 45.5);
+    EXPECT_EQ(LeadingDouble("-2e3x"), -2000.0);
+    EXPECT_EQ(LeadingDouble("+.5"), 0.5);
+    for (const char* t : {"inf", "infinity", "nan", "0x10", "1e400", "-1e999", "", "e5", "."})
+        EXPECT_EQ(LeadingDouble(t), 0.0) << t;
+    EXPECT_EQ(LeadingDouble("1e-400"), 0.0);
+    EXPECT_TRUE(LeadingDoubleInRange("1e-400"));
+    EXPECT_TRUE(LeadingDoubleInRange("abc"));
+    EXPECT_FALSE(LeadingDoubleInRange("1e400"));
+    EXPECT_FALSE(LeadingDoubleInRange(std::string(400, '9')));
 }
 
 }  // namespace

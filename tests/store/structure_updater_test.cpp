@@ -42,7 +42,15 @@ TEST(CheckVersion, ResultCodes) {
     EXPECT_EQ(UpdaterMessage(kRequiredNewerThanUpdater, "Strovan"),
               "Cruise Object Structure Newer Then Program.\nPlease download latest version of "
               "program.");
-    EXPECT_EQ(UpdaterMessage(kBadVersionText, "Strovan"), "");
+    // Every refusal says why; an unreadable version text too.
+    for (int rc : {1, 2, 3, 4, 5, 7, 10, 11, 12, 13, 14, 15, 16, 17})
+        EXPECT_NE(UpdaterMessage(rc, "Strovan"), "") << rc;
+    EXPECT_EQ(UpdaterMessage(kBadVersionText, "Strovan"),
+              "Cruise object version number could not be read.\nFile cannot be used.");
+    // A checker made without a program name still names the program that is too old.
+    EXPECT_EQ(UpdaterMessage(kFileNewer, ""),
+              "New Cruise Object Structure.\nStrovan is out of date.\nPlease download latest "
+              "version.");
 }
 
 // A cruise file at an old version, shaped as the steps expect it.
@@ -94,9 +102,11 @@ TEST_F(UpdaterTest, OldestFileRunsEveryStep) {
                              StepLog("2008.12.19", "2010.03.18")}));
     EXPECT_TRUE(fs::exists(dir_.Path("SALE_v20040115.crz.BAK")));
     EXPECT_EQ(updater_.BackupPath(), dir_.Path("SALE_v20040115.crz.BAK"));
+    // The message names the backup actually written.
     EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{
                                "The Cruise Object has been updated to the new structure.\nThe "
-                               "original has been saved with the extension .BAK1."}));
+                               "original has been saved as " +
+                               dir_.Path("SALE_v20040115.crz.BAK") + "."}));
 
     auto s = mk::Storage::Open(path_);
     // Renamed columns keep their values; rebuilt tables keep their rows.

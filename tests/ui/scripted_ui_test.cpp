@@ -61,21 +61,25 @@ public:
 TEST(ScriptedUi, FormsRunTheirScriptsAndCancelWithoutOne) {
     ScriptedUi u;
     CruiseForm form;
-    EXPECT_FALSE(u.RunNewCruise(form));  // no script: cancelled
+    EXPECT_FALSE(u.RunForm(form));  // no script: cancelled
     EXPECT_EQ(form.oks, 0);
     u.PushNewCruise(ScriptedUi::Submit([](NewCruiseForm& f) { f.OnBrowse(); }));
-    EXPECT_FALSE(u.RunNewCruise(form));  // OK refused: the script gives up
+    EXPECT_FALSE(u.RunForm(form));  // OK refused: the script gives up
     EXPECT_EQ(form.f.setup_file, "/s.stp");
     u.PushNewCruise(ScriptedUi::Submit([](NewCruiseForm& f) { f.Fields().sale_no = "1"; }));
-    EXPECT_TRUE(u.RunNewCruise(form));
+    EXPECT_TRUE(u.RunForm(form));
     EXPECT_EQ(form.oks, 2);
 
     Costs costs;
     u.PushCosts(ScriptedUi::SubmitCosts({"1", "2", "bad", "4", "5", "6", "7", "8", "9"}));
-    EXPECT_FALSE(u.RunCosts(costs));
+    EXPECT_FALSE(u.RunForm(costs));
     u.PushCosts(ScriptedUi::SubmitCosts({"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
-    EXPECT_TRUE(u.RunCosts(costs));
+    EXPECT_TRUE(u.RunForm(costs));
     EXPECT_EQ(costs.v[kTreePaint], "9");
+    // Both run by id as any form does, recorded under their id with their title.
+    EXPECT_EQ(u.Messages()[0].title, kNewCruiseFormId);
+    EXPECT_EQ(u.Messages()[0].text, "Create New Cruise");
+    EXPECT_EQ(u.Messages()[3].title, kCostsFormId);
 
     u.MinimizeMain();
     EXPECT_TRUE(u.Minimized());

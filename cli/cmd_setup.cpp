@@ -1,0 +1,328 @@
+// strovan-cli setup: the setup work tables of a cruise file, shown or edited the way
+// the "Setup Populations" form edits them: cells chosen by key, units added, then the
+// form's OK (product check, missing units, strata rebuild) or Cancel.
+#include <cstdio>
+#include <ostream>
+
+#include "commands.h"
+#include "json_writer.h"
+#include "setup/setup_grid.h"
+#include "setup/setup_session.h"
+#include "setup/setup_tables.h"
+#include "setup_cli_common.h"
+
+namespace cli {
+
+namespace {
+
+struct Edit {
+    std::string table, column, value;
+    std::vector<std::pair<std::string, std::string>> where;
+};
+struct NewUnit {
+    std::string code, area, log_method;
+};
+struct SetupArgs {
+    std::string file;
+    bool show = false, remake = false, accept = false, cancel = false;
+    std::vector<Edit> edits;
+    std::vector<NewUnit> units;
+};
+
+constexpr const char* kUsage =
+    "usage: strovan-cli setup FILE.crz --show [--json]\n"
+    "       strovan-cli setup FILE.crz [--remake] [--set TABLE:COLUMN=VALUE --where "
+    "COLUMN=VALUE[,COLUMN=VALUE...]]...\n"
+    "                      [--add-unit CODE:AREA[:LOGMETH]]... [--accept | --cancel] [--json] "
+    "[--yes | --no]\n";
+
+bool SplitPair(const std::string& text, char sep, std::string& a, std::string& b) {
+    size_t at = text.find(sep);
+    if (at == std::string::npos || at == 0) return false;
+    a = text.substr(0, at);
+    b = text.substr(at + 1);
+    return true;
+}
+
+bool Parse(const std::vector<std::string>& args, SetupArgs& s, std::string& error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = "missing value for " + a;
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--show") s.show = true;
+        else if (a == "--remake") s.remake = true;
+        else if (a == "--accept") s.accept = true;
+        else if (a == "--cancel") s.cancel = true;
+        else if (a == "--set") {
+            if (!value(v)) return false;
+            Edit e;
+            std::string target;
+            if (!SplitPair(v, '=', target, e.value) || !SplitPair(target, ':', e.table, e.column)) {
+                error = "--set wants TABLE:COLUMN=VALUE";
+                return false;
+            }
+            if (i + 2 >= args.size() || args[i + 1] != "--where") {
+                error = "each --set needs its --where COLUMN=VALUE[,COLUMN=VALUE...]";
+                return false;
+            }
+            ++i;
+            if (!value(v)) return false;
+            for (const auto& piece : setup::SplitCodes(v)) {
+                std::string c, val;
+                if (!SplitPair(piece, '=', c, val)) {
+                    error = "--where wants COLUMN=VALUE[,COLUMN=VALUE...]";
+                    return false;
+                }
+                e.where.emplace_back(c, val);
+            }
+            if (e.where.empty()) {
+                error = "--where wants COLUMN=VALUE[,COLUMN=VALUE...]";
+                return false;
+            }
+            s.edits.push_back(std::move(e));
+        } else if (a == "--add-unit") {
+            if (!value(v)) return false;
+            NewUnit u;
+            std::string rest;
+            if (!SplitPair(v, ':', u.code, rest)) {
+                error = "--add-unit wants CODE:AREA[:LOGMETH]";
+                return false;
+            }
+            if (!SplitPair(rest, ':', u.area, u.log_method)) u.area = rest;
+            s.units.push_back(std::move(u));
+        } else if (a == "--where") {
+            error = "--where must follow a --set";
+            return false;
+        } else if (a.rfind("--", 0) == 0) {
+            error = "unknown option " + a;
+            return false;
+        } else if (s.file.empty()) {
+            s.file = a;
+        } else {
+            error = "more than one file given";
+            return false;
+        }
+    }
+    if (s.file.empty()) error = "no cruise file given";
+    else if (s.accept && s.cancel) error = "--accept and --cancel exclude each other";
+    else if (s.show && (s.remake || s.accept || s.cancel || !s.edits.empty() || !s.units.empty()))
+        error = "--show only shows; give it alone";
+    return error.empty();
+}
+
+const char* DescriptionOf(const std::string& table) {
+    if (table == schema::kSVSummaryTable) return schema::kSVSummaryTableDesc;
+    if (table == schema::kSVUnitsTable) return schema::kSVUnitsTableDesc;
+    if (table == schema::kSVStrataTable) return schema::kSVStrataTableDesc;
+    return nullptr;
+}
+
+std::string CellText(const mk::View& v, int r, int c) {
+    const mk::Type t = v.Column(c).type;
+    if (t == mk::Type::Double || t == mk::Type::Float) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%g", v.GetDouble(r, c));
+        return buf;
+    }
+    return v.GetString(r, c);
+}
+
+void PrintTable(std::ostream& out, const std::string& name, const mk::View& v) {
+    out << name << " (" << v.RowCount() << " rows)\n";
+    for (int c = 0; c < v.ColumnCount(); ++c) out << (c ? "\t" : "  ") << v.Column(c).name;
+    out << '\n';
+    for (int r = 0; r < v.RowCount(); ++r) {
+        for (int c = 0; c < v.ColumnCount(); ++c) out << (c ? "\t" : "  ") << store::Trim(CellText(v, r, c));
+        out << '\n';
+    }
+}
+
+void JsonTable(JsonWriter& j, const std::string& key, const mk::View& v) {
+    j.Key(key).BeginArray();
+    for (int r = 0; r < v.RowCount(); ++r) {
+        j.BeginObject();
+        for (int c = 0; c < v.ColumnCount(); ++c) {
+            const mk::Type t = v.Column(c).type;
+            if (t == mk::Type::Double || t == mk::Type::Float) j.Field(v.Column(c).name, v.GetDouble(r, c));
+            else if (t == mk::Type::Int || t == mk::Type::Long) j.Key(v.Column(c).name).Int(v.GetLong(r, c));
+            else j.Field(v.Column(c).name, v.GetString(r, c));
+        }
+        j.EndObject();
+    }
+    j.EndArray();
+}
+
+// A positive number taking the whole text.
+bool PositiveArea(const std::string& text, double& area) {
+    char* end = nullptr;
+    area = std::strtod(text.c_str(), &end);
+    return !text.empty() && end && *end == '\0' && text.find_first_of("xXnNiI") == std::string::npos &&
+           area > 0 && area < 1e12;
+}
+
+// Applies the edits through the form; false (reported) on the first that cannot be made.
+bool ApplyEdits(ui::UiPort& ui, store::CCruiseStore& store, setup::PopulationsForm& form,
+                const SetupArgs& s, int& usage) {
+    mk::Storage& storage = *store.Storage();
+    if (s.remake) {
+        form.Remake();
+        if (!form.Grid().Modified()) return false;  // answered No
+    }
+    for (const Edit& e : s.edits) {
+        const char* desc = DescriptionOf(e.table);
+        if (!desc) {
+            ui.MessageBox("Error", "Unknown table '" + e.table +
+                                       "' (SVSummaryTable, SVUnitsTable or SVStrataTable).",
+                          ui::Icon::Stop);
+            usage = kExitUsage;
+            return false;
+        }
+        setup::SetupGrid other;
+        setup::SetupGrid* grid = &form.Grid();
+        if (e.table != schema::kSVSummaryTable) {
+            other = setup::SetupGrid(*storage.GetAs(desc), e.table);
+            grid = &other;
+        }
+        const int col = grid->FindColumn(e.column);
+        bool columns_ok = col >= 0;
+        std::vector<int> where_cols;
+        for (const auto& [c, v] : e.where) {
+            where_cols.push_back(grid->FindColumn(c));
+            columns_ok = columns_ok && where_cols.back() >= 0;
+        }
+        if (!columns_ok) {
+            ui.MessageBox("Error", "Unknown column in --set " + e.table + ":" + e.column + ".",
+                          ui::Icon::Stop);
+            usage = kExitUsage;
+            return false;
+        }
+        // Rows are chosen before any of them changes, so an edit of a key column
+        // cannot make a row match or stop matching halfway.
+        std::vector<int> rows;
+        for (int r = 0; r < grid->RowCount(); ++r) {
+            bool match = true;
+            for (size_t k = 0; k < e.where.size() && match; ++k)
+                match = grid->Text(r, where_cols[k]) == store::Trim(e.where[k].second);
+            if (match) rows.push_back(r);
+        }
+        if (rows.empty()) {
+            ui.MessageBox("Error", "No row of " + e.table + " matches the --where of " + e.column + ".",
+                          ui::Icon::Stop);
+            return false;
+        }
+        for (int r : rows) {
+            if (!grid->SetText(r, col, e.value)) {
+                ui.MessageBox("Error", "The column " + e.column + " of " + e.table + " cannot be edited.",
+                              ui::Icon::Stop);
+                return false;
+            }
+        }
+        // An edit of the unit table counts as a change of the grid, as "Edit Unit
+        // Table" does.
+        if (e.table != schema::kSVStrataTable) form.Grid().SetModified(true);
+    }
+    if (!s.units.empty()) {
+        mk::View units = *storage.GetAs(schema::kSVUnitsTableDesc);
+        for (const NewUnit& u : s.units) {
+            double area = 0;
+            bool exists = false;
+            for (int r = 0; r < units.RowCount(); ++r) exists = exists || units.GetString(r, "CutUnit") == u.code;
+            if (exists || u.code.size() > 3) {
+                ui.MessageBox("Warning",
+                              exists ? "Unit '" + u.code + "' is already in the unit table."
+                                     : std::string("Please enter no more than 3 characters."),
+                              ui::Icon::Exclamation);
+                return false;
+            }
+            if (!PositiveArea(u.area, area)) {
+                ui.MessageBox("Warning", "Must Provide Unit Area in Acres.", ui::Icon::Exclamation);
+                return false;
+            }
+            int r = units.AddRow();
+            units.SetString(r, "Select", "0");
+            units.SetString(r, "CutUnit", u.code);
+            units.SetDouble(r, "Area", area);
+            units.SetString(r, "LogMeth", u.log_method);
+        }
+        form.Grid().SetModified(true);
+    }
+    return true;
+}
+
+int RunSetup(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> args = argv;
+    CommonOptions opts;
+    std::string error;
+    SetupArgs s;
+    if (!CommonOptions::Extract(args, opts, error) || !Parse(args, s, error)) {
+        err << "strovan-cli: " << error << '\n' << kUsage;
+        return kExitUsage;
+    }
+    auto ui = MakeCommandUi(opts, out, err);
+    int code = kExitFailure;
+    bool committed = false;
+    mk::View units, summary, strata;
+    std::string flag;
+
+    if (setupcmd::CheckSetupFile(*ui, s.file)) {
+        store::CCruiseStore store(*ui);
+        if (store.Open(s.file) != 0) {
+            ui->MessageBox("File Error", "The File:\n\n'" + s.file + "'\n\nCannot Be Opened.", ui::Icon::Stop);
+        } else {
+            mk::Storage& storage = *store.Storage();
+            setup::PrepareWorkTables(storage, *ui, setup::PrepareVariant::Table);
+            if (s.show) {
+                code = kExitOk;  // shown as the setup would show it; nothing is written
+            } else {
+                setup::PopulationsForm form(*ui, store, schema::kSVSummaryTable, true);
+                int usage = kExitFailure;
+                if (ApplyEdits(*ui, store, form, s, usage)) {
+                    if (s.accept) committed = form.Accept();
+                    else if (s.cancel) committed = form.Cancel();
+                    else {
+                        committed = store.Commit() == 0;
+                    }
+                }
+                code = committed ? kExitOk : usage;
+            }
+            // Copies: the store closes before the output is written.
+            units = storage.GetAs(schema::kSVUnitsTableDesc)->Clone();
+            summary = storage.GetAs(schema::kSVSummaryTableDesc)->Clone();
+            strata = storage.GetAs(schema::kSVStrataTableDesc)->Clone();
+        }
+    }
+    if (committed && setupcmd::WriteUpdateFlag(*ui, s.file, schema::kFlagYes)) flag = schema::kFlagYes;
+
+    if (opts.json) {
+        JsonWriter j(out);
+        j.BeginObject().Field("command", "setup").Field("file", s.file);
+        if (!s.show) j.Field("committed", committed);
+        JsonTable(j, "units", units);
+        JsonTable(j, "summary", summary);
+        JsonTable(j, "strata", strata);
+        j.Messages("messages", ui->Messages()).EndObject();
+    } else if (code == kExitOk) {
+        if (s.show) {
+            PrintTable(out, "SVUnitsTable", units);
+            PrintTable(out, "SVSummaryTable", summary);
+        }
+        PrintTable(out, "SVStrataTable", strata);
+    }
+    return code;
+}
+
+CommandRegistrar reg_setup({"setup",
+                            "setup FILE.crz --show | [--remake] [--set T:C=V --where C=V]... "
+                            "[--add-unit CODE:AREA[:LOGMETH]] [--accept|--cancel]",
+                            "show or edit the strata and sample-group setup tables", RunSetup});
+
+}  // namespace
+
+}  // namespace cli

@@ -1,0 +1,126 @@
+#pragma once
+// The one grid widget of the front end: a QTableView over a grid::GridModel. Every
+// form and report window shows its grids with it; the form's logic talks only to the
+// model (edits, clicks, right-click menus, presentation), the widget draws it.
+//
+// In-place editing (Escape ends an edit without closing the dialog), check boxes,
+// drop lists, right-click menus built by the owning form (never while a cell is being
+// edited), sizing to contents, keyboard navigation, Ctrl+F find, Ctrl+C copy of the
+// selected block as tab-separated text.
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "grid/grid_model.h"
+
+class QLineEdit;
+class QFrame;
+class QMenu;
+
+namespace ui { class UiPort; }
+
+namespace gui {
+
+// Qt's view of a grid::GridModel. Asks the model only for the cells it shows.
+class GridTableModel : public QAbstractTableModel, public grid::GridObserver {
+    Q_OBJECT
+public:
+    explicit GridTableModel(grid::GridModel& model, QObject* parent = nullptr);
+    ~GridTableModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+
+    grid::GridModel& Grid() { return model_; }
+
+    // grid::GridObserver
+    void CellsChanged(int col0, int64_t row0, int col1, int64_t row1) override;
+    void LayoutChanged() override;
+    void CurrentChanged(grid::CellRef cell) override;
+
+signals:
+    // The model's layout changed: the view re-applies widths, hidden parts and spans.
+    void layoutNeeded();
+    void currentMoved(int col, int row);
+
+private:
+    grid::GridModel& model_;
+    int rows_ = 0;
+    int cols_ = 0;
+};
+
+// Draws drop lists as combo boxes while editing, and cell borders.
+class GridDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit GridDelegate(grid::GridModel& model, QObject* parent = nullptr);
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+private:
+    grid::GridModel& model_;
+};
+
+class GridWidget : public QTableView {
+    Q_OBJECT
+public:
+    // The model must outlive the widget.
+    explicit GridWidget(grid::GridModel& model, QWidget* parent = nullptr);
+    ~GridWidget() override;
+
+    grid::GridModel& Grid() { return model_; }
+    GridTableModel* Adapter() { return adapter_; }
+    // Messages ("Item not found") go through this port; without one, Qt's own.
+    void SetUi(ui::UiPort* ui) { ui_ = ui; }
+
+    // Columns marked for automatic width are sized to what they show.
+    void SizeToContents();
+    // Widths, hidden columns and rows, heights and spans from the model; columns sized
+    // to contents follow when the event loop next runs.
+    void ApplyLayout();
+    // The selected block (or the current cell) as tab-separated text on the clipboard.
+    void CopySelection();
+    // Shows the find bar (Ctrl+F).
+    void ShowFind();
+    // Finds the next cell holding text and scrolls to it; false when not found (the
+    // "Item not found" message has been shown).
+    bool FindNext(const QString& text);
+    bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
+    // The menu the form offers for a cell, as the right-click would show it; empty
+    // while a cell is being edited.
+    QMenu* BuildContextMenu(const QModelIndex& index);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void PlaceFindBar();
+
+    grid::GridModel& model_;
+    GridTableModel* adapter_;
+    ui::UiPort* ui_ = nullptr;
+    std::set<int64_t> hidden_rows_shown_;  // rows hidden in the view now
+    std::vector<std::pair<int64_t, int>> heights_set_;
+    QFrame* find_bar_ = nullptr;
+    QLineEdit* find_edit_ = nullptr;
+    bool syncing_current_ = false;
+    bool size_pending_ = false;
+};
+
+}  // namespace gui

@@ -1,0 +1,269 @@
+// Widget tests of the "Strovan Form" dialog on a realistic design, run offscreen.
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "design/sampling.h"
+#include "design/saved_designs.h"
+#include "design/sg_rules.h"
+#include "design/stratum.h"
+#include "design/workspace.h"
+#include "design/workspace_rows.h"
+#include "design_form_window.h"
+#include "grid_widget.h"
+#include "qt_ui.h"
+#include "store/cruise_store.h"
+#include "store/schema.h"
+#include "ui/scripted_ui.h"
+
+using namespace design;
+
+namespace {
+
+const CostFigures kCosts{10.2, 31, 0.45, 1.9, 5.2, 0.3};
+
+// A sale of twelve strata over all methods, two to six sample groups each, with the
+// eleven methods of each stratum in the method tables.
+void WriteSale(const std::string& path) {
+    auto st = mk::Storage::Create(path);
+    QVERIFY(st.ok());
+    mk::Storage& s = *st;
+    mk::View d = *s.GetAs(schema::kSVDesignTableDesc), dg = *s.GetAs(schema::kSVDesignSgTableDesc);
+    mk::View m = *s.GetAs(schema::kSVMethodsTableDesc), mg = *s.GetAs(schema::kSVMethodsSgTableDesc);
+    StratumColumns dc = StratumColumns::Of(d), mc = StratumColumns::Of(m);
+    SgColumns dgc = SgColumns::Of(dg), mgc = SgColumns::Of(mg);
+    const auto& order = schema::MethodOrder();
+    const char* species[] = {"DF", "WH", "RC", "PP", "LP", "GF"};
+    ui::ScriptedUi quiet;
+    for (int i = 1; i <= 12; ++i) {
+        double acres = 35 + (i * 53) % 260;
+        int ngroups = 2 + i % 5;
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            const std::string& method = order[k];
+            double plotSize = k >= 7 ? 20 : (k >= 4 ? 0.1 : 0);
+            StratumContext ctx{std::to_string(i), method, acres, plotSize};
+            std::vector<SgRow> groups;
+            for (int j = 0; j < ngroups; ++j) {
+                SgRow g;
+                g.stratum = ctx.stratum;
+                g.sgCode = std::string(1, static_cast<char>('A' + j));
+                g.description = species[j % 6];
+                g.sgCV = 35 + (i * 11 + j * 17 + static_cast<int>(k) * 3) % 70;
+                g.sgCV2 = 22 + (i * 5 + j * 7) % 40;
+                g.treesAcre = 8 + (i * 3 + j * 13) % 55;
+                g.volAcre = 900 + (i * 397 + j * 811) % 6000;
+                g.treesPlot = IsPlotMethod(method) ? 3 + (i + j) % 6 : 0;
+                g.avgHt = 60 + (j * 9) % 70;
+                g.c = g.c2 = g.t = g.v = "N";
+                if (i == 4 && j == 1) g.c = "R";
+                if (i == 6 && j == 0) g.t = "B";
+                if (IsTwoStage(method)) {
+                    SampleSizes n = TwoStageSampleSizes(g.sgCV, g.sgCV2, 18);
+                    g.sgN = n.n1;
+                    g.sgN2 = n.n2;
+                } else {
+                    g.sgN = SampleSize(g.sgCV, 18);
+                }
+                RecomputeError(g, ctx);
+                FreqKzStep(g, ctx, Change::SgN, quiet);
+                groups.push_back(g);
+            }
+            // Plot groups share one plot count, as the form keeps them.
+            if (IsPlotMethod(method)) {
+                int plots = 0;
+                for (const SgRow& g : groups) plots = std::max(plots, g.sgN);
+                SgRefs all;
+                for (SgRow& g : groups) all.push_back(&g);
+                ShareSgN(all, plots, ctx, quiet);
+            }
+            StratumRow row;
+            row.stratum = ctx.stratum;
+            row.cruzMeth = method;
+            row.totAcres = acres;
+            row.plotSize = plotSize;
+            row.description = std::string("Stratum ") + ctx.stratum;
+            row.units = std::to_string(100 + i);
+            row.totCircum = std::trunc(2 * std::sqrt(M_PI * acres * 43560));
+            SgRefs refs;
+            for (SgRow& g : groups) refs.push_back(&g);
+            SummarizeStratum(row, refs, SummaryMode::Fill, "01", kCosts);
+            int r = m.AddRow();
+            WriteStratum(m, mc, r, row, nullptr, false);
+            m.SetString(r, "Select", k == 0 ? "1.000000" : "0");
+            for (const SgRow& g : groups) WriteSg(mg, mgc, mg.AddRow(), g, nullptr, &method);
+            if (static_cast<int>(k) == i % 11) {
+                WriteStratum(d, dc, d.AddRow(), row, nullptr);
+                for (const SgRow& g : groups) WriteSg(dg, dgc, dg.AddRow(), g, nullptr);
+            }
+        }
+    }
+    QVERIFY(s.Commit().ok());
+}
+
+int Column(grid::GridModel& g, const char* name) {
+    for (int c = 0; c < g.ColumnCount(); ++c)
+        if (g.Heading(c) == name) return c;
+    return -1;
+}
+
+}  // namespace
+
+class DesignFormTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void GridsShowTheDesignByMethod();
+    void CellEditRecomputesAndUndoes();
+    void MenusAndChart();
+    void SavedDesignsDialogThroughTheUiPort();
+    void Screenshot();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::string path_;
+    std::unique_ptr<ui::ScriptedUi> ui_;
+    std::unique_ptr<store::CCruiseStore> store_;
+    std::unique_ptr<DesignWorkspace> ws_;
+};
+
+void DesignFormTest::init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    path_ = dir_->filePath("bear_creek.crz").toStdString();
+    WriteSale(path_);
+    ui_ = std::make_unique<ui::ScriptedUi>();
+    store_ = std::make_unique<store::CCruiseStore>(*ui_);
+    QCOMPARE(store_->Open(path_), 0);
+    ws_ = std::make_unique<DesignWorkspace>(*ui_, *store_, WorkspaceInputs{0, kCosts, "01", "10", path_});
+    QCOMPARE(ws_->Open(), 0);
+}
+
+void DesignFormTest::cleanup() {
+    ws_.reset();
+    store_->Close();
+}
+
+void DesignFormTest::GridsShowTheDesignByMethod() {
+    gui::DesignFormWindow w(*ws_);
+    w.show();
+    QCOMPARE(w.windowTitle(), QString::fromStdString("Strovan Form     " + path_));
+    QCOMPARE(w.StrataGrid().RowCount(), int64_t(12));
+    QVERIFY(w.StrataGrid().IsColumnHidden(Column(w.StrataGrid(), "TotCircum")));
+    QCOMPARE(w.StrataGrid().Kind(Column(w.StrataGrid(), "Lock"), 0), grid::CellKind::CheckBox);
+    QVERIFY(w.StrataGrid().IsReadOnly(Column(w.StrataGrid(), "Error"), 0));
+    QVERIFY(!w.StrataGrid().IsReadOnly(Column(w.StrataGrid(), "Description"), 0));
+    QCOMPARE(w.StrataGrid().Hint(Column(w.StrataGrid(), "TotalVol")), std::string("Total MBF for the Stratum"));
+    // Stratum "1" is STR: frequency shown, no second stage.
+    QCOMPARE(ws_->SelectedStratum()->cruzMeth, std::string("STR"));
+    grid::GridModel& g = w.GroupGrid();
+    QCOMPARE(g.RowCount(), int64_t(ws_->SelectedGroups().size()));
+    QVERIFY(!g.IsColumnHidden(Column(g, "Freq")));
+    QVERIFY(g.IsColumnHidden(Column(g, "SgN2")));
+    QVERIFY(g.IsColumnHidden(Column(g, "C")));
+    // Selecting stratum "11" (the every-tree method) re-lays the lower grid.
+    w.StrataGrid().SetCurrent(1, 10);
+    QCOMPARE(ws_->Selected(), 10);
+    QCOMPARE(ws_->SelectedStratum()->cruzMeth, std::string("100"));
+    QVERIFY(g.IsReadOnly(Column(g, "SgN"), 0));
+    QVERIFY(g.IsReadOnly(Column(g, "Freq"), 0));
+    QVERIFY(g.IsColumnHidden(Column(g, "KZ")));
+    // Marks colour their cells: stratum "4" has an "R" CV in its second group.
+    w.StrataGrid().SetCurrent(1, 3);
+    QCOMPARE(g.Format(Column(g, "SgCV"), 1).text_color.value_or(grid::colors::kWhite), grid::colors::kMarkRed);
+    QVERIFY(!g.Format(Column(g, "SgCV"), 0).text_color.has_value());
+}
+
+void DesignFormTest::CellEditRecomputesAndUndoes() {
+    gui::DesignFormWindow w(*ws_);
+    w.show();
+    grid::GridModel& g = w.GroupGrid();
+    std::string before = w.findChildren<QLineEdit*>()[0]->text().toStdString();
+    std::string stratumError = w.StrataGrid().Text(Column(w.StrataGrid(), "Error"), 0);
+    int cv = Column(g, "SgCV");
+    QVERIFY(g.EditCell(cv, 0, "95"));
+    QCOMPARE(ws_->SelectedGroups()[0]->sgCV, 95.0);
+    QCOMPARE(g.Text(Column(g, "SgErr"), 0), SgCellText(*ws_->SelectedGroups()[0], "SgErr"));
+    QCOMPARE(g.Format(cv, 0).text_color.value_or(grid::colors::kWhite), grid::colors::kMarkBlue);
+    QCOMPARE(w.StrataGrid().Text(Column(w.StrataGrid(), "WtCV"), 0),
+             StratumCellText(ws_->Model().strata[0], "WtCV"));
+    QVERIFY(w.StrataGrid().Text(Column(w.StrataGrid(), "Error"), 0) != stratumError);
+    QCOMPARE(w.findChildren<QLineEdit*>()[0]->text().toStdString(), ws_->SaleErrorText());
+    QVERIFY(w.UndoAction()->isEnabled());
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(ws_->SelectedGroups()[0]->sgCV != 95.0);
+    QCOMPARE(w.findChildren<QLineEdit*>()[0]->text().toStdString(), before);
+    QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(ws_->SelectedGroups()[0]->sgCV, 95.0);
+    // Escape never closes the form.
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(w.isVisible());
+}
+
+void DesignFormTest::MenusAndChart() {
+    gui::DesignFormWindow w(*ws_);
+    w.show();
+    QStringList checked;
+    for (QAction* menu : w.findChild<QMenuBar*>()->actions())
+        for (QAction* a : menu->menu()->actions())
+            if (a->isCheckable()) checked << a->text() + (a->isChecked() ? "+" : "-");
+    QCOMPARE(checked, (QStringList{"Toggle Hints+", "Update Multiple Methods-", "Display Data Warnings+"}));
+    QVERIFY(w.Splitter()->count() == 2);
+    QVERIFY(w.StrataView()->minimumHeight() >= 75);
+    w.UpdateChartNow();
+    QVERIFY(w.Chart()->isVisible());
+    // The Optimize button greys with a production cruise only.
+    QPushButton* optimize = nullptr;
+    for (QPushButton* b : w.findChildren<QPushButton*>())
+        if (b->text() == "Optimize For Error") optimize = b;
+    QVERIFY(optimize && optimize->isEnabled());
+    ws_->displayDataWarnings = false;
+    w.findChild<QSpinBox*>()->setValue(7);
+    optimize->click();
+    QVERIFY(ws_->Totals().error <= 7.5);
+    QCOMPARE(w.findChildren<QLineEdit*>()[0]->text().toStdString(), ws_->SaleErrorText());
+}
+
+void DesignFormTest::SavedDesignsDialogThroughTheUiPort() {
+    gui::QtUi qt;
+    SavedDesignsForm form(qt, DesignsMode::Save, {"Base", "Lean"});
+    QTimer::singleShot(0, [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY(modal);
+        auto* list = modal->findChild<QListWidget*>();
+        QCOMPARE(list->count(), 2);
+        list->setCurrentRow(1);
+        emit list->itemClicked(list->item(1));
+        QCOMPARE(modal->findChild<QLineEdit*>()->text(), QString("Lean"));
+        modal->findChild<QLineEdit*>()->setText("Wide");
+        for (QPushButton* b : modal->findChildren<QPushButton*>())
+            if (b->text() == "Save") b->click();
+    });
+    QVERIFY(qt.RunForm(form));
+    QCOMPARE(form.Result(), kNewDesign);
+    QCOMPARE(form.id, std::string("Wide"));
+}
+
+void DesignFormTest::Screenshot() {
+    gui::DesignFormWindow w(*ws_);
+    w.resize(1180, 680);
+    w.show();
+    w.StrataGrid().SetCurrent(1, 3);
+    w.UpdateChartNow();
+    QTest::qWait(50);
+    QVERIFY(w.grab().save(QString(STROVAN_BINARY_DIR) + "/design-form.png"));
+}
+
+QTEST_MAIN(DesignFormTest)
+#include "design_form_test.moc"

@@ -1,0 +1,409 @@
+#include "grid/grid_print.h"
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "grid/pdf_canvas.h"
+#include "ui/scripted_ui.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records what is drawn; text is 5 units per character and 10 high.
+class RecordingCanvas : public grid::Canvas {
+public:
+    struct Text {
+        int page;
+        double x, y;
+        std::string text;
+        grid::Font font;
+    };
+    double w = 850, h = 1100, upi = 100;
+    bool refuse_document = false;
+    grid::GridModel* watch = nullptr;
+    bool printing_seen = false;
+    int pages = 0;
+    bool ended = false, aborted = false;
+    std::vector<Text> texts;
+    std::vector<std::array<double, 4>> fills;
+    int lines = 0;
+
+    double PageWidth() const override { return w; }
+    double PageHeight() const override { return h; }
+    double UnitsPerInch() const override { return upi; }
+    bool BeginDocument(const std::string& name) override {
+        doc_name = name;
+        return !refuse_document;
+    }
+    bool BeginPage() override {
+        ++pages;
+        if (watch) printing_seen = watch->Printing();
+        return true;
+    }
+    void EndPage() override {}
+    bool EndDocument() override { return ended = true; }
+    void AbortDocument() override { aborted = true; }
+    std::string Error() const override { return refuse_document ? "out of paper" : ""; }
+    double TextWidth(const std::string& t, const grid::Font&) const override { return 5.0 * t.size(); }
+    double TextHeight(const grid::Font&) const override { return 10; }
+    void DrawText(double x, double y, const std::string& t, const grid::Font& f, grid::Color) override {
+        texts.push_back({pages, x, y, t, f});
+    }
+    void DrawLine(double, double, double, double, double, grid::Color) override { ++lines; }
+    void FillRect(double x, double y, double w_, double h_, grid::Color) override {
+        fills.push_back({x, y, w_, h_});
+    }
+    void PushClip(double x, double, double w_, double) override { clips.push_back({x, w_}); }
+    void PopClip() override {}
+    std::vector<std::pair<double, double>> clips;  // x and width
+
+    std::vector<std::string> TextsOnPage(int page) const {
+        std::vector<std::string> out;
+        for (const auto& t : texts)
+            if (t.page == page) out.push_back(t.text);
+        return out;
+    }
+    bool Has(int page, const std::string& s) const {
+        auto v = TextsOnPage(page);
+        return std::find(v.begin(), v.end(), s) != v.end();
+    }
+    std::string doc_name;
+};
+
+void FillGrid(grid::GridModel& g, int cols, int64_t rows) {
+    g.Unbind(cols, rows);
+    for (int c = 0; c < cols; ++c) {
+        g.SetHeading(c, "H" + std::to_string(c));
+        for (int64_t r = 0; r < rows; ++r) g.SetText(c, r, std::to_string(c) + ":" + std::to_string(r));
+    }
+}
+
+// The job owns the canvas it is given; tests keep theirs and hand the job a proxy.
+class Proxy : public grid::Canvas {
+public:
+    explicit Proxy(RecordingCanvas& t) : t_(t) {}
+    double PageWidth() const override { return t_.PageWidth(); }
+    double PageHeight() const override { return t_.PageHeight(); }
+    double UnitsPerInch() const override { return t_.UnitsPerInch(); }
+    bool BeginDocument(const std::string& n) override { return t_.BeginDocument(n); }
+    bool BeginPage() override { return t_.BeginPage(); }
+    void EndPage() override { t_.EndPage(); }
+    bool EndDocument() override { return t_.EndDocument(); }
+    void AbortDocument() override { t_.AbortDocument(); }
+    std::string Error() const override { return t_.Error(); }
+    double TextWidth(const std::string& s, const grid::Font& f) const override { return t_.TextWidth(s, f); }
+    double TextHeight(const grid::Font& f) const override { return t_.TextHeight(f); }
+    void DrawText(double x, double y, const std::string& s, const grid::Font& f, grid::Color c) override {
+        t_.DrawText(x, y, s, f, c);
+    }
+    void DrawLine(double a, double b, double c, double d, double w, grid::Color k) override {
+        t_.DrawLine(a, b, c, d, w, k);
+    }
+    void FillRect(double x, double y, double w, double h, grid::Color c) override { t_.FillRect(x, y, w, h, c); }
+    void PushClip(double x, double y, double w, double h) override { t_.PushClip(x, y, w, h); }
+    void PopClip() override { t_.PopClip(); }
+
+private:
+    RecordingCanvas& t_;
+};
+
+// A chooser that gives a fresh recording canvas, kept in `out`.
+grid::CanvasChooser Give(std::unique_ptr<RecordingCanvas>& out, bool refuse = false,
+                         grid::GridModel* watch = nullptr) {
+    return [&out, refuse, watch]() -> std::unique_ptr<grid::Canvas> {
+        out = std::make_unique<RecordingCanvas>();
+        out->refuse_document = refuse;
+        out->watch = watch;
+        return std::make_unique<Proxy>(*out);
+    };
+}
+
+}  // namespace
+
+TEST(PrintPageText, FooterIsCentredInTheBottomMarginWithThePageNumber) {
+    RecordingCanvas c;
+    c.upi = 600;  // 23 whole units per millimetre
+    c.w = 5100;
+    c.h = 6600;
+    c.BeginPage();
+    grid::GridModel::Margins m{20, 20, 15, 15};
+    grid::PrintPageText(c, m, grid::PagePosition::Foot, 1, 3, "");
+    ASSERT_EQ(c.texts.size(), 1u);
+    EXPECT_EQ(c.texts[0].text, "Page: 3");
+    EXPECT_DOUBLE_EQ(c.texts[0].x, (5100 - 35) / 2.0);
+    EXPECT_DOUBLE_EQ(c.texts[0].y, 6600 - 20 * 23 / 2.0 - 5);
+    EXPECT_EQ(c.texts[0].font.family, "Times New Roman");
+    EXPECT_EQ(c.texts[0].font.points, 10);
+    EXPECT_FALSE(c.texts[0].font.bold);
+    EXPECT_EQ(c.texts[0].font.weight, 300);
+
+    grid::PrintPageText(c, m, grid::PagePosition::Head, 0, 1, "", "Strovan Summary");
+    EXPECT_EQ(c.texts[1].text, "Strovan Summary");
+    EXPECT_DOUBLE_EQ(c.texts[1].x, 0);
+    EXPECT_DOUBLE_EQ(c.texts[1].y, 20 * 23 / 2.0 - 5);
+    grid::PrintPageText(c, m, grid::PagePosition::Foot, 2, 1, "given");
+    EXPECT_DOUBLE_EQ(c.texts[2].x, 5100 - 25 - 20);
+}
+
+TEST(PageLayout, RowsGoDownThePagesWithHeadingsRepeatedAndHiddenRowsLeftOut) {
+    grid::GridModel g;
+    FillGrid(g, 3, 100);
+    g.SetRowHidden(5, true);
+    g.SetColumnHidden(1, true);
+    RecordingCanvas c;  // 100 units per inch: a 20-pixel row is 20.83 units
+    grid::GridModel::Margins m{25.4, 25.4, 25.4, 25.4};  // one inch each
+    grid::PageLayout layout(g, 0, 0, 2, 99, c, m);
+    // 900 units down less one heading row: 42 rows a page.
+    ASSERT_EQ(layout.PageCount(), 3);
+    EXPECT_EQ(layout.FirstRowOfPage(1), 0);
+    EXPECT_EQ(layout.LastRowOfPage(1), 42);  // 42 shown rows + the hidden one
+    EXPECT_EQ(layout.FirstRowOfPage(2), 43);
+    EXPECT_EQ(layout.LastRowOfPage(3), 99);
+    for (int p = 1; p <= 3; ++p) {
+        c.BeginPage();
+        layout.DrawPage(c, p);
+        EXPECT_TRUE(c.Has(p, "H0")) << p;
+        EXPECT_TRUE(c.Has(p, "H2")) << p;
+        EXPECT_FALSE(c.Has(p, "H1")) << p;
+    }
+    EXPECT_TRUE(c.Has(1, "0:4"));
+    EXPECT_FALSE(c.Has(1, "0:5"));
+    EXPECT_TRUE(c.Has(1, "2:42"));
+    EXPECT_TRUE(c.Has(2, "0:43"));
+    EXPECT_FALSE(c.Has(2, "0:42"));
+}
+
+TEST(PageLayout, WideGridsGoAcrossInBandsOfColumns) {
+    grid::GridModel g;
+    FillGrid(g, 10, 3);
+    for (int col = 0; col < 10; ++col) g.SetColumnWidth(col, 192);  // two inches
+    RecordingCanvas c;  // 8.5 in wide, 7.5 in between the margins: 3 columns a band
+    grid::PageLayout layout(g, 0, 0, 9, 2, c, {25.4, 25.4, 12.7, 12.7});
+    ASSERT_EQ(layout.BandCount(), 4);
+    EXPECT_EQ(layout.BandColumns(0), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(layout.BandColumns(3), (std::vector<int>{9}));
+    EXPECT_EQ(layout.PageCount(), 4);
+    c.BeginPage();
+    layout.DrawPage(c, 2);
+    EXPECT_TRUE(c.Has(1, "H3"));
+    EXPECT_TRUE(c.Has(1, "5:2"));
+    EXPECT_FALSE(c.Has(1, "6:2"));
+}
+
+TEST(PageLayout, AJoinedBlockIsDrawnOnceAcrossItsColumnsWithItsTopLeftText) {
+    grid::GridModel g;
+    g.Unbind(9, 4);
+    g.SetColumnHeadingsShown(false);
+    g.SetText(1, 0, "Strovan Report - Based on Net Board Foot Volume");
+    g.SetText(2, 0, "covered");
+    g.Join(1, 0, 7, 0);
+    g.SetFont(1, 0, grid::Font{"Arial", 20, true});
+    g.SetShaded(0, 2, true);
+    RecordingCanvas c;
+    grid::PageLayout layout(g, 0, 0, 8, 3, c, {20, 20, 12, 12}, {.column_headings = false});
+    c.BeginPage();
+    layout.DrawPage(c, 1);
+    auto texts = c.TextsOnPage(1);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Strovan Report - Based on Net Board Foot Volume"), 1);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "covered"), 0);
+    auto title = std::find_if(c.texts.begin(), c.texts.end(), [](auto& t) { return t.text.size() > 20; });
+    EXPECT_EQ(title->font.points, 20);
+    EXPECT_TRUE(title->font.bold);
+    ASSERT_EQ(c.fills.size(), 1u);  // the shaded cell
+}
+
+TEST(PageLayout, LongTextRunsOnOverEmptyCellsToItsRightAndIsCutAtTheNextText) {
+    grid::GridModel g;
+    g.Unbind(4, 2);
+    g.SetColumnHeadingsShown(false);
+    for (int c = 0; c < 4; ++c) g.SetColumnWidth(c, 96);  // one inch, 100 units
+    std::string long_text(100, 'x');                       // 500 units wide
+    g.SetText(0, 0, long_text);
+    g.SetText(0, 1, long_text);
+    g.SetText(2, 1, "next");
+    RecordingCanvas c;
+    grid::PageLayout layout(g, 0, 0, 3, 1, c, {25.4, 25.4, 12.7, 12.7}, {.column_headings = false});
+    c.BeginPage();
+    layout.DrawPage(c, 1);
+    ASSERT_EQ(c.clips.size(), 2u);
+    EXPECT_DOUBLE_EQ(c.clips[0].second, 400);  // row 0: all four columns are free
+    EXPECT_DOUBLE_EQ(c.clips[1].second, 200);  // row 1: stops before "next"
+    EXPECT_DOUBLE_EQ(c.clips[0].first, 50);
+}
+
+TEST(PrintGridJob, ASingleRowOrColumnPrintsAndAnEmptyGridIsRefusedWithAMessage) {
+    grid::GridModel g;
+    FillGrid(g, 1, 1);
+    ui::ScriptedUi ui;
+    std::unique_ptr<RecordingCanvas> c;
+    EXPECT_EQ(grid::PrintGridJob(g, 0, 0, 0, 0, false, Give(c), ui), grid::PrintResult::Printed);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->pages, 1);
+    EXPECT_TRUE(c->Has(1, "0:0"));
+    EXPECT_EQ(c->doc_name, "PtrWnd");
+    EXPECT_TRUE(ui.Messages().empty());
+
+    grid::GridModel empty;
+    empty.Unbind(3, 0);
+    c.reset();
+    EXPECT_EQ(grid::PrintGridJob(empty, 0, 0, 2, -1, false, Give(c), ui), grid::PrintResult::Refused);
+    EXPECT_FALSE(c);  // no dialog
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "There is nothing to print.");
+}
+
+TEST(PrintGridJob, PagedPrintNumbersEveryPageAndClampsTheRange) {
+    grid::GridModel g;
+    FillGrid(g, 2, 100);
+    g.SetPrintMargins({20, 20, 15, 15});
+    ui::ScriptedUi ui;
+    std::unique_ptr<RecordingCanvas> c;
+    auto chooser = Give(c, false, &g);
+    // A last row past the end is the grid's last row.
+    ASSERT_EQ(grid::PrintGridJob(g, 0, 0, 1, 500, true, chooser, ui), grid::PrintResult::Printed);
+    ASSERT_GE(c->pages, 2);
+    for (int p = 1; p <= c->pages; ++p) EXPECT_TRUE(c->Has(p, "Page: " + std::to_string(p))) << p;
+    EXPECT_TRUE(c->Has(c->pages, "1:99"));
+    EXPECT_TRUE(c->printing_seen);
+    EXPECT_FALSE(g.Printing());
+    EXPECT_TRUE(c->ended);
+
+    // The plain print has no footer.
+    ASSERT_EQ(grid::PrintGridJob(g, 0, 0, 1, 99, false, chooser, ui), grid::PrintResult::Printed);
+    for (const auto& t : c->texts) EXPECT_EQ(t.text.rfind("Page:", 0), std::string::npos);
+}
+
+TEST(PrintGridJob, CancelPrintsNothingAndARefusedDocumentIsReported) {
+    grid::GridModel g;
+    FillGrid(g, 2, 2);
+    ui::ScriptedUi ui;
+    EXPECT_EQ(grid::PrintGridJob(g, 0, 0, 1, 1, true, [] { return std::unique_ptr<grid::Canvas>(); }, ui),
+              grid::PrintResult::Cancelled);
+    EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_FALSE(g.Printing());
+
+    std::unique_ptr<RecordingCanvas> c;
+    EXPECT_EQ(grid::PrintGridJob(g, 0, 0, 1, 1, true, Give(c, true), ui), grid::PrintResult::Failed);
+    EXPECT_EQ(c->pages, 0);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].title, "Error");
+    EXPECT_NE(ui.Messages()[0].text.find("out of paper"), std::string::npos);
+    EXPECT_FALSE(g.Printing());
+}
+
+// ---------------------------------------------------------------------------------
+TEST(PdfCanvas, StandardFontMetricsAndEncoding) {
+    grid::Font helv{"Arial", 10, false, false};
+    grid::Font bold{"Ariel", 10, true, false};
+    grid::Font times = grid::PageTextFont();
+    EXPECT_EQ(grid::PdfCanvas::BaseFontName(helv), "Helvetica");
+    EXPECT_EQ(grid::PdfCanvas::BaseFontName(bold), "Helvetica-Bold");
+    EXPECT_EQ(grid::PdfCanvas::BaseFontName(times), "Times-Roman");
+    EXPECT_EQ(grid::PdfCanvas::BaseFontName({"MS Sans Serif", 8, false, false}), "Helvetica");
+    // "Page: 1" in Times 10: P 556 a 444 g 500 e 444 : 278 space 250 1 500.
+    EXPECT_DOUBLE_EQ(grid::PdfCanvas::StandardTextWidth("Page: 1", times), 29.72);
+    EXPECT_DOUBLE_EQ(grid::PdfCanvas::StandardTextWidth("W", helv), 9.44);
+    EXPECT_DOUBLE_EQ(grid::PdfCanvas::StandardTextWidth("W", bold), 9.44);
+    EXPECT_DOUBLE_EQ(grid::PdfCanvas::StandardTextWidth("ii", helv), 4.44);
+    EXPECT_DOUBLE_EQ(grid::PdfCanvas::StandardTextWidth("ii", bold), 5.56);
+    EXPECT_EQ(grid::PdfCanvas::ToWinAnsi("caf\xC3\xA9 \xE2\x82\xAC\t"), "caf\xE9 ? ");
+    EXPECT_EQ(grid::PdfCanvas::ToWinAnsi("\xC3"), "?");
+}
+
+namespace {
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Every object the cross-reference table names starts where it says.
+void ExpectConsistentPdf(const std::string& pdf, int pages) {
+    ASSERT_EQ(pdf.rfind("%PDF-1.4", 0), 0u);
+    ASSERT_NE(pdf.find("%%EOF"), std::string::npos);
+    size_t sx = pdf.rfind("startxref\n");
+    ASSERT_NE(sx, std::string::npos);
+    size_t xref = std::stoul(pdf.substr(sx + 10));
+    ASSERT_EQ(pdf.compare(xref, 5, "xref\n"), 0);
+    std::istringstream in(pdf.substr(xref + 5));
+    int first, count;
+    in >> first >> count;
+    std::string off, gen, kind;
+    in >> off >> gen >> kind;  // the free head
+    for (int n = 1; n < count; ++n) {
+        in >> off >> gen >> kind;
+        ASSERT_EQ(kind, "n");
+        std::string head = std::to_string(n) + " 0 obj";
+        EXPECT_EQ(pdf.compare(std::stoul(off), head.size(), head), 0) << n;
+    }
+    EXPECT_NE(pdf.find("/Count " + std::to_string(pages) + " "), std::string::npos);
+}
+}  // namespace
+
+TEST(PdfCanvas, APrintedGridIsAWholeConsistentFile) {
+    fs::path dir = fs::temp_directory_path() / ("grid_pdf_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::string path = (dir / "out.pdf").string();
+    grid::GridModel g;
+    FillGrid(g, 4, 300);
+    g.SetText(0, 0, "(paren) back\\slash");
+    ui::ScriptedUi ui;
+    int pages = 0;
+    auto chooser = [&]() -> std::unique_ptr<grid::Canvas> { return std::make_unique<grid::PdfCanvas>(path); };
+    ASSERT_EQ(grid::PrintGridJob(g, 0, 0, 3, 299, true, chooser, ui), grid::PrintResult::Printed);
+    std::string pdf = ReadAll(path);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(pdf, m, std::regex("/Count (\\d+) ")));
+    pages = std::stoi(m[1]);
+    EXPECT_GT(pages, 5);
+    ExpectConsistentPdf(pdf, pages);
+    EXPECT_NE(pdf.find("/BaseFont /Times-Roman"), std::string::npos);
+    EXPECT_NE(pdf.find("/BaseFont /Helvetica"), std::string::npos);
+    EXPECT_FALSE(fs::exists(path + ".part"));
+
+    // A document stopped half-way leaves the earlier file as it was.
+    {
+        grid::PdfCanvas c(path);
+        ASSERT_TRUE(c.BeginDocument("PtrWnd"));
+        ASSERT_TRUE(c.BeginPage());
+        c.DrawText(10, 10, "half", grid::Font{"Arial", 10}, grid::colors::kBlack);
+        c.EndPage();
+        c.AbortDocument();
+    }
+    EXPECT_EQ(ReadAll(path), pdf);
+    EXPECT_FALSE(fs::exists(path + ".part"));
+
+    // A folder that is not there: the document is refused and the user told why.
+    auto nowhere = [&]() -> std::unique_ptr<grid::Canvas> {
+        return std::make_unique<grid::PdfCanvas>((dir / "missing" / "x.pdf").string());
+    };
+    EXPECT_EQ(grid::PrintGridJob(g, 0, 0, 3, 299, true, nowhere, ui), grid::PrintResult::Failed);
+    ASSERT_FALSE(ui.Messages().empty());
+    EXPECT_NE(ui.Messages().back().text.find("missing"), std::string::npos);
+    fs::remove_all(dir);
+}
+
+TEST(PrintGrid, PrintsOnTheInstalledPrinterAndIsCancelledWithoutOne) {
+    grid::GridModel g;
+    FillGrid(g, 2, 2);
+    ui::ScriptedUi ui;
+    grid::CanvasChooser before = grid::PrinterChooser();
+    grid::SetPrinterChooser(nullptr);
+    EXPECT_TRUE(grid::PrintGridPaged(g, 0, 0, 1, 1, ui));  // the dialog is "shown" and cancelled
+    std::unique_ptr<RecordingCanvas> c;
+    grid::SetPrinterChooser(Give(c));
+    EXPECT_TRUE(grid::PrintGridPaged(g, 0, 0, 1, 1, ui));
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(c->Has(1, "Page: 1"));
+    EXPECT_TRUE(grid::PrintGrid(g, 0, 0, 1, 1, ui));
+    EXPECT_FALSE(c->Has(1, "Page: 1"));
+    grid::GridModel empty;
+    EXPECT_FALSE(grid::PrintGrid(empty, 0, 0, 0, 0, ui));
+    grid::SetPrinterChooser(before);
+}
