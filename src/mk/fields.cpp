@@ -47,7 +47,8 @@ private:
         size_t start = pos_;
         while (More() && Peek() != ',' && Peek() != '[' && Peek() != ']' && Peek() != ':') ++pos_;
         f.name = std::string(t_.substr(start, pos_ - start));
-        if (f.name.empty()) return false;
+        // Other readers take the text as a C string: a zero byte would cut it there.
+        if (f.name.empty() || f.name.find('\0') != std::string::npos) return false;
         if (!More() || Peek() == ',' || Peek() == ']') return true;  // no type: a string
         if (Peek() == ':') {
             ++pos_;

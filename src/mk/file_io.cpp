@@ -1,9 +1,12 @@
 #include "mk/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +17,7 @@ namespace {
 
 int g_failAt = -1;
 int g_writes = 0;
+size_t g_keep = 0;
 
 Error IoError(const std::string& what, const std::string& path) {
     return Error{Errc::Io, what + " " + path + ": " + std::strerror(errno)};
@@ -40,14 +44,16 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-void FailWritesAfter(int n) {
+void FailWritesAfter(int n, size_t keep) {
     g_failAt = n;
     g_writes = 0;
+    g_keep = keep;
 }
 
 void StopFailingWrites() {
     g_failAt = -1;
     g_writes = 0;
+    g_keep = 0;
 }
 
 int WritesSinceArmed() { return g_writes; }
@@ -62,21 +68,37 @@ File::~File() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-Result<std::unique_ptr<File>> File::Open(const std::string& path, bool writable) {
-    int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (fd < 0) return IoError("cannot open", path);
+namespace {
+
+// Opening a FIFO or a device may block for ever or have side effects: open without
+// waiting, then keep only regular files.
+Result<int> OpenRegular(const std::string& path, int flags, const char* what) {
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) return IoError(what, path);
     struct stat st{};
-    if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return Error{Errc::Io, "not a regular file: " + path};
     }
-    return std::unique_ptr<File>(new File(fd, path));
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+}  // namespace
+
+Result<std::unique_ptr<File>> File::Open(const std::string& path, bool writable) {
+    auto fd = OpenRegular(path, writable ? O_RDWR : O_RDONLY, "cannot open");
+    if (!fd) return fd.error();
+    return std::unique_ptr<File>(new File(*fd, path));
 }
 
 Result<std::unique_ptr<File>> File::Create(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return IoError("cannot create", path);
-    return std::unique_ptr<File>(new File(fd, path));
+    // Checked before truncating, so that nothing but a regular file is ever emptied.
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return Error{Errc::Io, "not a regular file: " + path};
+    auto fd = OpenRegular(path, O_RDWR | O_CREAT | O_TRUNC, "cannot create");
+    if (!fd) return fd.error();
+    return std::unique_ptr<File>(new File(*fd, path));
 }
 
 Result<uint64_t> File::Size() const {
@@ -105,8 +127,23 @@ Status File::ReadAll(Image& out) const {
 }
 
 Status File::Write(uint64_t pos, std::string_view bytes) {
-    if (!WriteAllowed()) return Injected(path_);
-    return WriteFully(fd_, pos, bytes, path_);
+    bool first = g_writes == g_failAt;
+    if (WriteAllowed()) return WriteFully(fd_, pos, bytes, path_);
+    if (first && g_keep) (void)WriteFully(fd_, pos, bytes.substr(0, std::min(g_keep, bytes.size())), path_);
+    return Injected(path_);
+}
+
+Status File::Reserve(uint64_t from, uint64_t to) {
+    if (to <= from) return {};
+    if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(from), static_cast<off_t>(to - from)) == 0) return {};
+    // A file system without reservations still takes the writes, or refuses them one by one.
+    if (errno == ENOSPC || errno == EFBIG || errno == EDQUOT) return IoError("no space to write", path_);
+    return {};
+}
+
+Status File::Truncate(uint64_t size) {
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return IoError("cannot truncate", path_);
+    return {};
 }
 
 bool File::IsFile(const std::string& path) const {
@@ -120,8 +157,67 @@ Status File::Sync() {
     return {};
 }
 
+std::string TempNameFor(const std::string& path) { return path + ".tmp-" + std::to_string(::getpid()); }
+
+namespace {
+
+// When the process with this id started, in seconds since the epoch; 0 when unknown.
+time_t ProcessStart(pid_t pid) {
+    FILE* f = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
+    if (!f) return 0;
+    char buf[1024];
+    size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+    std::fclose(f);
+    buf[n] = '\0';
+    const char* p = std::strrchr(buf, ')');  // the command name may hold spaces
+    if (!p) return 0;
+    unsigned long long ticks = 0;
+    // After the name: state is field 3, the start time field 22.
+    for (int field = 2; field < 22 && p; ++field) p = std::strchr(p + 1, ' ');
+    if (!p || std::sscanf(p + 1, "%llu", &ticks) != 1) return 0;
+    f = std::fopen("/proc/stat", "r");
+    if (!f) return 0;
+    unsigned long long boot = 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "btime %llu", &boot) == 1) break;
+    std::fclose(f);
+    long hz = ::sysconf(_SC_CLK_TCK);
+    if (!boot || hz <= 0) return 0;
+    return static_cast<time_t>(boot + ticks / static_cast<unsigned long long>(hz));
+}
+
+}  // namespace
+
+void RemoveStaleTempFiles(const std::string& path) {
+    std::string folder = FolderOf(path);
+    std::string prefix = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1) + ".tmp-";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (dirent* e = ::readdir(dir)) {
+        std::string name = e->d_name;
+        if (name.size() <= prefix.size() || name.size() > prefix.size() + 10 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        std::string digits = name.substr(prefix.size());
+        if (digits.find_first_not_of("0123456789") != std::string::npos || digits[0] == '0') continue;
+        long long id = std::stoll(digits);
+        if (id > INT32_MAX || id == ::getpid()) continue;
+        std::string full = folder + "/" + name;
+        struct stat st{};
+        if (::lstat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        pid_t pid = static_cast<pid_t>(id);
+        bool running = ::kill(pid, 0) == 0 || errno == EPERM;
+        // A process started after the file was last written cannot have made it: its
+        // id was reused.
+        time_t started = running ? ProcessStart(pid) : 0;
+        if (running && !(started && started > st.st_mtime + 1)) continue;
+        ::unlink(full.c_str());
+    }
+    ::closedir(dir);
+}
+
 Status WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    std::string tmp = path + ".tmp-" + std::to_string(::getpid());
+    std::string tmp = TempNameFor(path);
     int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return IoError("cannot create", tmp);
     Status s = WriteAllowed() ? WriteFully(fd, 0, bytes, tmp) : Status(Injected(tmp));

@@ -25,6 +25,10 @@ public:
     Status Read(uint64_t pos, void* buf, size_t n) const;
     Status Write(uint64_t pos, std::string_view bytes);
     Status Sync();
+    // Sets aside disk space for [from, to) without changing the file's length, so that
+    // a full disk shows before anything is written; fails only when space is short.
+    Status Reserve(uint64_t from, uint64_t to);
+    Status Truncate(uint64_t size);
     bool IsFile(const std::string& path) const;  // the same file, under any name
     const std::string& path() const { return path_; }
 
@@ -34,12 +38,19 @@ private:
     std::string path_;
 };
 
-// Replaces path with bytes: a temporary file in the same folder, synced, renamed.
+// Replaces path with bytes: a temporary file in the same folder (TempNameFor),
+// synced, renamed.
 Status WriteFileAtomically(const std::string& path, std::string_view bytes);
+// "NAME.tmp-PID" beside path.
+std::string TempNameFor(const std::string& path);
+// Removes temporary files beside path that a process which no longer runs left
+// behind (killed while writing): only names of exactly our pattern.
+void RemoveStaleTempFiles(const std::string& path);
 
 // Test hook: the n-th write from now (0 = the next one) and every later one fail
-// without touching the file; a rename counts as a write.
-void FailWritesAfter(int n);
+// without touching the file; a rename counts as a write. With `keep`, the n-th write
+// first puts its first `keep` bytes, as a write cut short by a full disk does.
+void FailWritesAfter(int n, size_t keep = 0);
 void StopFailingWrites();
 int WritesSinceArmed();  // writes attempted since FailWritesAfter or StopFailingWrites
 bool WriteAllowed();     // counts one write; false once the hook has fired

@@ -108,12 +108,14 @@ public:
     std::string Description() const;              // the columns as this view shows them
     bool IsDerived() const;
 
-    // Rows. On a derived view these act on the base view's rows.
-    void SetRowCount(int n);
+    // Rows. On a derived view these act on the base view's rows. A count past what a
+    // file can hold (2^31 - 1 rows; 2^30 - 1 with a subview column), or one that
+    // memory cannot hold, is refused: false (AddRow: -1) and nothing changes.
+    bool SetRowCount(int n);
     int AddRow();  // appends a row of defaults; returns its index
-    void InsertRows(int at, int count = 1);
+    bool InsertRows(int at, int count = 1);
     void RemoveRows(int at, int count = 1);
-    void RemoveAll() { SetRowCount(0); }
+    void RemoveAll() { (void)SetRowCount(0); }
 
     // Cells by column index. A column whose stored type differs from the type asked
     // for converts (text to number by its leading number, number to text); a

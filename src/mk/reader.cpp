@@ -1,5 +1,7 @@
 #include "mk/reader.h"
 
+#include <new>
+
 #include "mk/codec.h"
 
 namespace mk::detail {
@@ -40,19 +42,21 @@ struct Locator {
 class Loader {
 public:
     Loader(std::shared_ptr<const Image> img, size_t base, bool big)
-        : imgp_(std::move(img)), img_(*imgp_), base_(base), big_(big) {
-        // Rows of default cells occupy no bytes, so bound the cells a file may declare
-        // by its size: a damaged row count must not exhaust memory or time.
-        budget_ = 1'000'000 + 16 * static_cast<int64_t>(img_.size());
-    }
+        : imgp_(std::move(img)), img_(*imgp_), base_(base), big_(big) {}
 
     Status Columns(Table& t, Cursor& cur, uint32_t rows, int depth) {
         if (depth > kMaxDepth) return Corrupt("subviews nested too deeply");
-        budget_ -= static_cast<int64_t>(rows) * static_cast<int64_t>(std::max<size_t>(1, t.cols.size()));
-        if (budget_ < 0) return Corrupt("more rows than the file can hold");
+        if (rows > uint32_t(INT32_MAX)) return Corrupt("row count out of range");
+        // Columns of default cells take no memory whatever the row count; only those
+        // that keep something per row are charged, before anything is allocated.
+        for (const Column& col : t.cols)
+            if (col.type() == Type::View && !Charge(rows)) return Corrupt("more rows than the file can hold");
         t.Resize(rows);
         if (rows == 0) return {};
         for (size_t c = 0; c < t.cols.size(); ++c) {
+            // Each top-level view has its own allowance: a large one never makes
+            // the others unreadable.
+            if (depth == 0) budget_ = Allowance();
             Status s = OneColumn(t, static_cast<int>(c), cur, depth);
             if (!s) return s;
             if (cur.failed) return Corrupt("structure walk ends early");
@@ -62,6 +66,15 @@ public:
 
 private:
     const uint8_t* At(const Ref& r) const { return img_.data() + base_ + r.pos; }
+
+    // What one view may allocate, in row entries: every such entry stands for at least
+    // one bit of the file, so a valid file stays far inside while a damaged row count
+    // cannot exhaust memory.
+    int64_t Allowance() const { return 1'000'000 + 16 * static_cast<int64_t>(img_.size()); }
+    bool Charge(int64_t n) {
+        budget_ -= n;
+        return budget_ >= 0;
+    }
 
     bool ReadRef(Cursor& cur, Ref& r) {
         int64_t size = cur.Varint();
@@ -110,6 +123,8 @@ private:
         if (data.size > 0) {
             int width = WidthFor(sizes.size, rows);
             if (width < 0 || width == 64) return Corrupt("sizes of column " + name + " are damaged");
+            if (!Charge(rows)) return Corrupt("more rows than the file can hold");
+            col.MakeDense();
             uint64_t at = base_ + data.pos;
             for (uint32_t r = 0; r < rows; ++r) {
                 int32_t n = GetAdaptive(At(sizes), width, big_, r);
@@ -136,6 +151,7 @@ private:
             if (list.failed || gap < 0 || !ReadRef(list, m)) return Corrupt("item list of column " + name);
             row += gap + 1;
             if (row >= rows) return Corrupt("item list of column " + name + " names a missing row");
+            if (!Charge(1)) return Corrupt("more rows than the file can hold");
             col.SetItemSource(static_cast<uint32_t>(row), static_cast<uint32_t>(base_ + m.pos), m.size);
             if (m.size) col.cur.memos.push_back(m);
         }
@@ -155,7 +171,7 @@ private:
         for (uint32_t row = 0; row < t.rows; ++row) {
             block.Varint();  // reserved
             int64_t n = block.Varint();
-            if (block.failed || n < 0) return Corrupt("subview block of " + t.fields[size_t(c)].name);
+            if (block.failed || n < 0 || n > INT32_MAX) return Corrupt("subview block of " + t.fields[size_t(c)].name);
             if (n == 0) continue;
             // Every instance copies its layout: a wide layout shared by many small
             // entries must not cost more than the file can justify.
@@ -175,7 +191,7 @@ private:
     const Image& img_;
     size_t base_;
     bool big_;
-    int64_t budget_;
+    int64_t budget_ = Allowance();
 };
 
 bool ValidHeader(const Image& img, size_t base, bool& big) {
@@ -267,9 +283,7 @@ void MarkClean(Table& t) {
     }
 }
 
-}  // namespace
-
-Result<Loaded> Load(std::shared_ptr<const Image> image) {
+Result<Loaded> LoadImage(std::shared_ptr<const Image> image) {
     if (image->empty()) {
         Loaded out;
         out.image = std::move(image);
@@ -293,6 +307,16 @@ Result<Loaded> Load(std::shared_ptr<const Image> image) {
     }
     if (r) MarkClean(*r->root);
     return r;
+}
+
+}  // namespace
+
+Result<Loaded> Load(std::shared_ptr<const Image> image) {
+    try {
+        return LoadImage(std::move(image));
+    } catch (const std::bad_alloc&) {
+        return Error{Errc::Io, "not enough memory to read the file"};
+    }
 }
 
 }  // namespace mk::detail

@@ -103,6 +103,15 @@ void Restructure(Table& t, const std::vector<Field>& want) {
 }  // namespace
 }  // namespace detail
 
+namespace {
+
+// A top-level view cannot repeat the storage's own columns: no reader could walk it.
+Error TopLevelRecursive(const std::string& name) {
+    return Error{Errc::BadDescription, "view \"" + name + "\" cannot be recursive at the top level"};
+}
+
+}  // namespace
+
 using detail::StorageImpl;
 
 Storage::Storage() : impl_(std::make_unique<StorageImpl>()) {}
@@ -132,6 +141,7 @@ Result<Storage> Storage::Open(const std::string& path, OpenMode mode) {
     st.state.walkRef = loaded->walkRef;
     st.state.tailEnd = loaded->tailEnd;
     if (st.state.hasData) detail::CollectUsed(*st.root, st.state);
+    if (mode == OpenMode::ReadWrite) detail::RemoveStaleTempFiles(path);
     return s;
 }
 
@@ -150,6 +160,7 @@ Result<Storage> Storage::FromBytes(std::string_view bytes) {
 Result<Storage> Storage::Create(const std::string& path) {
     auto file = detail::File::Create(path);
     if (!file) return file.error();
+    detail::RemoveStaleTempFiles(path);
     Storage s;
     s.impl_->path = path;
     s.impl_->file = std::move(*file);
@@ -203,6 +214,7 @@ Result<View> Storage::GetAs(std::string_view description) {
     if (parsed->size() != 1) return Error{Errc::BadDescription, "not one view: \"" + std::string(description) + "\""};
     Field want = (*parsed)[0];
     if (want.type != Type::View) want = Field{want.name, Type::View, {}, false};
+    if (want.recursive) return TopLevelRecursive(want.name);
     Table& root = *impl_->root;
     int i = root.Find(want.name);
     if (i < 0) {
@@ -238,6 +250,7 @@ Status Storage::SetStructure(std::string_view structure) {
     // Plain top-level columns exist in some files, but the library does not read them
     // back reliably: keep those already stored, never create new ones.
     for (const Field& f : *parsed) {
+        if (f.recursive) return TopLevelRecursive(f.name);
         int i = root.Find(f.name);
         if (f.type != Type::View && (i < 0 || root.fields[size_t(i)].type != f.type))
             return Error{Errc::BadDescription, "top-level field \"" + f.name + "\" is not a view"};
@@ -251,7 +264,13 @@ Status Storage::Commit() {
     if (!st.open) return Error{Errc::NotOpen, "storage is closed"};
     if (st.mode == OpenMode::ReadOnly) return Error{Errc::ReadOnly, "storage is open read-only"};
     if (!st.file) return Error{Errc::Io, "storage is bound to no file"};
-    if (st.state.hasData) return detail::CommitInPlace(*st.file, *st.root, st.state);
+    if (st.state.hasData) {
+        // A file opened at the state before an interrupted commit still shows other
+        // programs that commit's remains: it gets a clean commit even without changes.
+        Status s = detail::CommitInPlace(*st.file, *st.root, st.state, st.recovered);
+        if (s) st.recovered = false;
+        return s;
+    }
     // A file without a storage yet: write it whole, so a crash leaves the empty file.
     auto built = detail::BuildPacked(*st.root);
     if (!built) return built.error();

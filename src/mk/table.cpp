@@ -1,6 +1,8 @@
 #include "mk/table.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "mk/codec.h"
 
@@ -14,12 +16,7 @@ uint64_t NextVersion() {
 }  // namespace
 
 Column::Column(Type type, uint32_t rows) : type_(type), rows_(rows) {
-    if (IsString()) {
-        off_.assign(rows, 0);
-        len_.assign(rows, 0);
-    } else if (type_ == Type::View) {
-        subs_.resize(rows);
-    }
+    if (type_ == Type::View) subs_.resize(rows);
 }
 
 void Column::SetNumSource(std::shared_ptr<const Image> img, const uint8_t* p, int width, bool big) {
@@ -70,11 +67,22 @@ void Column::SetRaw(uint32_t r, uint64_t v) {
     dirty = true;
 }
 
+Column::Entry* Column::FindSparse(uint32_t r) {
+    auto it = std::lower_bound(sparse_.begin(), sparse_.end(), r, [](const Entry& e, uint32_t row) { return e.row < row; });
+    return it != sparse_.end() && it->row == r ? &*it : nullptr;
+}
+
+std::string_view Column::Bytes(uint32_t off, uint32_t len) const {
+    if (len == 0) return {};
+    if (off & kBlob) return std::string_view(blob_).substr(off & ~kBlob, len);
+    return std::string_view(reinterpret_cast<const char*>(img_->data()) + off, len);
+}
+
 std::string_view Column::Item(uint32_t r) const {
-    if (r >= rows_ || !IsString() || len_[r] == 0) return {};
-    uint32_t o = off_[r];
-    if (o & kBlob) return std::string_view(blob_).substr(o & ~kBlob, len_[r]);
-    return std::string_view(reinterpret_cast<const char*>(img_->data()) + o, len_[r]);
+    if (r >= rows_ || !IsString()) return {};
+    if (dense_) return Bytes(off_[r], len_[r]);
+    const Entry* e = FindSparse(r);
+    return e ? Bytes(e->off, e->len) : std::string_view();
 }
 
 std::string_view Column::Text(uint32_t r) const {
@@ -84,24 +92,71 @@ std::string_view Column::Text(uint32_t r) const {
     return z ? raw.substr(0, static_cast<const char*>(z) - raw.data()) : raw;
 }
 
+void Column::MakeDense() {
+    if (dense_ || !IsString()) return;
+    std::vector<uint32_t> off(rows_, 0), len(rows_, 0);
+    for (const Entry& e : sparse_) {
+        off[e.row] = e.off;
+        len[e.row] = e.len;
+    }
+    off_ = std::move(off);
+    len_ = std::move(len);
+    sparse_.clear();
+    sparse_.shrink_to_fit();
+    dense_ = true;
+}
+
+void Column::SetSparseSource(uint32_t r, uint32_t offset, uint32_t len) {
+    if (Entry* e = FindSparse(r)) {
+        e->off = offset;
+        e->len = len;
+    } else if (len) {
+        auto at = std::lower_bound(sparse_.begin(), sparse_.end(), r, [](const Entry& x, uint32_t row) { return x.row < row; });
+        sparse_.insert(at, Entry{r, offset, len});
+    }
+}
+
 void Column::SetItem(uint32_t r, std::string_view raw) {
     if (r >= rows_ || !IsString()) return;
-    if ((off_[r] & kBlob) && len_[r]) garbage_ += len_[r];
-    off_[r] = static_cast<uint32_t>(blob_.size()) | kBlob;
-    len_[r] = static_cast<uint32_t>(raw.size());
-    blob_.append(raw);
     dirty = true;
+    uint32_t off = static_cast<uint32_t>(blob_.size()) | kBlob;
+    uint32_t len = static_cast<uint32_t>(raw.size());
+    if (dense_) {
+        if ((off_[r] & kBlob) && len_[r]) garbage_ += len_[r];
+        off_[r] = off;
+        len_[r] = len;
+    } else {
+        auto it = std::lower_bound(sparse_.begin(), sparse_.end(), r, [](const Entry& x, uint32_t row) { return x.row < row; });
+        bool found = it != sparse_.end() && it->row == r;
+        if (found && (it->off & kBlob)) garbage_ += it->len;
+        if (len == 0) {
+            if (found) sparse_.erase(it);
+        } else if (found) {
+            it->off = off;
+            it->len = len;
+        } else {
+            sparse_.insert(it, Entry{r, off, len});
+        }
+    }
+    blob_.append(raw);
+    // A list entry costs 12 bytes against 8 per row for the dense form.
+    if (!dense_ && sparse_.size() > 64 && sparse_.size() > rows_ / 16) MakeDense();
     if (garbage_ > 65536 && garbage_ > blob_.size() / 2) CompactBlob();
 }
 
 void Column::CompactBlob() {
     std::string fresh;
     fresh.reserve(blob_.size() - garbage_);
-    for (uint32_t r = 0; r < rows_; ++r) {
-        if (!(off_[r] & kBlob)) continue;
+    auto move = [&](uint32_t& off, uint32_t len) {
+        if (!(off & kBlob)) return;
         uint32_t at = static_cast<uint32_t>(fresh.size());
-        fresh.append(blob_, off_[r] & ~kBlob, len_[r]);
-        off_[r] = at | kBlob;
+        fresh.append(blob_, off & ~kBlob, len);
+        off = at | kBlob;
+    };
+    if (dense_) {
+        for (uint32_t r = 0; r < rows_; ++r) move(off_[r], len_[r]);
+    } else {
+        for (Entry& e : sparse_) move(e.off, e.len);
     }
     blob_ = std::move(fresh);
     garbage_ = 0;
@@ -109,9 +164,25 @@ void Column::CompactBlob() {
 
 void Column::Insert(uint32_t at, uint32_t n) {
     if (at > rows_) at = rows_;
-    if (IsString()) {
-        off_.insert(off_.begin() + at, n, 0);
-        len_.insert(len_.begin() + at, n, 0);
+    if (IsString() && dense_) {
+        // Both first, so that running out of memory leaves the column as it was;
+        // doubling keeps appending row by row linear.
+        size_t want = off_.size() + n;
+        if (off_.capacity() < want) {
+            size_t room = std::max(want, 2 * off_.capacity());
+            off_.reserve(room);
+            len_.reserve(room);
+        }
+        if (at == rows_) {
+            off_.resize(want);
+            len_.resize(want);
+        } else {
+            off_.insert(off_.begin() + at, n, 0);
+            len_.insert(len_.begin() + at, n, 0);
+        }
+    } else if (IsString()) {
+        for (Entry& e : sparse_)
+            if (e.row >= at) e.row += n;
     } else if (type_ == Type::View) {
         subs_.insert(subs_.begin() + at, n, nullptr);
     } else if (lazy_ && width_ == 0) {
@@ -119,7 +190,8 @@ void Column::Insert(uint32_t at, uint32_t n) {
     } else {
         Materialize();
         size_t elem = IsWide() ? 8 : 4;
-        mem_.insert(mem_.begin() + elem * at, elem * n, 0);
+        if (at == rows_) mem_.resize(mem_.size() + elem * n);
+        else mem_.insert(mem_.begin() + elem * at, elem * n, 0);
     }
     rows_ += n;
     dirty = true;
@@ -128,11 +200,23 @@ void Column::Insert(uint32_t at, uint32_t n) {
 void Column::Erase(uint32_t at, uint32_t n) {
     if (at >= rows_) return;
     if (n > rows_ - at) n = rows_ - at;
-    if (IsString()) {
+    if (IsString() && dense_) {
         for (uint32_t r = at; r < at + n; ++r)
             if (off_[r] & kBlob) garbage_ += len_[r];
         off_.erase(off_.begin() + at, off_.begin() + at + n);
         len_.erase(len_.begin() + at, len_.begin() + at + n);
+    } else if (IsString()) {
+        std::vector<Entry> kept;
+        kept.reserve(sparse_.size());
+        for (Entry e : sparse_) {
+            if (e.row >= at && e.row < at + n) {
+                if (e.off & kBlob) garbage_ += e.len;
+                continue;
+            }
+            if (e.row >= at + n) e.row -= n;
+            kept.push_back(e);
+        }
+        sparse_ = std::move(kept);
     } else if (type_ == Type::View) {
         subs_.erase(subs_.begin() + at, subs_.begin() + at + n);
     } else if (!(lazy_ && width_ == 0)) {
@@ -162,11 +246,27 @@ void Table::AddColumn(const Field& f) {
     Touch();
 }
 
-void Table::InsertRows(uint32_t at, uint32_t n) {
-    if (n == 0) return;
+uint32_t Table::MaxRows() const {
+    // Counts are 32-bit signed in the file; a subview column takes two bytes a row
+    // in a file of at most 2 GiB.
+    for (const Column& c : cols)
+        if (c.type() == Type::View) return (uint32_t(1) << 30) - 1;
+    return uint32_t(INT32_MAX);
+}
+
+bool Table::InsertRows(uint32_t at, uint32_t n) {
+    if (n == 0) return true;
+    if (n > uint32_t(INT32_MAX) - rows || (rows + n > (uint32_t(1) << 30) - 1 && rows + n > MaxRows())) return false;
     if (at > rows) at = rows;
-    for (Column& c : cols) c.Insert(at, n);
+    size_t done = 0;
+    try {
+        for (; done < cols.size(); ++done) cols[done].Insert(at, n);
+    } catch (const std::bad_alloc&) {
+        for (size_t c = 0; c < done; ++c) cols[c].Erase(at, n);
+        return false;
+    }
     rows += n;
+    return true;
 }
 
 void Table::RemoveRows(uint32_t at, uint32_t n) {
@@ -176,9 +276,10 @@ void Table::RemoveRows(uint32_t at, uint32_t n) {
     rows -= n;
 }
 
-void Table::Resize(uint32_t n) {
-    if (n > rows) InsertRows(rows, n - rows);
-    else RemoveRows(n, rows - n);
+bool Table::Resize(uint32_t n) {
+    if (n > rows) return InsertRows(rows, n - rows);
+    RemoveRows(n, rows - n);
+    return true;
 }
 
 std::vector<Field> Table::SubLayout(int c) const {
@@ -188,10 +289,8 @@ std::vector<Field> Table::SubLayout(int c) const {
 
 Table& Table::SubAt(uint32_t r, int c) {
     Column& col = cols[static_cast<size_t>(c)];
-    if (!col.Sub(r)) {
-        col.SetSub(r, std::make_shared<Table>(SubLayout(c)));
-        col.dirty = true;
-    }
+    // An absent and an empty subview are written alike: creating one changes nothing.
+    if (!col.Sub(r)) col.SetSub(r, std::make_shared<Table>(SubLayout(c)));
     return *col.Sub(r);
 }
 

@@ -46,10 +46,19 @@ public:
     void SetItem(uint32_t r, std::string_view raw);
     // Points row r at bytes of the image (loading only).
     void SetItemSource(uint32_t r, uint32_t offset, uint32_t len) {
+        if (!dense_) return SetSparseSource(r, offset, len);
         off_[r] = offset;
         len_[r] = len;
     }
     void SetImage(std::shared_ptr<const Image> img) { img_ = std::move(img); }
+    // A string column keeps only its non-empty rows until they are many, so a column
+    // of empty cells costs nothing however many rows it has.
+    bool Sparse() const { return !dense_; }
+    size_t SparseCount() const { return sparse_.size(); }
+    uint32_t SparseRow(size_t i) const { return sparse_[i].row; }
+    void MakeDense();
+    // Numbers: true when every row holds zero without any storage.
+    bool AllZero() const { return lazy_ && width_ == 0; }
 
     // V: one table per row; null reads as an empty subview.
     const std::shared_ptr<Table>& Sub(uint32_t r) const { return subs_[r]; }
@@ -78,9 +87,18 @@ private:
     int width_ = 0;
     bool big_ = false;
     std::vector<uint8_t> mem_;
-    // strings: kBlob in off_ means the bytes are in blob_
+    // strings: kBlob in an offset means the bytes are in blob_
     static constexpr uint32_t kBlob = 0x80000000u;
-    std::vector<uint32_t> off_, len_;
+    struct Entry {
+        uint32_t row, off, len;
+    };
+    Entry* FindSparse(uint32_t r);
+    void SetSparseSource(uint32_t r, uint32_t offset, uint32_t len);
+    const Entry* FindSparse(uint32_t r) const { return const_cast<Column*>(this)->FindSparse(r); }
+    std::string_view Bytes(uint32_t off, uint32_t len) const;
+    bool dense_ = false;
+    std::vector<uint32_t> off_, len_;  // dense: one per row
+    std::vector<Entry> sparse_;        // sparse: the non-empty rows, by row
     std::string blob_;
     size_t garbage_ = 0;
     std::vector<std::shared_ptr<Table>> subs_;
@@ -96,9 +114,12 @@ struct Table {
     void Touch();  // a layout change
     int Find(std::string_view name) const;
     void AddColumn(const Field& f);
-    void InsertRows(uint32_t at, uint32_t n);
+    // Refused (false, nothing changed) past the rows a file can hold or when memory
+    // runs out.
+    bool InsertRows(uint32_t at, uint32_t n);
     void RemoveRows(uint32_t at, uint32_t n);
-    void Resize(uint32_t n);
+    bool Resize(uint32_t n);
+    uint32_t MaxRows() const;
     // The layout of a new subview instance in column c.
     std::vector<Field> SubLayout(int c) const;
     // The subview table of row r, created when absent.

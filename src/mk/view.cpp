@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <new>
 #include <unordered_map>
 
 #include "mk/convert.h"
@@ -200,42 +201,40 @@ int View::FindColumn(std::string_view name) const {
 std::string View::Description() const { return FormatFields(impl_->fields); }
 bool View::IsDerived() const { return impl_->base != nullptr; }
 
-void View::SetRowCount(int n) {
+bool View::SetRowCount(int n) {
     n = std::max(n, 0);
     int have = RowCount();
-    if (impl_->table) {
-        impl_->table->Resize(static_cast<uint32_t>(n));
-    } else if (n < have) {
-        RemoveRows(n, have - n);
-    } else if (n > have) {
-        InsertRows(have, n - have);
-    }
+    if (impl_->table) return impl_->table->Resize(static_cast<uint32_t>(n));
+    if (n < have) RemoveRows(n, have - n);
+    else if (n > have) return InsertRows(have, n - have);
+    return true;
 }
 
 int View::AddRow() {
     int at = RowCount();
-    InsertRows(at, 1);
-    return at;
+    return InsertRows(at, 1) ? at : -1;
 }
 
-void View::InsertRows(int at, int count) {
-    if (count <= 0) return;
+bool View::InsertRows(int at, int count) {
+    if (count <= 0) return true;
     at = std::clamp(at, 0, RowCount());
     ViewImpl& v = *impl_;
-    if (v.table) {
-        v.table->InsertRows(static_cast<uint32_t>(at), static_cast<uint32_t>(count));
-        return;
-    }
+    if (v.table) return v.table->InsertRows(static_cast<uint32_t>(at), static_cast<uint32_t>(count));
     View base(v.base);
-    if (!v.mapped) {
-        base.InsertRows(at, count);
-        return;
-    }
+    if (!v.mapped) return base.InsertRows(at, count);
     int bp = static_cast<size_t>(at) < v.rowmap.size() ? static_cast<int>(v.rowmap[size_t(at)]) : base.RowCount();
-    base.InsertRows(bp, count);
+    if (!base.InsertRows(bp, count)) return false;
+    try {
+        v.rowmap.reserve(v.rowmap.size() + static_cast<size_t>(count));
+    } catch (const std::bad_alloc&) {
+        base.RemoveRows(bp, count);
+        return false;
+    }
     for (uint32_t& r : v.rowmap)
         if (r >= static_cast<uint32_t>(bp)) r += static_cast<uint32_t>(count);
-    for (int i = 0; i < count; ++i) v.rowmap.insert(v.rowmap.begin() + at + i, static_cast<uint32_t>(bp + i));
+    v.rowmap.insert(v.rowmap.begin() + at, static_cast<size_t>(count), 0);
+    for (int i = 0; i < count; ++i) v.rowmap[size_t(at + i)] = static_cast<uint32_t>(bp + i);
+    return true;
 }
 
 void View::RemoveRows(int at, int count) {

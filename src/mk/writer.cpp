@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "mk/codec.h"
 
@@ -10,6 +11,7 @@ namespace mk::detail {
 namespace {
 
 constexpr int kMaxReadDepth = 64;  // the reader's limit on nested subviews
+constexpr uint64_t kMaxFile = uint64_t(1) << 31;
 
 class Allocator {
 public:
@@ -77,6 +79,8 @@ public:
     std::string Refs(Table& t, const std::vector<Field>& layout) {
         std::string refs;
         if (t.rows == 0) return refs;
+        if (t.rows > uint32_t(INT32_MAX)) tooLarge = true;
+        if (tooLarge) return refs;
         if (layout.size() != t.cols.size()) mismatch = true;
         if (depth_ > kMaxReadDepth) tooDeep = true;
         for (size_t c = 0; c < t.cols.size(); ++c) {
@@ -105,7 +109,8 @@ public:
 
     std::vector<Write> writes;
     bool mismatch = false;
-    bool tooDeep = false;  // deeper than our reader accepts
+    bool tooDeep = false;   // deeper than our reader accepts
+    bool tooLarge = false;  // more than a file can hold
 
 private:
     // Blocks another writer may have left that the library does not promise to read:
@@ -122,6 +127,10 @@ private:
         case Type::Float: col.pend.data = Place(Adaptive(col, rows)); break;
         case Type::Long:
         case Type::Double: {
+            if (uint64_t(rows) * 8 >= kMaxFile) {
+                tooLarge = true;
+                break;
+            }
             std::string out;
             out.reserve(size_t(8) * rows);
             for (uint32_t r = 0; r < rows; ++r) Put64(out, col.Raw(r), big_);
@@ -135,6 +144,7 @@ private:
     }
 
     std::string Adaptive(const Column& col, uint32_t rows) {
+        if (col.AllZero()) return {};
         int64_t lo = 0, hi = 0;
         for (uint32_t r = 0; r < rows; ++r) {
             int64_t v = static_cast<int32_t>(static_cast<uint32_t>(col.Raw(r)));
@@ -148,6 +158,8 @@ private:
     }
 
     void Strings(Column& col, uint32_t rows) {
+        if (col.Sparse() && col.SparseCount() == 0) return;  // all empty: no blocks at all
+        if (col.Sparse() && !SparseStrings(col, rows)) return;
         std::string data, list;
         std::vector<uint32_t> sizes(rows, 0);
         int64_t last = -1;
@@ -174,7 +186,33 @@ private:
         col.pend.items = Place(std::move(list));
     }
 
+    // A sparse column whose items all go apart needs no per-row sizes; false when
+    // some are inline, which the general path then writes.
+    bool SparseStrings(Column& col, uint32_t rows) {
+        for (size_t i = 0; i < col.SparseCount(); ++i)
+            if (!StoredApart(col.Item(col.SparseRow(i)).size(), rows)) {
+                if (uint64_t(rows) * 8 >= kMaxFile) tooLarge = true;  // the sizes alone
+                return !tooLarge;
+            }
+        std::string list;
+        int64_t last = -1;
+        for (size_t i = 0; i < col.SparseCount(); ++i) {
+            uint32_t r = col.SparseRow(i);
+            Ref m = Place(std::string(col.Item(r)));
+            col.pend.memos.push_back(m);
+            PutVarint(list, static_cast<int64_t>(r) - last - 1);
+            PutRef(list, m);
+            last = r;
+        }
+        col.pend.items = Place(std::move(list));
+        return false;
+    }
+
     void ViewColumn(Column& col, uint32_t rows, const std::vector<Field>& layout) {
+        if (uint64_t(rows) * 2 >= kMaxFile) {  // at least two bytes per row
+            tooLarge = true;
+            return;
+        }
         std::string block;
         for (uint32_t r = 0; r < rows; ++r) {
             Table* sub = col.Sub(r).get();
@@ -254,6 +292,8 @@ bool SameBytes(File& file, uint64_t pos, const std::string& want) {
     return file.Read(pos, have.data(), have.size()) && have == want;
 }
 
+Error TooLarge() { return Error{Errc::Io, "a view has more rows than a file can hold; nothing written"}; }
+
 }  // namespace
 
 void CollectUsed(const Table& root, Committed& state) {
@@ -270,13 +310,14 @@ void CollectUsed(const Table& root, Committed& state) {
     state.used = std::move(used);
 }
 
-Result<std::string> BuildPacked(Table& root) {
+Result<std::string> BuildPackedImpl(Table& root) {
     if (root.fields.empty()) return std::string();
     Allocator alloc({}, 8, 8, 8);
     Encoder enc(alloc, 0, false, true);
     std::string walk = WalkBytes(root, enc.Refs(root, root.fields));
     if (enc.mismatch) return Error{Errc::Corrupt, "a table does not match the structure; nothing written"};
     if (enc.tooDeep) return Error{Errc::Io, "subviews nested too deeply to be read back; nothing written"};
+    if (enc.tooLarge) return TooLarge();
     if (walk.size() >= (1u << 24)) return Error{Errc::Io, "structure walk too large for the format"};
     Ref walkRef = enc.Place(walk);
     uint64_t total = alloc.End() + 16;
@@ -304,7 +345,7 @@ void AdoptPacked(Table& root, Committed& state, uint64_t fileSize) {
     CollectUsed(root, state);
 }
 
-Status CommitInPlace(File& file, Table& root, Committed& state) {
+Status CommitInPlaceImpl(File& file, Table& root, Committed& state, bool rewrite) {
     auto sizeOr = file.Size();
     if (!sizeOr) return sizeOr.error();
     const uint64_t F = *sizeOr;
@@ -318,7 +359,8 @@ Status CommitInPlace(File& file, Table& root, Committed& state) {
     std::string walk = WalkBytes(root, enc.Refs(root, root.fields));
     if (enc.mismatch) return Error{Errc::Corrupt, "a table does not match the structure; nothing written"};
     if (enc.tooDeep) return Error{Errc::Io, "subviews nested too deeply to be read back; nothing written"};
-    if (walk == state.walk && enc.writes.empty()) {
+    if (enc.tooLarge) return TooLarge();
+    if (!rewrite && walk == state.walk && enc.writes.empty()) {
         ApplyPending(root);
         return {};
     }
@@ -329,8 +371,10 @@ Status CommitInPlace(File& file, Table& root, Committed& state) {
     if (end - base >= (uint64_t(1) << 31)) return Error{Errc::Io, "file would exceed 2 GiB"};
     Status s;
     if (grow) {
+        // A full disk shows here, before anything is written.
+        s = file.Reserve(F, end);
         // Make the longer file open at the old state before any new block lands.
-        s = file.Write(end - 16, TailPair(end - 16, base, state.walkRef));
+        if (s) s = file.Write(end - 16, TailPair(end - 16, base, state.walkRef));
         if (s) s = file.Sync();
     }
     for (const Write& w : enc.writes) {
@@ -339,7 +383,13 @@ Status CommitInPlace(File& file, Table& root, Committed& state) {
     if (s) s = file.Sync();
     if (s) s = file.Write(end - 8, TailPair(end - 16, base, walkRef).substr(8));
     if (s) s = file.Sync();
-    if (!s) return s;
+    if (!s) {
+        // A write past the old end that came back short (full disk, size limit) can
+        // leave a broken tail at the end: going back to the old length restores the
+        // old file exactly, since below it only free space was written.
+        if (grow) (void)file.Truncate(F);
+        return s;
+    }
     // The commit is durable; the header length only serves stream loading.
     if (grow) {
         std::string len(4, '\0');
@@ -353,6 +403,24 @@ Status CommitInPlace(File& file, Table& root, Committed& state) {
     state.hasData = true;
     CollectUsed(root, state);
     return {};
+}
+
+// Building a commit allocates as much as the data it writes: running out of memory is
+// a failed commit, never an exception.
+Result<std::string> BuildPacked(Table& root) {
+    try {
+        return BuildPackedImpl(root);
+    } catch (const std::bad_alloc&) {
+        return Error{Errc::Io, "not enough memory to write the file; nothing written"};
+    }
+}
+
+Status CommitInPlace(File& file, Table& root, Committed& state, bool rewrite) {
+    try {
+        return CommitInPlaceImpl(file, root, state, rewrite);
+    } catch (const std::bad_alloc&) {
+        return Error{Errc::Io, "not enough memory to write the file; the file keeps its previous state"};
+    }
 }
 
 }  // namespace mk::detail

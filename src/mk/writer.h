@@ -28,9 +28,11 @@ struct Committed {
 // The whole storage as a packed little-endian file; empty when nothing is defined.
 Result<std::string> BuildPacked(Table& root);
 
-// Commits root into file. Nothing is written when nothing changed. On success the
-// columns' committed blocks and `state` describe the new state.
-Status CommitInPlace(File& file, Table& root, Committed& state);
+// Commits root into file. Nothing is written when nothing changed, unless `rewrite`
+// asks for a commit all the same (a file whose last commit was cut short). On success
+// the columns' committed blocks and `state` describe the new state; on failure the
+// file holds the old state.
+Status CommitInPlace(File& file, Table& root, Committed& state, bool rewrite = false);
 
 // The state just written by a packed build of root (after BuildPacked + a successful write).
 void AdoptPacked(Table& root, Committed& state, uint64_t fileSize);

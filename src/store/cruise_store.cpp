@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -411,12 +412,30 @@ int CCruiseStore::GetDouble(int slot, int row, const std::string& column, double
     return 0;
 }
 
+namespace {
+
+// Values beyond an int saturate at its limits rather than wrap; NaN reads as 0.
+int SaturatedInt(int64_t v) {
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+int SaturatedInt(double v) {
+    if (std::isnan(v)) return 0;
+    if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
 int CCruiseStore::GetInt(int slot, int row, const std::string& column, int& out) const {
     Cell c = GetCell(slot, row, column);
     out = 0;
-    if (IsReal(c.type)) out = static_cast<int>(c.real + 0.5);
-    else if (IsInteger(c.type)) out = static_cast<int>(c.integer);
-    else if (c.type == 'S') out = static_cast<int>(LeadingInteger(c.text));
+    if (IsReal(c.type)) out = SaturatedInt(c.real + 0.5);
+    else if (IsInteger(c.type)) out = SaturatedInt(c.integer);
+    else if (c.type == 'S') out = SaturatedInt(static_cast<int64_t>(LeadingInteger(c.text)));
     else return 1;
     return 0;
 }

@@ -1,4 +1,6 @@
 // Opening views by name and by description, restructuring, and typed cell access.
+#include <cmath>
+
 #include "test_util.h"
 
 namespace {
@@ -176,6 +178,40 @@ TEST_F(Semantics, SetStructureDropsReordersAndConverts) {
     // Only views at the top: a plain column there is refused and changes nothing.
     EXPECT_EQ(s->SetStructure("w[k:S],loose:I").error().code, mk::Errc::BadDescription);
     EXPECT_EQ(s->Structure(), "w[k:S]");
+}
+
+// An integer read of a value beyond the type saturates: never a wrapped number.
+TEST_F(Semantics, IntegerReadsOfLargeValuesSaturate) {
+    auto v = mk::View::Make("s:S,l:L,f:F,d:D");
+    ASSERT_TRUE(v.ok());
+    const char* text[] = {"99999999999", "-99999999999"};
+    const int64_t longs[] = {1000000000000, -1000000000000};
+    const double doubles[] = {1e12, -1e300};
+    const float floats[] = {3e10f, -INFINITY};
+    for (int r = 0; r < 2; ++r) {
+        v->AddRow();
+        v->SetString(r, "s", text[r]);
+        v->SetLong(r, "l", longs[r]);
+        v->SetDouble(r, "d", doubles[r]);
+        v->SetFloat(r, "f", floats[r]);
+    }
+    for (const char* col : {"s", "l", "f", "d"}) {
+        SCOPED_TRACE(col);
+        EXPECT_EQ(v->GetInt(0, col), INT32_MAX);
+        EXPECT_EQ(v->GetInt(1, col), INT32_MIN);
+    }
+    EXPECT_EQ(v->GetLong(1, "d"), INT64_MIN);
+    EXPECT_EQ(v->GetLong(1, "f"), INT64_MIN);
+    v->SetDouble(0, "d", std::nan(""));
+    EXPECT_EQ(v->GetInt(0, "d"), 0);
+    EXPECT_EQ(v->GetLong(0, "d"), 0);
+    // Written into an integer column, a large value saturates the same way.
+    auto i = mk::View::Make("i:I");
+    i->AddRow();
+    i->SetDouble(0, 0, 1e12);
+    EXPECT_EQ(i->GetInt(0, 0), INT32_MAX);
+    i->SetString(0, 0, "-99999999999");
+    EXPECT_EQ(i->GetLong(0, 0), INT32_MIN);
 }
 
 TEST_F(Semantics, ConversionsBetweenTextAndNumbers) {
