@@ -7,6 +7,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTemporaryDir>
+#include <QFile>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
@@ -263,6 +264,27 @@ void DesignFormTest::Screenshot() {
     w.UpdateChartNow();
     QTest::qWait(50);
     QVERIFY(w.grab().save(QString(STROVAN_BINARY_DIR) + "/design-form.png"));
+
+    // A copy of a designed cruise of one's own (e.g. the example run's) when one is named.
+    QByteArray other = qgetenv("STROVAN_DESIGN_FILE");
+    if (other.isEmpty()) return;
+    std::string copy = dir_->filePath("example.crz").toStdString();
+    QVERIFY(QFile::copy(QString::fromLocal8Bit(other), QString::fromStdString(copy)));
+    ui::ScriptedUi ui;
+    store::CCruiseStore store(ui);
+    QCOMPARE(store.Open(copy), 0);
+    {
+        DesignWorkspace ws(ui, store, WorkspaceInputs{0, kCosts, "03", "10", copy});
+        QCOMPARE(ws.Open(), 0);
+        gui::DesignFormWindow e(ws);
+        e.resize(1180, 620);
+        e.show();
+        e.StrataGrid().SetCurrent(1, 0);
+        e.UpdateChartNow();
+        QTest::qWait(50);
+        QVERIFY(e.grab().save(QString(STROVAN_BINARY_DIR) + "/design-form-example.png"));
+    }
+    store.Close();
 }
 
 QTEST_MAIN(DesignFormTest)
