@@ -291,6 +291,8 @@ StrataFormWindow::StrataFormWindow(setup::StrataForm& form, QWidget* parent) : Q
         if (item == setup::kMenuModifyStrata) form_.ModifyStrata(row);
         else if (item == setup::kMenuDeleteStrata) form_.DeleteStrata(row);
         else if (item == setup::kMenuDeleteAllStrata) form_.DeleteAllStrata();
+        else if (item == setup::kMenuAddUnit) form_.AddUnit(row);
+        else if (item == setup::kMenuRemoveUnit) form_.RemoveUnit(row);
         else
             form_.Ui().MessageBox("Information", "\"" + item + "\" is not yet available.", ui::Icon::Information);
         Refresh();

@@ -9,6 +9,7 @@
 #include "setup/setup_session.h"
 #include "setup/setup_tables.h"
 #include "setup/strata_ops.h"
+#include "setup/units_editor.h"
 #include "setup/strata_rows.h"
 #include "store/schema.h"
 
@@ -383,6 +384,21 @@ int RunStrataDefinition(ui::UiPort& ui, store::CCruiseStore& store, const std::s
     StrataForm form(ui, store, current_stratum);
     ui.RunForm(form);
     return 0;
+}
+
+bool StrataForm::AddUnit(int row) {
+    if (row < 0 || row >= strata_.RowCount()) return false;
+    mk::View units = units_.View();
+    mk::View strata = strata_.View();
+    return AddUnitDialog(ui_, units, strata, row, UnitCaller::StrataForm);
+}
+
+bool StrataForm::RemoveUnit(int row) {
+    if (row < 0 || row >= strata_.RowCount()) return false;
+    mk::View units = units_.View();
+    mk::View strata = strata_.View();
+    mk::View summary = Table(store_, schema::kSVSummaryTableDesc);
+    return RemoveUnitDialog(ui_, units, summary, strata, row);
 }
 
 }  // namespace setup

@@ -55,6 +55,10 @@ public:
     bool ModifyStrata(int row);
     void DeleteStrata(int row);
     void DeleteAllStrata();
+    // "Add Unit To Stratum" / "Remove Unit From Stratum" on a strata grid row: the
+    // unit dialogs, then the stratum's units, acres and perimeter. True when changed.
+    bool AddUnit(int row);
+    bool RemoveUnit(int row);
     // View "Recon Strata Table".
     void ReconStrataTable();
 

@@ -303,3 +303,43 @@ TEST_F(StrataFormTest, BlankPickedUnitIsUnpickedWithAMessage) {
 }
 
 }  // namespace
+
+TEST_F(StrataFormTest, StrataGridAddsAndRemovesAUnitOfAStratum) {
+    ui.PushFormAs<AddUnitForm>(AddUnitForm::kId, [](AddUnitForm& f) {
+        f.SetCode("11");
+        f.CodeLeft();
+        f.SetArea("20");
+        return f.AddUnit();
+    });
+    ui.PushFormAs<RemoveUnitForm>(RemoveUnitForm::kId, [](RemoveUnitForm& f) {
+        f.Choose("10");
+        return f.RemoveUnit();
+    });
+    ui.PushFormAs<StrataForm>(StrataForm::kId, [](StrataForm& f) {
+        f.code = "5";
+        EXPECT_TRUE(f.PickUnits({"10"}));
+        for (int r = 0; r < f.Items().RowCount(); ++r) f.PickItem(r, true);
+        EXPECT_TRUE(f.DefineSampleGroups(false));
+        EXPECT_FALSE(f.AddUnit(-1));  // no row: nothing asked
+        mk::View& strata = f.Strata().View();
+        int row = -1;
+        for (int r = 0; r < strata.RowCount(); ++r)
+            if (strata.GetString(r, "Stratum") == "5") row = r;
+        EXPECT_GE(row, 0);
+        if (row < 0) return false;
+        EXPECT_TRUE(f.AddUnit(row));
+        EXPECT_EQ(strata.GetString(row, "Units"), "10,11");
+        EXPECT_EQ(strata.GetString(row, "TotAcres"), "           30.0");
+        EXPECT_TRUE(f.RemoveUnit(row));
+        EXPECT_EQ(strata.GetString(row, "Units"), "11");
+        EXPECT_EQ(strata.GetString(row, "TotAcres"), "           20.0");
+        EXPECT_EQ(strata.GetString(row, "Modified"), "Y");
+        return true;
+    });
+    EXPECT_EQ(RunStrataDefinition(ui, store, "1"), 0);
+    ASSERT_EQ(store.Commit(), 0);  // the setup commits when its dialog closes
+    // The removed unit's rows belong to no stratum any more.
+    auto rows = Rows(path, "SVSummaryTable", {"CutUnit", "Stratum"});
+    for (const auto& r : rows)
+        if (r.rfind("10|", 0) == 0) EXPECT_EQ(r, "10|");
+}
