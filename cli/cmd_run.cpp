@@ -23,6 +23,7 @@
 #include "json_writer.h"
 #include "mk/mk.h"
 #include "store/config.h"
+#include "store/cruise_store.h"
 #include "store/schema.h"
 
 namespace fs = std::filesystem;
@@ -204,9 +205,8 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
         return kExitUsage;
     }
     if (example) svz = Bundled("examples/sale.svz");
-    char* end = nullptr;
-    double target = std::strtod(error.c_str(), &end);
-    if (error.empty() || *end || !(target > 0 && target < 100)) {
+    double target = 0;
+    if (!store::WholeNumber(error, target) || !(target > 0 && target < 100)) {
         err << "strovan-cli: run: --error wants a percentage above 0 and below 100\n";
         return kExitUsage;
     }

@@ -9,6 +9,7 @@
 #include "setup/setup_grid.h"
 #include "setup/setup_session.h"
 #include "setup/setup_tables.h"
+#include "store/cruise_store.h"
 #include "setup_cli_common.h"
 
 namespace cli {
@@ -161,10 +162,7 @@ void JsonTable(JsonWriter& j, const std::string& key, const mk::View& v) {
 
 // A positive number taking the whole text.
 bool PositiveArea(const std::string& text, double& area) {
-    char* end = nullptr;
-    area = std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0' && text.find_first_of("xXnNiI") == std::string::npos &&
-           area > 0 && area < 1e12;
+    return store::WholeNumber(text, area) && area > 0 && area < 1e12;
 }
 
 // Applies the edits through the form; false (reported) on the first that cannot be made.

@@ -26,15 +26,10 @@ std::string Fixed(const char* format, double v) {
 
 bool Uom01(const std::string& uom) { return uom == schema::kUomBoardFeet; }
 
-// The whole trimmed text as a number above 0 (from_chars: the cells use a point
-// whatever the locale).
+// The whole trimmed text as a number above 0.
 bool PositiveNumber(const std::string& raw, double& out) {
-    std::string text = store::Trim(raw);
-    if (!text.empty() && text[0] == '+') text.erase(0, 1);
     double v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return false;
-    if (!(v > 0) || v > 1e9) return false;
+    if (!store::WholeNumber(raw, v) || !(v > 0) || v > 1e9) return false;
     out = v;
     return true;
 }

@@ -12,12 +12,8 @@ namespace setup {
 namespace {
 
 bool ReadNumber(const std::string& text, double& value) {
-    const std::string t = store::Trim(text);
-    if (t.empty()) return false;
-    char* end = nullptr;
-    value = std::strtod(t.c_str(), &end);
-    return end && *end == '\0' && std::isfinite(value) &&
-           t.find_first_of("xXnNiIeE") == std::string::npos;
+    // Diameters are typed plainly: no exponent.
+    return store::Trim(text).find_first_of("eE") == std::string::npos && store::WholeNumber(text, value);
 }
 
 std::string OneDecimal(double v) {

@@ -285,11 +285,8 @@ void SortRows(std::vector<SumRow>& rows, const std::vector<std::string>& columns
         for (int c = 0; c < kColCount; ++c)
             if (name == kColNames[c]) cols.push_back(static_cast<Col>(c));
     if (cols.empty()) return;
-    auto number = [](const std::string& t, double& v) {
-        char* end = nullptr;
-        v = std::strtod(t.c_str(), &end);
-        return !t.empty() && end && *end == '\0';
-    };
+    // NaN would break the ordering, so only plain finite numbers sort as numbers.
+    auto number = [](const std::string& t, double& v) { return store::WholeNumber(t, v); };
     std::stable_sort(rows.begin(), rows.end(), [&](const SumRow& a, const SumRow& b) {
         for (Col c : cols) {
             if (c == kDMin || c == kDMax) {

@@ -27,13 +27,7 @@ int FindUnit(const mk::View& units, const std::string& code) {
 
 // A positive number taking the whole text.
 bool PositiveNumber(const std::string& text, double& value) {
-    std::string t = store::Trim(text);
-    if (t.empty()) return false;
-    char* end = nullptr;
-    value = std::strtod(t.c_str(), &end);
-    bool digits = t.find_first_of("0123456789") != std::string::npos;
-    return digits && end && *end == '\0' && std::isfinite(value) &&
-           t.find_first_of("xXnNiI") == std::string::npos && value > 0;
+    return store::WholeNumber(text, value) && value > 0;
 }
 
 // Totals that went below zero by rounding read as zero.

@@ -88,6 +88,16 @@ bool LeadingDoubleInRange(std::string_view text) {
     return ReadLeadingNumber(text, v);
 }
 
+bool WholeNumber(std::string_view text, double& value) {
+    value = 0.0;
+    size_t b = 0, e = text.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(text[b]))) ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
+    std::string_view t = text.substr(b, e - b);
+    if (t.empty() || LeadingNumberLength(t, 0) != t.size()) return false;
+    return ReadLeadingNumber(t, value);
+}
+
 long long LeadingInteger(std::string_view text) {
     std::string s(text);
     return std::strtoll(s.c_str(), nullptr, 10);

@@ -129,6 +129,9 @@ private:
 double LeadingDouble(std::string_view text);
 // False when the text starts with a number too large for a double ("1e400").
 bool LeadingDoubleInRange(std::string_view text);
+// True when the trimmed text is one decimal number and nothing else, finite and in
+// range ("12", "-0.5", "1e3"; never "inf", "nan", "0x10" or "12 acres").
+bool WholeNumber(std::string_view text, double& value);
 long long LeadingInteger(std::string_view text);
 // Trims blanks (space, tab, CR, LF) at both ends.
 std::string Trim(std::string_view text);
