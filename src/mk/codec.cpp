@@ -120,11 +120,19 @@ int32_t GetAdaptive(const uint8_t* p, int width, bool big, uint32_t i) {
 }
 
 void Put32(std::string& out, uint32_t v, bool big) {
-    for (int b = 0; b < 4; ++b) out.push_back(static_cast<char>(v >> (8 * (big ? 3 - b : b))));
+    char b[4];
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>(v >> (8 * (big ? 3 - i : i)));
+    out.append(b, 4);
 }
 
 void Put64(std::string& out, uint64_t v, bool big) {
-    for (int b = 0; b < 8; ++b) out.push_back(static_cast<char>(v >> (8 * (big ? 7 - b : b))));
+    char b[8];
+    for (int i = 0; i < 8; ++i) b[i] = static_cast<char>(v >> (8 * (big ? 7 - i : i)));
+    out.append(b, 8);
+}
+
+void Store64(uint8_t* p, uint64_t v, bool big) {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * (big ? 7 - i : i)));
 }
 
 uint32_t LoadBE32(const uint8_t* p) { return Load32(p, true); }

@@ -44,6 +44,7 @@ uint64_t Load64(const uint8_t* p, bool big);
 uint16_t Load16(const uint8_t* p, bool big);
 void Put32(std::string& out, uint32_t v, bool big);
 void Put64(std::string& out, uint64_t v, bool big);
+void Store64(uint8_t* p, uint64_t v, bool big);
 uint32_t LoadBE32(const uint8_t* p);
 void StoreBE32(uint8_t* p, uint32_t v);
 

@@ -21,13 +21,12 @@ std::string_view SkipBlanks(std::string_view s) {
 float AsFloat(uint64_t raw) { return std::bit_cast<float>(static_cast<uint32_t>(raw)); }
 double AsDouble(uint64_t raw) { return std::bit_cast<double>(raw); }
 
-std::string WithText(Column& col, std::string_view v) {
-    if (col.type() != Type::String) return std::string(v);
+// An S cell holds text up to its first zero byte; a B cell holds the bytes as given.
+void SetTextItem(Column& col, uint32_t r, std::string_view v) {
+    if (col.type() != Type::String) return col.SetItem(r, v);
     const void* z = v.empty() ? nullptr : std::memchr(v.data(), 0, v.size());
     if (z) v = v.substr(0, static_cast<const char*>(z) - v.data());
-    std::string raw(v);
-    if (!raw.empty()) raw.push_back('\0');
-    return raw;
+    col.SetText(r, v);
 }
 
 }  // namespace
@@ -164,7 +163,7 @@ void SetCellString(Table& t, uint32_t r, int c, std::string_view v) {
     Column& col = t.cols[static_cast<size_t>(c)];
     switch (col.type()) {
     case Type::String:
-    case Type::Bytes: col.SetItem(r, WithText(col, v)); break;
+    case Type::Bytes: SetTextItem(col, r, v); break;
     case Type::Int:
     case Type::Long: SetCellLong(t, r, c, LeadingLong(v)); break;
     case Type::Float:
@@ -196,7 +195,7 @@ void SetCellDouble(Table& t, uint32_t r, int c, double v) {
     Column& col = t.cols[static_cast<size_t>(c)];
     switch (col.type()) {
     case Type::String:
-    case Type::Bytes: col.SetItem(r, WithText(col, FormatDouble(v))); break;
+    case Type::Bytes: SetTextItem(col, r, FormatDouble(v)); break;
     case Type::Int:
     case Type::Long: SetCellLong(t, r, c, DoubleToLong(v)); break;
     case Type::Float: col.SetRaw(r, std::bit_cast<uint32_t>(static_cast<float>(v))); break;

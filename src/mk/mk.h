@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -134,6 +135,13 @@ public:
     void SetFloat(int row, int col, float value);
     void SetDouble(int row, int col, double value);
     void SetBytes(int row, int col, std::string_view value);
+
+    // A whole column at once: row i takes values[i], for the first min(values, rows)
+    // rows, converting as the cell setters do. For tables rebuilt whole, where a call
+    // a cell would cost more than the data.
+    void SetColumn(int col, std::span<const std::string_view> values);
+    void SetColumn(int col, std::span<const int32_t> values);
+    void SetColumn(int col, std::span<const double> values);
 
     // The same by column name; an unknown name reads as the type's default and
     // ignores writes.

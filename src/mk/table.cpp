@@ -49,11 +49,12 @@ uint64_t Column::Raw(uint32_t r) const {
 void Column::Materialize() {
     if (!lazy_) return;
     size_t elem = IsWide() ? 8 : 4;
-    std::vector<uint8_t> mem(elem * rows_);
-    for (uint32_t r = 0; r < rows_; ++r) {
-        uint64_t v = Raw(r);
-        std::memcpy(mem.data() + elem * r, &v, elem);  // little-endian hosts only
-    }
+    std::vector<uint8_t> mem(elem * rows_);  // zeroed: all an all-zero column needs
+    if (width_ != 0)
+        for (uint32_t r = 0; r < rows_; ++r) {
+            uint64_t v = Raw(r);
+            std::memcpy(mem.data() + elem * r, &v, elem);  // little-endian hosts only
+        }
     mem_ = std::move(mem);
     lazy_ = false;
     src_ = nullptr;
@@ -65,6 +66,43 @@ void Column::SetRaw(uint32_t r, uint64_t v) {
     size_t elem = IsWide() ? 8 : 4;
     std::memcpy(mem_.data() + elem * r, &v, elem);
     dirty = true;
+}
+
+void Column::SetRawRun(const void* values, uint32_t n) {
+    if (IsString() || type_ == Type::View) return;
+    n = std::min(n, rows_);
+    Materialize();
+    std::memcpy(mem_.data(), values, (IsWide() ? 8 : 4) * size_t(n));
+    dirty = true;
+}
+
+void Column::SetTexts(const std::string_view* texts, uint32_t n) {
+    if (type_ != Type::String) return;
+    n = std::min(n, rows_);
+    size_t bytes = 0, filled = 0;
+    for (uint32_t r = 0; r < n; ++r)
+        if (!texts[r].empty()) bytes += texts[r].size() + 1, ++filled;
+    // Few texts keep the sparse form; the cell path handles that.
+    if (!dense_ && (filled <= 64 || filled <= rows_ / 16)) {
+        for (uint32_t r = 0; r < n; ++r) SetText(r, texts[r]);
+        return;
+    }
+    MakeDense();
+    dirty = true;
+    blob_.reserve(blob_.size() + bytes);
+    for (uint32_t r = 0; r < n; ++r) {
+        if ((off_[r] & kBlob) && len_[r]) garbage_ += len_[r];
+        std::string_view t = texts[r];
+        if (t.empty()) {
+            off_[r] = len_[r] = 0;
+            continue;
+        }
+        off_[r] = static_cast<uint32_t>(blob_.size()) | kBlob;
+        len_[r] = static_cast<uint32_t>(t.size() + 1);
+        blob_.append(t);
+        blob_.push_back('\0');
+    }
+    if (garbage_ > 65536 && garbage_ > blob_.size() / 2) CompactBlob();
 }
 
 Column::Entry* Column::FindSparse(uint32_t r) {
@@ -116,11 +154,11 @@ void Column::SetSparseSource(uint32_t r, uint32_t offset, uint32_t len) {
     }
 }
 
-void Column::SetItem(uint32_t r, std::string_view raw) {
+void Column::Assign(uint32_t r, std::string_view raw, bool terminate) {
     if (r >= rows_ || !IsString()) return;
     dirty = true;
     uint32_t off = static_cast<uint32_t>(blob_.size()) | kBlob;
-    uint32_t len = static_cast<uint32_t>(raw.size());
+    uint32_t len = static_cast<uint32_t>(raw.size() + (terminate ? 1 : 0));
     if (dense_) {
         if ((off_[r] & kBlob) && len_[r]) garbage_ += len_[r];
         off_[r] = off;
@@ -139,6 +177,7 @@ void Column::SetItem(uint32_t r, std::string_view raw) {
         }
     }
     blob_.append(raw);
+    if (terminate) blob_.push_back('\0');
     // A list entry costs 12 bytes against 8 per row for the dense form.
     if (!dense_ && sparse_.size() > 64 && sparse_.size() > rows_ / 16) MakeDense();
     if (garbage_ > 65536 && garbage_ > blob_.size() / 2) CompactBlob();

@@ -43,7 +43,9 @@ public:
     // S and B: the item as stored (S with its terminating zero).
     std::string_view Item(uint32_t r) const;
     std::string_view Text(uint32_t r) const;  // S without terminator, up to a zero byte
-    void SetItem(uint32_t r, std::string_view raw);
+    void SetItem(uint32_t r, std::string_view raw) { Assign(r, raw, false); }
+    // S: stores the text with its terminating zero (an empty text takes no bytes).
+    void SetText(uint32_t r, std::string_view text) { Assign(r, text, !text.empty()); }
     // Points row r at bytes of the image (loading only).
     void SetItemSource(uint32_t r, uint32_t offset, uint32_t len) {
         if (!dense_) return SetSparseSource(r, offset, len);
@@ -59,6 +61,30 @@ public:
     void MakeDense();
     // Numbers: true when every row holds zero without any storage.
     bool AllZero() const { return lazy_ && width_ == 0; }
+    // Numbers held in memory (4 or 8 bytes a row, host order); null while they are
+    // still read from the file image.
+    const uint8_t* Memory() const { return lazy_ ? nullptr : mem_.data(); }
+    // Numbers: rows [0, n) take n values of the column's width (4 or 8 bytes), host order.
+    void SetRawRun(const void* values, uint32_t n);
+    // S: rows [0, n) take the texts (without terminators; each must hold no zero byte).
+    void SetTexts(const std::string_view* texts, uint32_t n);
+    // S and B: fn(row, item) for every row in order, empty items included.
+    template <class Fn>
+    void ForEachItem(Fn fn) const {
+        if (dense_) {
+            for (uint32_t r = 0; r < rows_; ++r) fn(r, Bytes(off_[r], len_[r]));
+            return;
+        }
+        size_t next = 0;
+        for (uint32_t r = 0; r < rows_; ++r) {
+            if (next < sparse_.size() && sparse_[next].row == r) {
+                fn(r, Bytes(sparse_[next].off, sparse_[next].len));
+                ++next;
+            } else {
+                fn(r, std::string_view());
+            }
+        }
+    }
 
     // V: one table per row; null reads as an empty subview.
     const std::shared_ptr<Table>& Sub(uint32_t r) const { return subs_[r]; }
@@ -75,6 +101,7 @@ public:
     bool dirty = true;
 
 private:
+    void Assign(uint32_t r, std::string_view bytes, bool terminate);
     void Materialize();
     void CompactBlob();
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <unordered_map>
 
@@ -317,6 +318,54 @@ void View::SetDouble(int row, int col, double value) {
 void View::SetBytes(int row, int col, std::string_view value) {
     Cell c = impl_->Resolve(row, col);
     if (c.t) detail::SetCellBytes(*c.t, c.r, c.c, value);
+}
+
+namespace {
+
+// The stored column behind a shown one, when the view shows a table's rows as they are.
+detail::Column* DirectColumn(const ViewImpl& v, int col) {
+    if (!v.table || col < 0 || static_cast<size_t>(col) >= v.fields.size()) return nullptr;
+    int mc = v.Map()[static_cast<size_t>(col)];
+    return mc < 0 ? nullptr : &v.table->cols[static_cast<size_t>(mc)];
+}
+
+size_t ColumnRows(const View& v, size_t values) { return std::min(values, static_cast<size_t>(v.RowCount())); }
+
+}  // namespace
+
+void View::SetColumn(int col, std::span<const std::string_view> values) {
+    const size_t n = ColumnRows(*this, values.size());
+    detail::Column* c = DirectColumn(*impl_, col);
+    if (c && c->type() == Type::String) {
+        std::vector<std::string_view> texts(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(n));
+        for (std::string_view& v : texts) {  // a text ends at its first zero byte
+            const void* z = v.empty() ? nullptr : std::memchr(v.data(), 0, v.size());
+            if (z) v = v.substr(0, static_cast<size_t>(static_cast<const char*>(z) - v.data()));
+        }
+        c->SetTexts(texts.data(), static_cast<uint32_t>(n));
+        return;
+    }
+    for (size_t r = 0; r < n; ++r) SetString(static_cast<int>(r), col, values[r]);
+}
+
+void View::SetColumn(int col, std::span<const int32_t> values) {
+    const size_t n = ColumnRows(*this, values.size());
+    detail::Column* c = DirectColumn(*impl_, col);
+    if (c && c->type() == Type::Int) {
+        c->SetRawRun(values.data(), static_cast<uint32_t>(n));
+        return;
+    }
+    for (size_t r = 0; r < n; ++r) SetInt(static_cast<int>(r), col, values[r]);
+}
+
+void View::SetColumn(int col, std::span<const double> values) {
+    const size_t n = ColumnRows(*this, values.size());
+    detail::Column* c = DirectColumn(*impl_, col);
+    if (c && c->type() == Type::Double) {
+        c->SetRawRun(values.data(), static_cast<uint32_t>(n));
+        return;
+    }
+    for (size_t r = 0; r < n; ++r) SetDouble(static_cast<int>(r), col, values[r]);
 }
 
 std::string View::GetString(int row, std::string_view col) const { return GetString(row, FindColumn(col)); }

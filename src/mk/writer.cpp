@@ -131,9 +131,11 @@ private:
                 tooLarge = true;
                 break;
             }
-            std::string out;
-            out.reserve(size_t(8) * rows);
-            for (uint32_t r = 0; r < rows; ++r) Put64(out, col.Raw(r), big_);
+            std::string out(size_t(8) * rows, '\0');
+            auto* p = reinterpret_cast<uint8_t*>(out.data());
+            if (col.Memory() && !big_) std::memcpy(p, col.Memory(), out.size());  // host order is little-endian
+            else
+                for (uint32_t r = 0; r < rows; ++r) Store64(p + size_t(8) * r, col.Raw(r), big_);
             col.pend.data = Place(std::move(out));
             break;
         }
@@ -145,15 +147,21 @@ private:
 
     std::string Adaptive(const Column& col, uint32_t rows) {
         if (col.AllZero()) return {};
+        const uint8_t* mem = col.Memory();
+        auto value = [&](uint32_t r) {
+            if (!mem) return static_cast<uint32_t>(col.Raw(r));
+            uint32_t v;
+            std::memcpy(&v, mem + size_t(4) * r, 4);
+            return v;
+        };
         int64_t lo = 0, hi = 0;
         for (uint32_t r = 0; r < rows; ++r) {
-            int64_t v = static_cast<int32_t>(static_cast<uint32_t>(col.Raw(r)));
+            int64_t v = static_cast<int32_t>(value(r));
             lo = std::min(lo, v);
             hi = std::max(hi, v);
         }
         std::string out;
-        PutAdaptive(out, WidthOfRange(lo, hi), big_, rows,
-                    [&](uint32_t r) { return static_cast<uint32_t>(col.Raw(r)); });
+        PutAdaptive(out, WidthOfRange(lo, hi), big_, rows, value);
         return out;
     }
 
@@ -163,19 +171,18 @@ private:
         std::string data, list;
         std::vector<uint32_t> sizes(rows, 0);
         int64_t last = -1;
-        for (uint32_t r = 0; r < rows; ++r) {
-            std::string_view item = col.Item(r);
+        col.ForEachItem([&](uint32_t r, std::string_view item) {
             if (!StoredApart(item.size(), rows)) {
                 data.append(item);
                 sizes[r] = static_cast<uint32_t>(item.size());
-                continue;
+                return;
             }
             Ref m = Place(std::string(item));
             col.pend.memos.push_back(m);
             PutVarint(list, static_cast<int64_t>(r) - last - 1);
             PutRef(list, m);
             last = r;
-        }
+        });
         if (!data.empty()) {
             col.pend.data = Place(std::move(data));
             uint32_t hi = *std::max_element(sizes.begin(), sizes.end());

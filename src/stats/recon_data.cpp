@@ -9,8 +9,6 @@ namespace stats {
 
 namespace {
 
-constexpr char kSep = '\x1f';
-
 int Column(const mk::View& v, const char* name) { return v.FindColumn(name); }
 
 std::string Text(const mk::View& v, int row, int col) { return col < 0 ? std::string() : v.GetString(row, col); }
@@ -53,9 +51,15 @@ int ReconMethodOf(const std::string& m) {
 
 size_t ReconCatalog::KeyHash::operator()(const Key& k) const {
     uint64_t h = static_cast<uint32_t>(k.method);
-    for (int part : {k.unit, k.codes}) h = (h ^ static_cast<uint32_t>(part)) * 0x100000001b3ULL;
+    for (uint64_t part : {static_cast<uint64_t>(static_cast<uint32_t>(k.unit)), static_cast<uint64_t>(k.codes)})
+        h = (h ^ part) * 0x100000001b3ULL;
     return static_cast<size_t>(h ^ (h >> 29));
 }
+
+namespace {
+// Interned ids never reach 2^21: a TreeTable holds fewer distinct codes than rows.
+long long PackCodes(long long sp, long long prod, long long ld) { return (sp << 42) | (prod << 21) | ld; }
+}  // namespace
 
 void ReconCatalog::Load(mk::Storage& storage, const std::string& volumeColumn) {
     *this = ReconCatalog();
@@ -97,8 +101,8 @@ void ReconCatalog::Load(mk::Storage& storage, const std::string& volumeColumn) {
     trees_.height.reserve(n);
     trees_.volume.reserve(n);
     std::unordered_map<std::string, int> plotIds;
-    Interner units(unit_ids_, &unit_names_), plotsOf(plotIds), codes(code_ids_);
-    std::string combo;
+    Interner units(unit_ids_, &unit_names_), plotsOf(plotIds), species(species_ids_), prods(prod_ids_),
+        lds(ld_ids_);
     std::string lastStratum;
     int recon = -1;
     std::vector<int> treeBucket(static_cast<size_t>(n), -1);
@@ -123,13 +127,7 @@ void ReconCatalog::Load(mk::Storage& storage, const std::string& volumeColumn) {
             cl = tt.GetString(r, cCl);
             if (!cl.empty() && cl != "C") continue;
         }
-        // Species, product and live/dead as one code: one look-up a tree.
-        combo = Text(tt, r, cSp);
-        combo += kSep;
-        combo += Text(tt, r, cProd);
-        combo += kSep;
-        combo += Text(tt, r, cLd);
-        Key key{method, unitId, codes(combo)};
+        Key key{method, unitId, PackCodes(species(Text(tt, r, cSp)), prods(Text(tt, r, cProd)), lds(Text(tt, r, cLd)))};
         auto [it, fresh] = bucket_.try_emplace(key, static_cast<int>(bucket_.size()));
         treeBucket[r] = it->second;
     }
@@ -183,12 +181,17 @@ int ReconCatalog::UnitId(const std::string& cutUnit) const {
     return it == unit_ids_.end() ? -1 : it->second;
 }
 
-std::span<const int> ReconCatalog::Lookup(int method, int unitId, const std::string& species,
-                                          const std::string& prod, const std::string& ld) const {
-    if (unitId < 0 || method < 0) return {};
-    auto code = code_ids_.find(species + kSep + prod + kSep + ld);
-    if (code == code_ids_.end()) return {};
-    auto it = bucket_.find(Key{method, unitId, code->second});
+long long ReconCatalog::CodesId(const std::string& species, const std::string& prod, const std::string& ld) const {
+    auto sp = species_ids_.find(species);
+    auto pr = prod_ids_.find(prod);
+    auto l = ld_ids_.find(ld);
+    if (sp == species_ids_.end() || pr == prod_ids_.end() || l == ld_ids_.end()) return -1;
+    return PackCodes(sp->second, pr->second, l->second);
+}
+
+std::span<const int> ReconCatalog::Lookup(int method, int unitId, long long codesId) const {
+    if (unitId < 0 || method < 0 || codesId < 0) return {};
+    auto it = bucket_.find(Key{method, unitId, codesId});
     if (it == bucket_.end()) return {};
     const int b = it->second;
     return {bucket_trees_.data() + bucket_start_[b], static_cast<size_t>(bucket_start_[b + 1] - bucket_start_[b])};

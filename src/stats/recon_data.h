@@ -38,9 +38,10 @@ public:
 
     // The unit's id, -1 when no tree stands in it.
     int UnitId(const std::string& cutUnit) const;
+    // Species, product and live/dead codes as one id; -1 when no cut tree has them.
+    long long CodesId(const std::string& species, const std::string& prod, const std::string& ld) const;
     // Cut trees of a recon method in a unit with these codes, in TreeTable order.
-    std::span<const int> Lookup(int method, int unitId, const std::string& species, const std::string& prod,
-                                const std::string& ld) const;
+    std::span<const int> Lookup(int method, int unitId, long long codesId) const;
 
     const ReconStratum& Recon(int recon) const { return recon_[recon]; }
     int ReconMethod(int recon) const { return recon_method_[recon]; }
@@ -53,9 +54,10 @@ public:
 
 private:
     // A tree's codes as small integers: method, unit, and species, product and
-    // live/dead together.
+    // live/dead packed together (21 bits each).
     struct Key {
-        int method, unit, codes;
+        int method, unit;
+        long long codes;
         bool operator==(const Key&) const = default;
     };
     struct KeyHash {
@@ -70,7 +72,7 @@ private:
     std::unordered_map<std::string, int> recon_by_code_;
     std::unordered_map<std::string, int> unit_ids_;
     std::vector<std::string> unit_names_;
-    std::unordered_map<std::string, int> code_ids_;
+    std::unordered_map<std::string, int> species_ids_, prod_ids_, ld_ids_;
     // Trees by key: bucket_[key] is a range of bucket_trees_ (a counting sort, so no
     // list of its own per key).
     std::unordered_map<Key, int, KeyHash> bucket_;

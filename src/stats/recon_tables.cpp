@@ -1,5 +1,8 @@
 #include "stats/recon_tables.h"
 
+#include <cstdint>
+#include <string_view>
+
 #include "store/cruise_store.h"
 
 namespace stats {
@@ -38,16 +41,6 @@ struct StratumCols {
 std::string S(const mk::View& w, int r, int c) { return c < 0 ? std::string() : w.GetString(r, c); }
 double D(const mk::View& w, int r, int c) { return c < 0 ? 0 : w.GetDouble(r, c); }
 int I(const mk::View& w, int r, int c) { return c < 0 ? 0 : w.GetInt(r, c); }
-void PutS(mk::View& w, int r, int c, const std::string& s) {
-    if (c >= 0 && !s.empty()) w.SetString(r, c, s);
-}
-void PutD(mk::View& w, int r, int c, double d) {
-    if (c >= 0 && d != 0) w.SetDouble(r, c, d);
-}
-void PutI(mk::View& w, int r, int c, int i) {
-    if (c >= 0 && i != 0) w.SetInt(r, c, i);
-}
-
 design::SgRow ReadSg(const mk::View& w, int r, const SgCols& k) {
     design::SgRow g;
     g.c = S(w, r, k.c);
@@ -70,29 +63,6 @@ design::SgRow ReadSg(const mk::View& w, int r, const SgCols& k) {
     g.avgHt = D(w, r, k.avgHt);
     g.bigBaf = D(w, r, k.bigBaf);
     return g;
-}
-
-// Rows arrive with default cells, so only values that differ from them are set.
-void WriteSg(mk::View& w, int r, const SgCols& k, const design::SgRow& g) {
-    PutS(w, r, k.c, g.c);
-    PutS(w, r, k.c2, g.c2);
-    PutS(w, r, k.t, g.t);
-    PutS(w, r, k.v, g.v);
-    PutS(w, r, k.stratum, g.stratum);
-    PutS(w, r, k.sgCode, g.sgCode);
-    PutS(w, r, k.description, g.description);
-    PutD(w, r, k.sgErr, g.sgErr);
-    PutI(w, r, k.sgN, g.sgN);
-    PutI(w, r, k.sgN2, g.sgN2);
-    PutD(w, r, k.sgCV, g.sgCV);
-    PutD(w, r, k.sgCV2, g.sgCV2);
-    PutD(w, r, k.treesAcre, g.treesAcre);
-    PutD(w, r, k.volAcre, g.volAcre);
-    PutI(w, r, k.freq, g.freq);
-    PutI(w, r, k.kz, g.kz);
-    PutD(w, r, k.treesPlot, g.treesPlot);
-    PutD(w, r, k.avgHt, g.avgHt);
-    PutD(w, r, k.bigBaf, g.bigBaf);
 }
 
 design::StratumRow ReadStratum(const mk::View& w, int r, const StratumCols& k) {
@@ -118,25 +88,91 @@ design::StratumRow ReadStratum(const mk::View& w, int r, const StratumCols& k) {
     return s;
 }
 
-void WriteStratum(mk::View& w, int r, const StratumCols& k, const design::StratumRow& s) {
-    PutD(w, r, k.totCircum, s.totCircum);
-    PutS(w, r, k.stratum, s.stratum);
-    PutS(w, r, k.description, s.description);
-    PutS(w, r, k.units, s.units);
-    PutS(w, r, k.cruzMeth, s.cruzMeth);
-    PutD(w, r, k.error, s.error);
-    PutI(w, r, k.sumN, s.sumN);
-    PutI(w, r, k.sumN2, s.sumN2);
-    PutD(w, r, k.wtCV, s.wtCV);
-    PutD(w, r, k.wtCV2, s.wtCV2);
-    PutD(w, r, k.treesAcre, s.treesAcre);
-    PutD(w, r, k.volAcre, s.volAcre);
-    PutD(w, r, k.totalVol, s.totalVol);
-    PutD(w, r, k.totAcres, s.totAcres);
-    PutD(w, r, k.strCost, s.strCost);
-    PutD(w, r, k.treesPlot, s.treesPlot);
-    PutI(w, r, k.plotSpacing, s.plotSpacing);
-    PutD(w, r, k.plotSize, s.plotSize);
+// Fills the rows of a view a column at a time (a view rebuilt whole would otherwise
+// cost a call a cell); an absent column (-1) is left out.
+class Columns {
+public:
+    Columns(mk::View& w, size_t rows) : w_(w), rows_(rows) {
+        w_.SetRowCount(0);
+        w_.SetRowCount(static_cast<int>(rows));
+    }
+    template <class Get>
+    void Text(int col, Get get) {
+        if (col < 0) return;
+        texts_.resize(rows_);
+        for (size_t r = 0; r < rows_; ++r) texts_[r] = get(r);
+        w_.SetColumn(col, texts_);
+    }
+    template <class Get>
+    void Num(int col, Get get) {
+        if (col < 0) return;
+        nums_.resize(rows_);
+        for (size_t r = 0; r < rows_; ++r) {
+            double d = get(r);
+            nums_[r] = d == 0 ? 0.0 : d;  // no negative zero
+        }
+        w_.SetColumn(col, nums_);
+    }
+    template <class Get>
+    void Int(int col, Get get) {
+        if (col < 0) return;
+        ints_.resize(rows_);
+        for (size_t r = 0; r < rows_; ++r) ints_[r] = get(r);
+        w_.SetColumn(col, ints_);
+    }
+
+private:
+    mk::View& w_;
+    size_t rows_;
+    std::vector<std::string_view> texts_;
+    std::vector<double> nums_;
+    std::vector<int32_t> ints_;
+};
+
+// sg(r): the sample-group record of row r.
+template <class Sg>
+void WriteSgColumns(Columns& out, const SgCols& k, Sg sg) {
+    out.Text(k.c, [&](size_t r) -> std::string_view { return sg(r).c; });
+    out.Text(k.c2, [&](size_t r) -> std::string_view { return sg(r).c2; });
+    out.Text(k.t, [&](size_t r) -> std::string_view { return sg(r).t; });
+    out.Text(k.v, [&](size_t r) -> std::string_view { return sg(r).v; });
+    out.Text(k.stratum, [&](size_t r) -> std::string_view { return sg(r).stratum; });
+    out.Text(k.sgCode, [&](size_t r) -> std::string_view { return sg(r).sgCode; });
+    out.Text(k.description, [&](size_t r) -> std::string_view { return sg(r).description; });
+    out.Num(k.sgErr, [&](size_t r) { return sg(r).sgErr; });
+    out.Int(k.sgN, [&](size_t r) { return sg(r).sgN; });
+    out.Int(k.sgN2, [&](size_t r) { return sg(r).sgN2; });
+    out.Num(k.sgCV, [&](size_t r) { return sg(r).sgCV; });
+    out.Num(k.sgCV2, [&](size_t r) { return sg(r).sgCV2; });
+    out.Num(k.treesAcre, [&](size_t r) { return sg(r).treesAcre; });
+    out.Num(k.volAcre, [&](size_t r) { return sg(r).volAcre; });
+    out.Int(k.freq, [&](size_t r) { return sg(r).freq; });
+    out.Int(k.kz, [&](size_t r) { return sg(r).kz; });
+    out.Num(k.treesPlot, [&](size_t r) { return sg(r).treesPlot; });
+    out.Num(k.avgHt, [&](size_t r) { return sg(r).avgHt; });
+    out.Num(k.bigBaf, [&](size_t r) { return sg(r).bigBaf; });
+}
+
+template <class Stratum>
+void WriteStratumColumns(Columns& out, const StratumCols& k, Stratum st) {
+    out.Num(k.totCircum, [&](size_t r) { return st(r).totCircum; });
+    out.Text(k.stratum, [&](size_t r) -> std::string_view { return st(r).stratum; });
+    out.Text(k.description, [&](size_t r) -> std::string_view { return st(r).description; });
+    out.Text(k.units, [&](size_t r) -> std::string_view { return st(r).units; });
+    out.Text(k.cruzMeth, [&](size_t r) -> std::string_view { return st(r).cruzMeth; });
+    out.Num(k.error, [&](size_t r) { return st(r).error; });
+    out.Int(k.sumN, [&](size_t r) { return st(r).sumN; });
+    out.Int(k.sumN2, [&](size_t r) { return st(r).sumN2; });
+    out.Num(k.wtCV, [&](size_t r) { return st(r).wtCV; });
+    out.Num(k.wtCV2, [&](size_t r) { return st(r).wtCV2; });
+    out.Num(k.treesAcre, [&](size_t r) { return st(r).treesAcre; });
+    out.Num(k.volAcre, [&](size_t r) { return st(r).volAcre; });
+    out.Num(k.totalVol, [&](size_t r) { return st(r).totalVol; });
+    out.Num(k.totAcres, [&](size_t r) { return st(r).totAcres; });
+    out.Num(k.strCost, [&](size_t r) { return st(r).strCost; });
+    out.Num(k.treesPlot, [&](size_t r) { return st(r).treesPlot; });
+    out.Int(k.plotSpacing, [&](size_t r) { return st(r).plotSpacing; });
+    out.Num(k.plotSize, [&](size_t r) { return st(r).plotSize; });
 }
 
 }  // namespace
@@ -186,45 +222,28 @@ std::vector<design::SgRow> ReadDesignSgRows(const mk::View& w) {
 }
 
 void WriteMethodRows(mk::View& w, const std::vector<MethodRow>& rows) {
-    StratumCols k(w);
-    int sel = w.FindColumn("Select");
-    w.SetRowCount(0);
-    w.SetRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        PutS(w, r, sel, rows[r].select);
-        WriteStratum(w, r, k, rows[r].s);
-    }
+    Columns out(w, rows.size());
+    out.Text(w.FindColumn("Select"), [&](size_t r) -> std::string_view { return rows[r].select; });
+    WriteStratumColumns(out, StratumCols(w), [&](size_t r) -> const design::StratumRow& { return rows[r].s; });
 }
 
 void WriteMethodSgRows(mk::View& w, const std::vector<MethodSgRow>& rows) {
-    SgCols k(w);
-    int meth = w.FindColumn("CruzMeth"), mTrees = w.FindColumn("MTrees"), mPlots = w.FindColumn("MPlots");
-    w.SetRowCount(0);
-    w.SetRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        PutS(w, r, meth, rows[r].cruzMeth);
-        WriteSg(w, r, k, rows[r].sg);
-        PutI(w, r, mTrees, rows[r].mTrees);
-        PutI(w, r, mPlots, rows[r].mPlots);
-    }
+    Columns out(w, rows.size());
+    out.Text(w.FindColumn("CruzMeth"), [&](size_t r) -> std::string_view { return rows[r].cruzMeth; });
+    WriteSgColumns(out, SgCols(w), [&](size_t r) -> const design::SgRow& { return rows[r].sg; });
+    out.Int(w.FindColumn("MTrees"), [&](size_t r) { return rows[r].mTrees; });
+    out.Int(w.FindColumn("MPlots"), [&](size_t r) { return rows[r].mPlots; });
 }
 
 void WriteDesignRows(mk::View& w, const std::vector<design::StratumRow>& rows) {
-    StratumCols k(w);
-    int lock = w.FindColumn("Lock");
-    w.SetRowCount(0);
-    w.SetRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        WriteStratum(w, r, k, rows[r]);
-        PutS(w, r, lock, rows[r].lock);
-    }
+    Columns out(w, rows.size());
+    WriteStratumColumns(out, StratumCols(w), [&](size_t r) -> const design::StratumRow& { return rows[r]; });
+    out.Text(w.FindColumn("Lock"), [&](size_t r) -> std::string_view { return rows[r].lock; });
 }
 
 void WriteDesignSgRows(mk::View& w, const std::vector<const design::SgRow*>& rows) {
-    SgCols k(w);
-    w.SetRowCount(0);
-    w.SetRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) WriteSg(w, r, k, *rows[r]);
+    Columns out(w, rows.size());
+    WriteSgColumns(out, SgCols(w), [&](size_t r) -> const design::SgRow& { return *rows[r]; });
 }
 
 }  // namespace stats

@@ -359,4 +359,64 @@ TEST_F(Semantics, NestingDeeperThanTheReaderTakesIsNotCommitted) {
     }
 }
 
+// Whole-column writes must leave exactly the file that cell-by-cell writes leave,
+// conversions and cut-off texts included.
+TEST_F(Semantics, ColumnWritesEqualCellWrites) {
+    const std::string texts[] = {"alpha", "", std::string("cut\0off", 7), "a longer text than sixteen bytes", "7.5"};
+    std::vector<std::string_view> tv(std::begin(texts), std::end(texts));
+    const std::vector<int32_t> ints = {-3, 0, 2147483647, 5, -2147483647 - 1, 99};  // one more than rows
+    const std::vector<double> nums = {1.25, 0, -7, 1e300};                           // one fewer than rows
+    auto build = [&](const std::string& name, bool whole) {
+        auto s = mk::Storage::Create(Path(name));
+        mk::View v = *s->GetAs("v[s:S,i:I,d:D,si:S,ds:D,id:I,keep:I]");
+        v.SetRowCount(5);
+        for (int r = 0; r < 5; ++r) v.SetInt(r, "keep", 40 + r);
+        v.SetDouble(4, "d", 9.5);  // beyond the values: must stay
+        if (whole) {
+            v.SetColumn(0, tv);
+            v.SetColumn(1, ints);
+            v.SetColumn(2, nums);
+            v.SetColumn(3, ints);  // numbers into text
+            v.SetColumn(4, tv);    // texts into numbers
+            v.SetColumn(5, nums);  // fractions into integers
+            v.SetColumn(-1, nums); // no such column: nothing
+        } else {
+            for (int r = 0; r < 5; ++r) {
+                v.SetString(r, 0, tv[r]);
+                v.SetInt(r, 1, ints[r]);
+                v.SetInt(r, 3, ints[r]);
+                v.SetString(r, 4, tv[r]);
+                if (r < 4) v.SetDouble(r, 2, nums[r]), v.SetDouble(r, 5, nums[r]);
+            }
+        }
+        EXPECT_TRUE(s->Commit().ok());
+        return mktest::Slurp(Path(name));
+    };
+    std::string cells = build("cells.mk", false), whole = build("whole.mk", true);
+    EXPECT_EQ(whole, cells);
+    auto s = mk::Storage::Open(Path("whole.mk"));
+    mk::View v = s->GetView("v");
+    EXPECT_EQ(v.GetString(2, "s"), "cut");
+    EXPECT_EQ(v.GetString(3, "s"), texts[3]);
+    EXPECT_EQ(v.GetInt(4, "i"), -2147483647 - 1);
+    EXPECT_DOUBLE_EQ(v.GetDouble(4, "d"), 9.5);
+    EXPECT_EQ(v.GetString(2, "si"), "2147483647");
+    EXPECT_DOUBLE_EQ(v.GetDouble(4, "ds"), 7.5);
+    EXPECT_EQ(v.GetInt(3, "id"), 2147483647);  // 1e300 saturates
+    EXPECT_EQ(v.GetInt(4, "keep"), 44);
+}
+
+// On a derived view the values go to the base rows it shows, in its order.
+TEST_F(Semantics, ColumnWritesThroughASortedView) {
+    auto s = mk::Storage::Create(Path("d.mk"));
+    mk::View v = *s->GetAs("v[k:I,t:S]");
+    for (int k : {3, 1, 2}) v.SetInt(v.AddRow(), "k", k);
+    mk::View sorted = v.SortOn({"k"});
+    const std::vector<std::string_view> t = {"one", "two", "three"};
+    sorted.SetColumn(1, t);
+    EXPECT_EQ(v.GetString(0, "t"), "three");
+    EXPECT_EQ(v.GetString(1, "t"), "one");
+    EXPECT_EQ(v.GetString(2, "t"), "two");
+}
+
 }  // namespace
