@@ -79,12 +79,18 @@ void Column::SetRawRun(const void* values, uint32_t n) {
 void Column::SetTexts(const std::string_view* texts, uint32_t n) {
     if (type_ != Type::String) return;
     n = std::min(n, rows_);
+    // A text ends at its first zero byte (the texts are short: no call out for it).
+    auto cut = [](std::string_view t) {
+        size_t len = 0;
+        while (len < t.size() && t[len] != '\0') ++len;
+        return t.substr(0, len);
+    };
     size_t bytes = 0, filled = 0;
     for (uint32_t r = 0; r < n; ++r)
         if (!texts[r].empty()) bytes += texts[r].size() + 1, ++filled;
     // Few texts keep the sparse form; the cell path handles that.
     if (!dense_ && (filled <= 64 || filled <= rows_ / 16)) {
-        for (uint32_t r = 0; r < n; ++r) SetText(r, texts[r]);
+        for (uint32_t r = 0; r < n; ++r) SetText(r, cut(texts[r]));
         return;
     }
     MakeDense();
@@ -92,7 +98,7 @@ void Column::SetTexts(const std::string_view* texts, uint32_t n) {
     blob_.reserve(blob_.size() + bytes);
     for (uint32_t r = 0; r < n; ++r) {
         if ((off_[r] & kBlob) && len_[r]) garbage_ += len_[r];
-        std::string_view t = texts[r];
+        std::string_view t = cut(texts[r]);
         if (t.empty()) {
             off_[r] = len_[r] = 0;
             continue;

@@ -66,7 +66,7 @@ public:
     const uint8_t* Memory() const { return lazy_ ? nullptr : mem_.data(); }
     // Numbers: rows [0, n) take n values of the column's width (4 or 8 bytes), host order.
     void SetRawRun(const void* values, uint32_t n);
-    // S: rows [0, n) take the texts (without terminators; each must hold no zero byte).
+    // S: rows [0, n) take the texts, each cut at its first zero byte.
     void SetTexts(const std::string_view* texts, uint32_t n);
     // S and B: fn(row, item) for every row in order, empty items included.
     template <class Fn>

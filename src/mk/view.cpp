@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <unordered_map>
 
@@ -337,12 +336,7 @@ void View::SetColumn(int col, std::span<const std::string_view> values) {
     const size_t n = ColumnRows(*this, values.size());
     detail::Column* c = DirectColumn(*impl_, col);
     if (c && c->type() == Type::String) {
-        std::vector<std::string_view> texts(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(n));
-        for (std::string_view& v : texts) {  // a text ends at its first zero byte
-            const void* z = v.empty() ? nullptr : std::memchr(v.data(), 0, v.size());
-            if (z) v = v.substr(0, static_cast<size_t>(static_cast<const char*>(z) - v.data()));
-        }
-        c->SetTexts(texts.data(), static_cast<uint32_t>(n));
+        c->SetTexts(values.data(), static_cast<uint32_t>(n));
         return;
     }
     for (size_t r = 0; r < n; ++r) SetString(static_cast<int>(r), col, values[r]);

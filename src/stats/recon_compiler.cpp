@@ -391,7 +391,7 @@ int Run::Go() {
     for (size_t r = 0; r < summary_.size(); ++r) {
         SummaryRow& s = summary_[r];
         s.unitId = catalog_.UnitId(s.unit);
-        const long long codes = catalog_.CodesId(s.species, s.prod, s.ld);
+        const ReconCatalog::Codes codes = catalog_.CodesOf(s.species, s.prod, s.ld);
         for (int m = 0; m < kReconMethodCount; ++m) row_trees_[r][m] = catalog_.Lookup(m, s.unitId, codes);
     }
     for (const auto& [code, rows] : by_stratum_) {

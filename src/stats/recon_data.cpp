@@ -13,31 +13,6 @@ int Column(const mk::View& v, const char* name) { return v.FindColumn(name); }
 
 std::string Text(const mk::View& v, int row, int col) { return col < 0 ? std::string() : v.GetString(row, col); }
 
-int Intern(std::unordered_map<std::string, int>& ids, std::vector<std::string>* names, const std::string& s) {
-    auto [it, fresh] = ids.try_emplace(s, static_cast<int>(ids.size()));
-    if (fresh && names) names->push_back(s);
-    return it->second;
-}
-
-// Interning of a column whose consecutive rows mostly repeat a value.
-class Interner {
-public:
-    Interner(std::unordered_map<std::string, int>& ids, std::vector<std::string>* names = nullptr)
-        : ids_(ids), names_(names) {}
-    int operator()(const std::string& s) {
-        if (last_ >= 0 && s == last_text_) return last_;
-        last_ = Intern(ids_, names_, s);
-        last_text_ = s;
-        return last_;
-    }
-
-private:
-    std::unordered_map<std::string, int>& ids_;
-    std::vector<std::string>* names_;
-    int last_ = -1;
-    std::string last_text_;
-};
-
 long long PairKey(int recon, int unit) { return (static_cast<long long>(recon) << 32) | static_cast<uint32_t>(unit); }
 
 }  // namespace
@@ -48,18 +23,6 @@ int ReconMethodOf(const std::string& m) {
     if (m == "100") return kRecon100;
     return -1;
 }
-
-size_t ReconCatalog::KeyHash::operator()(const Key& k) const {
-    uint64_t h = static_cast<uint32_t>(k.method);
-    for (uint64_t part : {static_cast<uint64_t>(static_cast<uint32_t>(k.unit)), static_cast<uint64_t>(k.codes)})
-        h = (h ^ part) * 0x100000001b3ULL;
-    return static_cast<size_t>(h ^ (h >> 29));
-}
-
-namespace {
-// Interned ids never reach 2^21: a TreeTable holds fewer distinct codes than rows.
-long long PackCodes(long long sp, long long prod, long long ld) { return (sp << 42) | (prod << 21) | ld; }
-}  // namespace
 
 void ReconCatalog::Load(mk::Storage& storage, const std::string& volumeColumn) {
     *this = ReconCatalog();
@@ -100,22 +63,20 @@ void ReconCatalog::Load(mk::Storage& storage, const std::string& volumeColumn) {
     trees_.dbh.reserve(n);
     trees_.height.reserve(n);
     trees_.volume.reserve(n);
-    std::unordered_map<std::string, int> plotIds;
-    Interner units(unit_ids_, &unit_names_), plotsOf(plotIds), species(species_ids_), prods(prod_ids_),
-        lds(ld_ids_);
-    std::string lastStratum;
-    int recon = -1;
+    TextIds strata, plots;
+    std::vector<int> reconOf;  // by stratum text id
     std::vector<int> treeBucket(static_cast<size_t>(n), -1);
-    std::string cl;
+    TupleIds<4>::Tuple lastContext{-1, -1, -1, -1};
+    std::vector<int>* species = nullptr;  // the list of the last context
     for (int r = 0; r < n; ++r) {
-        std::string stratum = Text(tt, r, cStratum);
-        if (r == 0 || stratum != lastStratum) {
-            auto rs = recon_by_code_.find(stratum);
-            recon = rs == recon_by_code_.end() ? -1 : rs->second;
-            lastStratum = std::move(stratum);
+        const int stratumId = strata.Id(Text(tt, r, cStratum));
+        if (stratumId == static_cast<int>(reconOf.size())) {
+            auto rs = recon_by_code_.find(strata.Text(stratumId));
+            reconOf.push_back(rs == recon_by_code_.end() ? -1 : rs->second);
         }
-        int unitId = units(Text(tt, r, cUnit));
-        int plotId = plotsOf(Text(tt, r, cPlot));
+        const int recon = reconOf[static_cast<size_t>(stratumId)];
+        int unitId = units_.Id(Text(tt, r, cUnit));
+        int plotId = plots.Id(Text(tt, r, cPlot));
         double v = cVol < 0 ? 0 : tt.GetDouble(r, cVol);
         if (v > 0) any_volume_ = true;
         trees_.Add(unitId, plotId, recon, cDbh < 0 ? 0 : tt.GetFloat(r, cDbh), cHt < 0 ? 0 : tt.GetFloat(r, cHt), v);
@@ -124,28 +85,37 @@ void ReconCatalog::Load(mk::Storage& storage, const std::string& volumeColumn) {
         if (method < 0) continue;
         // The import writes no cut/leave code: a tree without one is a cut tree.
         if (cCl >= 0) {
-            cl = tt.GetString(r, cCl);
-            if (!cl.empty() && cl != "C") continue;
+            const std::string cl = tt.GetString(r, cCl);
+            if (!cl.empty() && !(cl.size() == 1 && cl[0] == 'C')) continue;
         }
-        Key key{method, unitId, PackCodes(species(Text(tt, r, cSp)), prods(Text(tt, r, cProd)), lds(Text(tt, r, cLd)))};
-        auto [it, fresh] = bucket_.try_emplace(key, static_cast<int>(bucket_.size()));
-        treeBucket[r] = it->second;
+        const TupleIds<4>::Tuple context{method, unitId, prod_ids_.Id(Text(tt, r, cProd)), ld_ids_.Id(Text(tt, r, cLd))};
+        if (!species || !TupleIds<4>::Equal(context, lastContext)) {
+            const int id = contexts_.Id(context);
+            if (id == static_cast<int>(context_species_.size())) context_species_.emplace_back();
+            species = &context_species_[static_cast<size_t>(id)];
+            lastContext = context;
+        }
+        const size_t sp = static_cast<size_t>(species_ids_.Id(Text(tt, r, cSp)));
+        if (sp >= species->size()) species->resize(sp + 1, -1);
+        int& bucket = (*species)[sp];
+        if (bucket < 0) bucket = buckets_++;
+        treeBucket[r] = bucket;
     }
-    bucket_start_.assign(bucket_.size() + 1, 0);
+    bucket_start_.assign(static_cast<size_t>(buckets_) + 1, 0);
     for (int b : treeBucket)
         if (b >= 0) ++bucket_start_[b + 1];
-    for (size_t b = 0; b < bucket_.size(); ++b) bucket_start_[b + 1] += bucket_start_[b];
+    for (int b = 0; b < buckets_; ++b) bucket_start_[b + 1] += bucket_start_[b];
     bucket_trees_.resize(static_cast<size_t>(bucket_start_.back()));
     std::vector<int> fill(bucket_start_.begin(), bucket_start_.end() - 1);
     for (int r = 0; r < n; ++r)
         if (treeBucket[r] >= 0) bucket_trees_[fill[treeBucket[r]]++] = r;
 
-    CountPlotsWithTrees(static_cast<int>(plotIds.size()));
+    CountPlotsWithTrees(plots.size());
 }
 
 void ReconCatalog::CountPlotsWithTrees(int plotIdCount) {
     // The trees of each unit (of a known recon stratum), by a counting sort on the unit.
-    const int units = static_cast<int>(unit_names_.size());
+    const int units = units_.size();
     std::vector<int> start(static_cast<size_t>(units) + 1, 0);
     for (int t = 0; t < trees_.size(); ++t)
         if (trees_.recon[t] >= 0) ++start[trees_.unit[t] + 1];
@@ -177,23 +147,22 @@ void ReconCatalog::CountPlotsWithTrees(int plotIdCount) {
 }
 
 int ReconCatalog::UnitId(const std::string& cutUnit) const {
-    auto it = unit_ids_.find(cutUnit);
-    return it == unit_ids_.end() ? -1 : it->second;
+    return units_.Find(cutUnit);
 }
 
-long long ReconCatalog::CodesId(const std::string& species, const std::string& prod, const std::string& ld) const {
-    auto sp = species_ids_.find(species);
-    auto pr = prod_ids_.find(prod);
-    auto l = ld_ids_.find(ld);
-    if (sp == species_ids_.end() || pr == prod_ids_.end() || l == ld_ids_.end()) return -1;
-    return PackCodes(sp->second, pr->second, l->second);
+ReconCatalog::Codes ReconCatalog::CodesOf(const std::string& species, const std::string& prod,
+                                          const std::string& ld) const {
+    return {species_ids_.Find(species), prod_ids_.Find(prod), ld_ids_.Find(ld)};
 }
 
-std::span<const int> ReconCatalog::Lookup(int method, int unitId, long long codesId) const {
-    if (unitId < 0 || method < 0 || codesId < 0) return {};
-    auto it = bucket_.find(Key{method, unitId, codesId});
-    if (it == bucket_.end()) return {};
-    const int b = it->second;
+std::span<const int> ReconCatalog::Lookup(int method, int unitId, const Codes& codes) const {
+    if (unitId < 0 || method < 0 || codes.species < 0 || codes.prod < 0 || codes.ld < 0) return {};
+    const int context = contexts_.Find({method, unitId, codes.prod, codes.ld});
+    if (context < 0) return {};
+    const std::vector<int>& species = context_species_[static_cast<size_t>(context)];
+    if (static_cast<size_t>(codes.species) >= species.size()) return {};
+    const int b = species[static_cast<size_t>(codes.species)];
+    if (b < 0) return {};
     return {bucket_trees_.data() + bucket_start_[b], static_cast<size_t>(bucket_start_[b + 1] - bucket_start_[b])};
 }
 
@@ -210,7 +179,7 @@ int ReconCatalog::PlotCount(int recon, int unitId) const {
     auto it = tree_plots_.find(PairKey(recon, unitId));
     int withTrees = it == tree_plots_.end() ? 0 : it->second;
     if (!plot_table_has_rows_) return withTrees;
-    int listed = static_cast<int>(plot_rows_.Rows({recon_[recon].code, unit_names_[unitId]}).size());
+    int listed = static_cast<int>(plot_rows_.Rows({recon_[recon].code, units_.Text(unitId)}).size());
     return std::max(listed, withTrees);
 }
 

@@ -11,6 +11,7 @@
 #include "mk/mk.h"
 #include "stats/key_index.h"
 #include "stats/recon_accumulate.h"
+#include "stats/text_ids.h"
 
 namespace stats {
 
@@ -38,10 +39,13 @@ public:
 
     // The unit's id, -1 when no tree stands in it.
     int UnitId(const std::string& cutUnit) const;
-    // Species, product and live/dead codes as one id; -1 when no cut tree has them.
-    long long CodesId(const std::string& species, const std::string& prod, const std::string& ld) const;
+    // Species, product and live/dead codes as ids (-1 for a code no cut tree has).
+    struct Codes {
+        int species, prod, ld;
+    };
+    Codes CodesOf(const std::string& species, const std::string& prod, const std::string& ld) const;
     // Cut trees of a recon method in a unit with these codes, in TreeTable order.
-    std::span<const int> Lookup(int method, int unitId, long long codesId) const;
+    std::span<const int> Lookup(int method, int unitId, const Codes& codes) const;
 
     const ReconStratum& Recon(int recon) const { return recon_[recon]; }
     int ReconMethod(int recon) const { return recon_method_[recon]; }
@@ -53,16 +57,6 @@ public:
     int PlotCount(int recon, int unitId) const;
 
 private:
-    // A tree's codes as small integers: method, unit, and species, product and
-    // live/dead packed together (21 bits each).
-    struct Key {
-        int method, unit;
-        long long codes;
-        bool operator==(const Key&) const = default;
-    };
-    struct KeyHash {
-        size_t operator()(const Key& k) const;
-    };
     void CountPlotsWithTrees(int plotIdCount);
 
     ReconTrees trees_;
@@ -70,12 +64,14 @@ private:
     std::vector<ReconStratum> recon_;
     std::vector<int> recon_method_;
     std::unordered_map<std::string, int> recon_by_code_;
-    std::unordered_map<std::string, int> unit_ids_;
-    std::vector<std::string> unit_names_;
-    std::unordered_map<std::string, int> species_ids_, prod_ids_, ld_ids_;
-    // Trees by key: bucket_[key] is a range of bucket_trees_ (a counting sort, so no
-    // list of its own per key).
-    std::unordered_map<Key, int, KeyHash> bucket_;
+    TextIds units_, species_ids_, prod_ids_, ld_ids_;
+    // Trees by (method, unit, product, live/dead) and species: bucket id b is the
+    // range [bucket_start_[b], bucket_start_[b + 1]) of bucket_trees_ (a counting sort,
+    // so no list of its own per key). Consecutive trees mostly share all but the
+    // species, so a tree costs one look-up by species in its context's list.
+    TupleIds<4> contexts_;
+    std::vector<std::vector<int>> context_species_;  // [context][species] -> bucket, -1 none
+    int buckets_ = 0;
     std::vector<int> bucket_start_;
     std::vector<int> bucket_trees_;
     std::unordered_map<int, std::vector<int>> unit_recon_;   // unit -> recon strata with trees

@@ -22,13 +22,16 @@ const char* Mark(bool isDefault) { return isDefault ? "R" : "N"; }
 // 1 + trunc(x): never below 1, whatever a stand-in value gives.
 int OnePlus(double x) { return std::max(1, 1 + TruncInt(x)); }
 
-MethodSgRow Row(const GroupContext& g, const FamilyStats& st, const char* method) {
-    MethodSgRow r;
+// A new row at the end of `out`, made in place (the rows are many and large); each is
+// filled before the next is made, since that may move it.
+MethodSgRow& Row(std::vector<MethodSgRow>& out, const GroupContext& g, const FamilyStats& st, const char* method,
+                 double sgErr = 40) {
+    MethodSgRow& r = out.emplace_back();
     r.cruzMeth = method;
     r.sg.stratum = g.stratum;
     r.sg.sgCode = g.sgCode;
     r.sg.description = g.sgCode;
-    r.sg.sgErr = r.cruzMeth == "100" ? 0 : 40;
+    r.sg.sgErr = sgErr;
     r.sg.treesAcre = st.tpa;
     r.sg.volAcre = st.vpa;
     r.sg.t = Mark(st.tpaDefault);
@@ -66,28 +69,25 @@ void AppendTreeRows(const GroupContext& g, const FamilyStats& st, std::vector<Me
     const char* c = Mark(st.cvPlotDefault);
     const double trees = st.tpa * a;
 
-    MethodSgRow all = Row(g, st, "100");
+    MethodSgRow& all = Row(out, g, st, "100", 0);
     all.sg.sgCV = cv;
     all.sg.c = c;
     all.sg.sgN = TruncInt(trees);
     all.sg.freq = 1;
-    out.push_back(std::move(all));
 
-    MethodSgRow str = Row(g, st, "STR");
+    MethodSgRow& str = Row(out, g, st, "STR");
     str.sg.sgCV = cv;
     str.sg.c = c;
     str.sg.sgN = OnePlus(cv * cv * kT2 * kInvE2);
     str.sg.freq = TruncInt(SafeDiv(trees, str.sg.sgN));
-    out.push_back(std::move(str));
 
-    MethodSgRow p3 = Row(g, st, "3P");
+    MethodSgRow& p3 = Row(out, g, st, "3P");
     p3.sg.sgCV = 35;
     p3.sg.c = "B";
     p3.sg.sgN = 4;
     p3.sg.kz = TruncInt(st.vpa * a * 0.25);
-    out.push_back(std::move(p3));
 
-    MethodSgRow s3p = Row(g, st, "S3P");
+    MethodSgRow& s3p = Row(out, g, st, "S3P");
     TwoStage s = ThreePStage(cv, 35);
     s3p.sg.sgCV = cv;
     s3p.sg.sgCV2 = 35;
@@ -97,20 +97,18 @@ void AppendTreeRows(const GroupContext& g, const FamilyStats& st, std::vector<Me
     s3p.sg.sgN2 = s.n2;
     s3p.sg.freq = TruncInt(SafeDiv(trees, s.n));
     s3p.sg.kz = TruncInt(SafeDiv(SafeDiv(st.vpa, st.tpa) * s.n, s.n2));
-    out.push_back(std::move(s3p));
 }
 
 void AppendFixedRows(const GroupContext& g, const FamilyStats& st, std::vector<MethodSgRow>& out) {
     const double cv1 = st.cvPlot, cvc = st.cvCount, cvt = st.cvTree, tpp = st.tpp;
 
-    MethodSgRow fix = Row(g, st, "FIX");
+    MethodSgRow& fix = Row(out, g, st, "FIX");
     fix.sg.sgCV = design::Trunc3(cv1);
     fix.sg.c = Mark(st.cvPlotDefault);
     fix.sg.sgN = OnePlus(cv1 * cv1 * kT2 * kInvE2);
     fix.sg.treesPlot = tpp;
-    out.push_back(std::move(fix));
 
-    MethodSgRow f3p = Row(g, st, "F3P");
+    MethodSgRow& f3p = Row(out, g, st, "F3P");
     TwoStage s = ThreePStage(cv1, 35);
     f3p.sg.sgCV = cv1;
     f3p.sg.sgCV2 = 35;
@@ -120,9 +118,8 @@ void AppendFixedRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     f3p.sg.sgN2 = s.n2;
     f3p.sg.kz = TruncInt(SafeDiv(SafeDiv(st.vpa, st.tpa) * s.n * tpp, s.n2));
     f3p.sg.treesPlot = tpp;
-    out.push_back(std::move(f3p));
 
-    MethodSgRow fcm = Row(g, st, "FCM");
+    MethodSgRow& fcm = Row(out, g, st, "FCM");
     TwoStage m = CountMeasure(cvc, cvt);
     fcm.sg.sgCV = cvc;
     fcm.sg.sgCV2 = cvt;
@@ -132,21 +129,19 @@ void AppendFixedRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     fcm.sg.sgN2 = m.n2;
     fcm.sg.freq = TruncInt(SafeDiv(m.n * tpp, m.n2));
     fcm.sg.treesPlot = tpp;
-    out.push_back(std::move(fcm));
 }
 
 void AppendPointRows(const GroupContext& g, const FamilyStats& st, std::vector<MethodSgRow>& out) {
     const double cv1 = st.cvPlot, cvc = st.cvCount, cvr = st.cvTree, cvh = st.cvHeight;
     const double tpp = st.tpp, baf = st.baf;
 
-    MethodSgRow pnt = Row(g, st, "PNT");
+    MethodSgRow& pnt = Row(out, g, st, "PNT");
     pnt.sg.sgCV = cv1;
     pnt.sg.c = Mark(st.cvPlotDefault);
     pnt.sg.sgN = OnePlus(cv1 * cv1 * kT2 * kInvE2);
     pnt.sg.treesPlot = tpp;
-    out.push_back(std::move(pnt));
 
-    MethodSgRow p3p = Row(g, st, "P3P");
+    MethodSgRow& p3p = Row(out, g, st, "P3P");
     TwoStage s = ThreePStage(cvh, 35);
     p3p.sg.sgCV = cvh;
     p3p.sg.sgCV2 = 35;
@@ -157,9 +152,8 @@ void AppendPointRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     p3p.sg.kz = TruncInt(SafeDiv(s.n * tpp * st.avgHt, s.n2));
     p3p.sg.avgHt = st.avgHt;
     p3p.sg.treesPlot = tpp;
-    out.push_back(std::move(p3p));
 
-    MethodSgRow pcm = Row(g, st, "PCM");
+    MethodSgRow& pcm = Row(out, g, st, "PCM");
     TwoStage m = CountMeasure(cvc, cvr);
     pcm.sg.sgCV = cvc;
     pcm.sg.sgCV2 = cvr;
@@ -170,9 +164,8 @@ void AppendPointRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     pcm.sg.freq = TruncInt(SafeDiv(m.n * tpp, m.n2));
     pcm.sg.bigBaf = design::Trunc1(SafeDiv(baf * m.n * tpp, m.n2));
     pcm.sg.treesPlot = tpp;
-    out.push_back(std::move(pcm));
 
-    MethodSgRow pp = Row(g, st, "3PPNT");
+    MethodSgRow& pp = Row(out, g, st, "3PPNT");
     TwoStage t = ThreePStage(cv1, 30);
     pp.sg.sgCV = cv1;
     pp.sg.sgCV2 = 30;
@@ -182,7 +175,6 @@ void AppendPointRows(const GroupContext& g, const FamilyStats& st, std::vector<M
     pp.sg.sgN2 = t.n2;
     pp.sg.kz = TruncInt(SafeDiv(tpp * baf * (st.avgHt * 1.0 / 3) * t.n, t.n2));
     pp.sg.treesPlot = tpp;
-    out.push_back(std::move(pp));
 }
 
 }  // namespace stats
