@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
     std::vector<char*> args;
     for (int i = 0; i < argc; ++i) {
         if (std::string(argv[i]) == "--steady-heap") {
-            mallopt(M_MMAP_THRESHOLD, 512 << 20);
+            mallopt(M_MMAP_THRESHOLD, 32 << 20);  // glibc's largest: above it the call is refused
             mallopt(M_TRIM_THRESHOLD, 1 << 30);
             continue;
         }

@@ -45,14 +45,29 @@ void ReconCatalog::Load(mk::Storage& storage, const std::string& volumeColumn) {
         }
     }
 
+    if (storage.HasView(schema::kTreeTable)) LoadTrees(storage.GetView(schema::kTreeTable), volumeColumn);
+
+    // PlotTable's rows counted by recon stratum and unit (of the units with trees).
     if (storage.HasView(schema::kPlotTable)) {
         mk::View plots = storage.GetView(schema::kPlotTable);
         plot_table_has_rows_ = plots.RowCount() > 0;
-        if (plot_table_has_rows_) plot_rows_ = KeyIndex(plots, {"Stratum", "CutUnit"});
+        const int cStratum = Column(plots, "Stratum"), cUnit = Column(plots, "CutUnit");
+        TextIds codes;
+        std::vector<int> reconOf;  // by code id
+        for (int r = 0; r < plots.RowCount(); ++r) {
+            const int code = codes.Id(Text(plots, r, cStratum));
+            if (code == static_cast<int>(reconOf.size())) {
+                auto rs = recon_by_code_.find(codes.Text(code));
+                reconOf.push_back(rs == recon_by_code_.end() ? -1 : rs->second);
+            }
+            const int recon = reconOf[static_cast<size_t>(code)];
+            const int unit = recon < 0 ? -1 : units_.Find(Text(plots, r, cUnit));
+            if (unit >= 0) ++listed_plots_[PairKey(recon, unit)];
+        }
     }
+}
 
-    if (!storage.HasView(schema::kTreeTable)) return;
-    mk::View tt = storage.GetView(schema::kTreeTable);
+void ReconCatalog::LoadTrees(const mk::View& tt, const std::string& volumeColumn) {
     const int n = tt.RowCount();
     const int cStratum = Column(tt, "Stratum"), cUnit = Column(tt, "CutUnit"), cPlot = Column(tt, "Plot"),
               cSp = Column(tt, "Sp"), cProd = Column(tt, "ProdP"), cLd = Column(tt, "LD"), cCl = Column(tt, "CL"),
@@ -179,7 +194,8 @@ int ReconCatalog::PlotCount(int recon, int unitId) const {
     auto it = tree_plots_.find(PairKey(recon, unitId));
     int withTrees = it == tree_plots_.end() ? 0 : it->second;
     if (!plot_table_has_rows_) return withTrees;
-    int listed = static_cast<int>(plot_rows_.Rows({recon_[recon].code, units_.Text(unitId)}).size());
+    auto listedIt = listed_plots_.find(PairKey(recon, unitId));
+    int listed = listedIt == listed_plots_.end() ? 0 : listedIt->second;
     return std::max(listed, withTrees);
 }
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "mk/mk.h"
-#include "stats/key_index.h"
 #include "stats/recon_accumulate.h"
 #include "stats/text_ids.h"
 
@@ -57,6 +56,7 @@ public:
     int PlotCount(int recon, int unitId) const;
 
 private:
+    void LoadTrees(const mk::View& tt, const std::string& volumeColumn);
     void CountPlotsWithTrees(int plotIdCount);
 
     ReconTrees trees_;
@@ -76,7 +76,7 @@ private:
     std::vector<int> bucket_trees_;
     std::unordered_map<int, std::vector<int>> unit_recon_;   // unit -> recon strata with trees
     std::unordered_map<long long, int> tree_plots_;          // (recon, unit) -> distinct plots
-    KeyIndex plot_rows_;                                     // PlotTable by (Stratum, CutUnit)
+    std::unordered_map<long long, int> listed_plots_;       // (recon, unit) -> PlotTable rows
     bool plot_table_has_rows_ = false;
 };
 
