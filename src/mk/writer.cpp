@@ -171,10 +171,11 @@ private:
         std::string data, list;
         std::vector<uint32_t> sizes(rows, 0);
         int64_t last = -1;
+        size_t inlineBytes = 0;
         col.ForEachItem([&](uint32_t r, std::string_view item) {
             if (!StoredApart(item.size(), rows)) {
-                data.append(item);
                 sizes[r] = static_cast<uint32_t>(item.size());
+                inlineBytes += item.size();
                 return;
             }
             Ref m = Place(std::string(item));
@@ -182,6 +183,19 @@ private:
             PutVarint(list, static_cast<int64_t>(r) - last - 1);
             PutRef(list, m);
             last = r;
+        });
+        // The inline items into a block of their known size; most are a few bytes,
+        // copied without a call each.
+        data.resize(inlineBytes);
+        char* out = data.data();
+        col.ForEachItem([&](uint32_t r, std::string_view item) {
+            const uint32_t n = sizes[r];
+            if (n == 0) return;
+            if (n <= 16)
+                for (uint32_t k = 0; k < n; ++k) out[k] = item[k];
+            else
+                std::memcpy(out, item.data(), n);
+            out += n;
         });
         if (!data.empty()) {
             col.pend.data = Place(std::move(data));

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <map>
-#include <set>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -185,13 +185,26 @@ Selection Run::Select(const std::vector<int>& rows, int method, bool ranged) {
     return sel;
 }
 
+// The distinct values, in ascending order.
+template <class T>
+void SortUnique(std::vector<T>& v) {
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+}
+
 int Run::CountPlots(const std::vector<int>& rows, int method, const Selection& all) {
     const ReconTrees& trees = catalog_.Trees();
-    std::unordered_map<int, std::set<int>> selected;  // unit -> recon strata its selected trees come from
-    for (int t : all.trees) selected[trees.unit[t]].insert(trees.recon[t]);
-    std::set<int> units;
+    // (unit, recon stratum) of the selected trees; neighbours mostly repeat them.
+    std::vector<std::pair<int, int>> selected;
+    for (int t : all.trees) {
+        std::pair<int, int> p{trees.unit[t], trees.recon[t]};
+        if (selected.empty() || selected.back() != p) selected.push_back(p);
+    }
+    SortUnique(selected);
+    std::vector<int> units;
     for (int r : rows)
-        if (summary_[r].unitId >= 0) units.insert(summary_[r].unitId);
+        if (summary_[r].unitId >= 0) units.push_back(summary_[r].unitId);
+    SortUnique(units);
     int n = 0;
     for (int u : units) {
         std::vector<int> recon = catalog_.ReconStrataIn(u, method);
@@ -200,9 +213,8 @@ int Run::CountPlots(const std::vector<int>& rows, int method, const Selection& a
             continue;
         }
         // Several recon strata cruised the unit: those the stratum's trees come from.
-        auto it = selected.find(u);
-        if (it == selected.end()) continue;
-        for (int r : it->second) n += catalog_.PlotCount(r, u);
+        auto it = std::lower_bound(selected.begin(), selected.end(), std::pair<int, int>{u, INT_MIN});
+        for (; it != selected.end() && it->first == u; ++it) n += catalog_.PlotCount(it->second, u);
     }
     return n;
 }
@@ -214,11 +226,12 @@ PlotMethodInfo& Run::StratumInfo(const std::vector<int>& rows, int method) {
     in.done = true;
     in.all = Select(rows, method, false);
     const ReconTrees& trees = catalog_.Trees();
-    std::set<int> recon;
+    std::vector<int> recon;
     for (int t : in.all.trees) {
-        recon.insert(trees.recon[t]);
+        if (recon.empty() || recon.back() != trees.recon[t]) recon.push_back(trees.recon[t]);
         if (method == kReconPnt && !(trees.dbh[t] > 0)) ++in.noDiameter;
     }
+    SortUnique(recon);
     for (int r : recon) {
         double size = method == kReconFix ? catalog_.Recon(r).fpSize : catalog_.Recon(r).baf;
         if (std::find(in.sizes.begin(), in.sizes.end(), size) == in.sizes.end()) in.sizes.push_back(size);
@@ -394,13 +407,20 @@ int Run::Go() {
         const ReconCatalog::Codes codes = catalog_.CodesOf(s.species, s.prod, s.ld);
         for (int m = 0; m < kReconMethodCount; ++m) row_trees_[r][m] = catalog_.Lookup(m, s.unitId, codes);
     }
+    // Rows to come: 4 a tree sample group and 7 a plot sample group.
+    std::vector<std::string_view> trees, plots;
+    auto distinct = [](std::vector<std::string_view>& v) {
+        std::sort(v.begin(), v.end());
+        return static_cast<size_t>(std::unique(v.begin(), v.end()) - v.begin());
+    };
     for (const auto& [code, rows] : by_stratum_) {
-        std::set<std::string> trees, plots;
+        trees.clear();
+        plots.clear();
         for (int r : rows) {
-            trees.insert(summary_[r].sgTree);
-            plots.insert(summary_[r].sgPlot);
+            trees.push_back(summary_[r].sgTree);
+            plots.push_back(summary_[r].sgPlot);
         }
-        groupCount += 4 * trees.size() + 7 * plots.size();
+        groupCount += 4 * distinct(trees) + 7 * distinct(plots);
     }
     fresh_sgs_.reserve(groupCount);
     fresh_methods_.reserve(11 * by_stratum_.size());
