@@ -95,7 +95,8 @@ void Column::SetTexts(const std::string_view* texts, uint32_t n) {
     }
     MakeDense();
     dirty = true;
-    blob_.reserve(blob_.size() + bytes);
+    size_t at = blob_.size();
+    blob_.resize(at + bytes);  // room for every text uncut; what the cuts leave is given back
     for (uint32_t r = 0; r < n; ++r) {
         if ((off_[r] & kBlob) && len_[r]) garbage_ += len_[r];
         std::string_view t = cut(texts[r]);
@@ -103,11 +104,17 @@ void Column::SetTexts(const std::string_view* texts, uint32_t n) {
             off_[r] = len_[r] = 0;
             continue;
         }
-        off_[r] = static_cast<uint32_t>(blob_.size()) | kBlob;
+        off_[r] = static_cast<uint32_t>(at) | kBlob;
         len_[r] = static_cast<uint32_t>(t.size() + 1);
-        blob_.append(t);
-        blob_.push_back('\0');
+        char* p = blob_.data() + at;
+        if (t.size() <= 16)  // most are short codes: no call for them
+            for (size_t k = 0; k < t.size(); ++k) p[k] = t[k];
+        else
+            std::memcpy(p, t.data(), t.size());
+        p[t.size()] = '\0';
+        at += t.size() + 1;
     }
+    blob_.resize(at);
     if (garbage_ > 65536 && garbage_ > blob_.size() / 2) CompactBlob();
 }
 

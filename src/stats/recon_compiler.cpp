@@ -15,6 +15,7 @@
 #include "stats/recon_data.h"
 #include "stats/recon_methods.h"
 #include "stats/recon_tables.h"
+#include "stats/text_ids.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
 
@@ -379,8 +380,6 @@ void Run::CompileStratum(const std::string& code, const std::vector<int>& rows, 
     }
 }
 
-std::string GroupKey(const std::string& stratum, const std::string& method) { return stratum + '\x1f' + method; }
-
 int Run::Go() {
     if (!LoadSummary()) return kReconNoStrata;
     if (!LoadStrata()) return kReconZeroAcres;
@@ -474,17 +473,22 @@ int Run::Go() {
     std::vector<MethodSgRow>& sgs = method_sgs_;
 
     // Roll-up of every method row from its sample groups.
-    std::unordered_map<std::string, design::SgRefs> groups;
-    std::string key;  // one buffer: a key is copied only when it is new
+    TextIds strataIds, methodIds;
+    TupleIds<2> groupIds;
+    std::vector<design::SgRefs> groups;  // by (stratum, method) id
     for (MethodSgRow& g : sgs) {
-        key.assign(g.sg.stratum).append(1, '\x1f').append(g.cruzMeth);
-        groups[key].push_back(&g.sg);
+        const int id = groupIds.Id({strataIds.Id(g.sg.stratum), methodIds.Id(g.cruzMeth)});
+        if (id == static_cast<int>(groups.size())) groups.emplace_back();
+        groups[static_cast<size_t>(id)].push_back(&g.sg);
     }
-    for (MethodRow& m : methods) {
-        auto it = groups.find(GroupKey(m.s.stratum, m.s.cruzMeth));
-        design::SummarizeStratum(m.s, it == groups.end() ? design::SgRefs() : it->second, design::SummaryMode::Fill,
-                                 uom_, costs_);
-    }
+    const design::SgRefs none;
+    auto groupOf = [&](const std::string& stratum, const std::string& method) -> const design::SgRefs& {
+        const int st = strataIds.Find(stratum), me = methodIds.Find(method);
+        const int id = st < 0 || me < 0 ? -1 : groupIds.Find({st, me});
+        return id < 0 ? none : groups[static_cast<size_t>(id)];
+    };
+    for (MethodRow& m : methods)
+        design::SummarizeStratum(m.s, groupOf(m.s.stratum, m.s.cruzMeth), design::SummaryMode::Fill, uom_, costs_);
 
     // The design: each stratum's chosen method, or its 100 % cruise.
     std::map<std::string, std::vector<int>> byStratum;
@@ -504,9 +508,7 @@ int Run::Go() {
         design::StratumRow row = methods[pick].s;
         row.lock.clear();
         design.push_back(row);
-        auto it = groups.find(GroupKey(code, row.cruzMeth));
-        if (it != groups.end())
-            for (const design::SgRow* g : it->second) designSgs.push_back(g);
+        for (const design::SgRow* g : groupOf(code, row.cruzMeth)) designSgs.push_back(g);
     }
 
     // Every table opens before any is written, so a refusal leaves the data as it was.

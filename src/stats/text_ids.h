@@ -19,7 +19,11 @@ public:
     // The id of `text`, made when new. Inline: most calls end at the first check.
     [[gnu::always_inline]] int Id(std::string_view text) {
         if (last_ >= 0 && Equal(texts_[static_cast<size_t>(last_)], text)) return last_;
-        return Look(text);
+        // Then a small table by first and last byte and length, which tells apart the
+        // few codes of a column like species without hashing the text.
+        int& quick = quick_[Quick(text)];
+        if (quick >= 0 && Equal(texts_[static_cast<size_t>(quick)], text)) return last_ = quick;
+        return quick = Look(text);
     }
     // The id of `text`; -1 when it was never seen.
     int Find(std::string_view text) const {
@@ -39,6 +43,11 @@ private:
             texts_.emplace_back(text);
         }
         return last_ = slots_[at];
+    }
+    static size_t Quick(std::string_view s) {
+        if (s.empty()) return 0;
+        return (static_cast<unsigned char>(s.front()) * 7u + static_cast<unsigned char>(s.back()) * 31u +
+                static_cast<unsigned>(s.size())) & 255u;
     }
     static bool Equal(const std::string& a, std::string_view b) {
         if (a.size() != b.size()) return false;
@@ -74,7 +83,14 @@ private:
 
     std::vector<std::string> texts_;
     std::vector<int> slots_;  // ids; -1 empty; size a power of two, at most half full
+    std::array<int, 256> quick_ = Empty();
     int last_ = -1;
+
+    static std::array<int, 256> Empty() {
+        std::array<int, 256> a;
+        a.fill(-1);
+        return a;
+    }
 };
 
 // Ids of tuples of N small integers, the same way.
