@@ -328,38 +328,38 @@ detail::Column* DirectColumn(const ViewImpl& v, int col) {
     return mc < 0 ? nullptr : &v.table->cols[static_cast<size_t>(mc)];
 }
 
-size_t ColumnRows(const View& v, size_t values) { return std::min(values, static_cast<size_t>(v.RowCount())); }
+// Rows [0, n) of column col take the values: straight into the stored column when
+// the view shows a table's rows as they are and the stored type is `direct`, else a
+// cell at a time through `cell` (which converts).
+template <class T, class Whole, class Cell>
+void SetWhole(const ViewImpl& v, int rows, int col, std::span<const T> values, Type direct, Whole whole, Cell cell) {
+    const size_t n = std::min(values.size(), static_cast<size_t>(rows));
+    detail::Column* c = DirectColumn(v, col);
+    if (c && c->type() == direct) return whole(*c, values.data(), static_cast<uint32_t>(n));
+    for (size_t r = 0; r < n; ++r) cell(static_cast<int>(r), values[r]);
+}
 
 }  // namespace
 
 void View::SetColumn(int col, std::span<const std::string_view> values) {
-    const size_t n = ColumnRows(*this, values.size());
-    detail::Column* c = DirectColumn(*impl_, col);
-    if (c && c->type() == Type::String) {
-        c->SetTexts(values.data(), static_cast<uint32_t>(n));
-        return;
-    }
-    for (size_t r = 0; r < n; ++r) SetString(static_cast<int>(r), col, values[r]);
+    SetWhole(
+        *impl_, RowCount(), col, values, Type::String,
+        [](detail::Column& c, const std::string_view* v, uint32_t n) { c.SetTexts(v, n); },
+        [&](int r, std::string_view v) { SetString(r, col, v); });
 }
 
 void View::SetColumn(int col, std::span<const int32_t> values) {
-    const size_t n = ColumnRows(*this, values.size());
-    detail::Column* c = DirectColumn(*impl_, col);
-    if (c && c->type() == Type::Int) {
-        c->SetRawRun(values.data(), static_cast<uint32_t>(n));
-        return;
-    }
-    for (size_t r = 0; r < n; ++r) SetInt(static_cast<int>(r), col, values[r]);
+    SetWhole(
+        *impl_, RowCount(), col, values, Type::Int,
+        [](detail::Column& c, const int32_t* v, uint32_t n) { c.SetRawRun(v, n); },
+        [&](int r, int32_t v) { SetInt(r, col, v); });
 }
 
 void View::SetColumn(int col, std::span<const double> values) {
-    const size_t n = ColumnRows(*this, values.size());
-    detail::Column* c = DirectColumn(*impl_, col);
-    if (c && c->type() == Type::Double) {
-        c->SetRawRun(values.data(), static_cast<uint32_t>(n));
-        return;
-    }
-    for (size_t r = 0; r < n; ++r) SetDouble(static_cast<int>(r), col, values[r]);
+    SetWhole(
+        *impl_, RowCount(), col, values, Type::Double,
+        [](detail::Column& c, const double* v, uint32_t n) { c.SetRawRun(v, n); },
+        [&](int r, double v) { SetDouble(r, col, v); });
 }
 
 std::string View::GetString(int row, std::string_view col) const { return GetString(row, FindColumn(col)); }
