@@ -165,7 +165,7 @@ void BM_CompileOverRead(benchmark::State& state) {
 BENCHMARK(BM_OpenAndReadTrees)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_Compile)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_OpenAndCompile)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK(BM_CompileOverRead)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(8);
+BENCHMARK(BM_CompileOverRead)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(16);
 
 }  // namespace
 
