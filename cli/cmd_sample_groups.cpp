@@ -164,14 +164,11 @@ bool Step(ui::ScriptedUi& ui, setup::PopulationsForm& form, const SgArgs& s) {
 }
 
 int RunSampleGroups(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> args = argv;
-    CommonOptions opts;
-    std::string error;
-    SgArgs s;
-    if (!CommonOptions::Extract(args, opts, error) || !Parse(args, s, error)) return UsageError(err, error, kUsage);
-    return setupcmd::RunPopulationsCommand(
-        opts, out, err, "sample-groups", s.file,
-        [&](ui::ScriptedUi& ui, setup::PopulationsForm& form, store::CCruiseStore&) { return Step(ui, form, s); });
+    return setupcmd::RunPopulationsCommand<SgArgs>(
+        argv, out, err, "sample-groups", kUsage, Parse,
+        [](const SgArgs& s, ui::ScriptedUi& ui, setup::PopulationsForm& form, store::CCruiseStore&) {
+            return Step(ui, form, s);
+        });
 }
 
 CommandRegistrar reg_sample_groups({"sample-groups",

@@ -174,14 +174,9 @@ bool Delete(ui::UiPort& ui, setup::PopulationsForm& form, const StrataArgs& s) {
 }
 
 int RunStrata(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> args = argv;
-    CommonOptions opts;
-    std::string error;
-    StrataArgs s;
-    if (!CommonOptions::Extract(args, opts, error) || !Parse(args, s, error)) return UsageError(err, error, kUsage);
-    return setupcmd::RunPopulationsCommand(
-        opts, out, err, "strata", s.file,
-        [&](ui::ScriptedUi& ui, setup::PopulationsForm& form, store::CCruiseStore& store) {
+    return setupcmd::RunPopulationsCommand<StrataArgs>(
+        argv, out, err, "strata", kUsage, Parse,
+        [](const StrataArgs& s, ui::ScriptedUi& ui, setup::PopulationsForm& form, store::CCruiseStore& store) {
             if (!s.define.empty()) return Define(ui, form, store, s);
             if (!s.remove.empty()) return Delete(ui, form, s);
             return Quick(ui, form, s);

@@ -1,12 +1,16 @@
 #pragma once
-// What the import and setup commands share: the cruise file check, the refusal of a
-// production cruise, and writing the update flag back as the main window does.
+// What the import, setup, strata and sample-groups commands share: the cruise file
+// check, the refusal of a production cruise, the setup work tables opened and written
+// out, and writing the update flag back as the main window does.
 #include <string>
 
 #include <functional>
 #include <ostream>
+#include <string_view>
+#include <vector>
 
 #include "app/cruise_file.h"
+#include "command_line.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "setup/setup_session.h"
@@ -144,14 +148,25 @@ inline void WriteOutcome(std::ostream& out, bool json, const std::string& comman
     if (!o.accepted) out << "The strata summary was rebuilt, but OK was refused (see the message).\n";
 }
 
-// The whole of a strata or sample-group command once its arguments are read: the
-// step on the populations form, the update flag, the output and the exit code.
-inline int RunPopulationsCommand(const CommonOptions& opts, std::ostream& out, std::ostream& err,
-                                 const std::string& command, const std::string& path, const PopulationsStep& step) {
+// The whole of a strata or sample-group command: its arguments read by `parse` (the
+// common options taken out first), the step on the populations form, the update
+// flag, the output and the exit code.
+template <class Args>
+int RunPopulationsCommand(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
+                          const std::string& command, std::string_view usage,
+                          bool (*parse)(const std::vector<std::string>&, Args&, std::string&),
+                          const std::function<bool(const Args&, ui::ScriptedUi&, setup::PopulationsForm&,
+                                                   store::CCruiseStore&)>& step) {
+    std::vector<std::string> args = argv;
+    CommonOptions opts;
+    std::string error;
+    Args s;
+    if (!CommonOptions::Extract(args, opts, error) || !parse(args, s, error)) return UsageError(err, error, usage);
     auto ui = MakeCommandUi(opts, out, err);
-    auto outcome = RunOnPopulations(*ui, path, step);
-    if (outcome.committed) WriteUpdateFlag(*ui, path, schema::kFlagYes);
-    WriteOutcome(out, opts.json, command, path, outcome, ui->Messages());
+    auto outcome = RunOnPopulations(*ui, s.file, [&](ui::ScriptedUi& u, setup::PopulationsForm& form,
+                                                     store::CCruiseStore& store) { return step(s, u, form, store); });
+    if (outcome.committed) WriteUpdateFlag(*ui, s.file, schema::kFlagYes);
+    WriteOutcome(out, opts.json, command, s.file, outcome, ui->Messages());
     return outcome.committed ? kExitOk : kExitFailure;
 }
 
