@@ -219,11 +219,9 @@ bool ApplyEdits(ui::UiPort& ui, store::CCruiseStore& store, setup::PopulationsFo
 }
 
 int RunSetup(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> args = argv;
     CommonOptions opts;
-    std::string error;
     SetupArgs s;
-    if (!CommonOptions::Extract(args, opts, error) || !Parse(args, s, error)) return UsageError(err, error, kUsage);
+    if (!ReadCommandLine(argv, opts, s, Parse, err, kUsage)) return kExitUsage;
     auto ui = MakeCommandUi(opts, out, err);
     int code = kExitFailure;
     bool committed = false;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "json_writer.h"
+
 namespace cli {
 
 // Writes "WHO: ERROR" and the usage to err; returns the usage exit code.
@@ -47,5 +49,18 @@ enum class OptionRead { Read, Unknown, Failed };
 // given once. False, with error set, on the first fault.
 bool ReadOptionsAndFile(const std::vector<std::string>& args, std::string& file, std::string& error,
                         const std::function<OptionRead(OptionCursor&)>& option);
+
+// Takes the common options out of a copy of argv and reads the rest with `parse`.
+// False, with the usage message written, on a wrong command line.
+template <class Args>
+bool ReadCommandLine(const std::vector<std::string>& argv, CommonOptions& opts, Args& parsed,
+                     bool (*parse)(const std::vector<std::string>&, Args&, std::string&), std::ostream& err,
+                     std::string_view usage) {
+    std::vector<std::string> args = argv;
+    std::string error;
+    if (CommonOptions::Extract(args, opts, error) && parse(args, parsed, error)) return true;
+    UsageError(err, error, usage);
+    return false;
+}
 
 }  // namespace cli

@@ -157,11 +157,9 @@ int RunPopulationsCommand(const std::vector<std::string>& argv, std::ostream& ou
                           bool (*parse)(const std::vector<std::string>&, Args&, std::string&),
                           const std::function<bool(const Args&, ui::ScriptedUi&, setup::PopulationsForm&,
                                                    store::CCruiseStore&)>& step) {
-    std::vector<std::string> args = argv;
     CommonOptions opts;
-    std::string error;
     Args s;
-    if (!CommonOptions::Extract(args, opts, error) || !parse(args, s, error)) return UsageError(err, error, usage);
+    if (!ReadCommandLine(argv, opts, s, parse, err, usage)) return kExitUsage;
     auto ui = MakeCommandUi(opts, out, err);
     auto outcome = RunOnPopulations(*ui, s.file, [&](ui::ScriptedUi& u, setup::PopulationsForm& form,
                                                      store::CCruiseStore& store) { return step(s, u, form, store); });

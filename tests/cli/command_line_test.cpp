@@ -118,3 +118,37 @@ TEST(UsageError, WritesWhoAndWhyThenTheUsageAndGivesTheUsageCode) {
 }
 
 }  // namespace
+
+namespace {
+
+bool ParseOneFile(const std::vector<std::string>& args, std::string& file, std::string& error) {
+    if (args.size() == 1) file = args[0];
+    else error = "give one file";
+    return error.empty();
+}
+
+TEST(ReadCommandLine, TakesTheCommonOptionsOutBeforeTheCommandReadsTheRest) {
+    cli::CommonOptions opts;
+    std::string file;
+    std::ostringstream err;
+    ASSERT_TRUE(cli::ReadCommandLine<std::string>({"--json", "a.crz", "--yes"}, opts, file, ParseOneFile, err,
+                                                  "usage: x\n"));
+    EXPECT_EQ(file, "a.crz");
+    EXPECT_TRUE(opts.json);
+    EXPECT_EQ(opts.answer, true);
+    EXPECT_TRUE(err.str().empty());
+
+    // A clash of common options is reported before the command's own reading.
+    err.str("");
+    EXPECT_FALSE(cli::ReadCommandLine<std::string>({"--yes", "--no"}, opts, file, ParseOneFile, err, "usage: x\n"));
+    EXPECT_EQ(err.str().substr(0, 13), "strovan-cli: ");
+    EXPECT_NE(err.str().find("usage: x\n"), std::string::npos);
+    EXPECT_EQ(err.str().find("give one file"), std::string::npos);
+
+    err.str("");
+    std::string none;
+    EXPECT_FALSE(cli::ReadCommandLine<std::string>({"a", "b"}, opts, none, ParseOneFile, err, "usage: x\n"));
+    EXPECT_EQ(err.str(), "strovan-cli: give one file\nusage: x\n");
+}
+
+}  // namespace
