@@ -47,13 +47,7 @@ bool Parse(const std::vector<std::string>& args, SgArgs& s, std::string& error) 
                 if (!setup::ParseSgKeys(k.substr(5), k[0] == 't' ? s.tree : s.plot, error)) return OptionRead::Failed;
             }
         } else if (a == "--diameter-ranges") {
-            if (!at.Value(v)) return OptionRead::Failed;
-            s.ranges_given = true;
-            std::string why;
-            if (!setup::ParseRangeList(v, s.ranges, why)) {
-                error = why;
-                return OptionRead::Failed;
-            }
+            return setupcmd::ReadRanges(at, s.ranges_given, s.ranges, error);
         } else if (a == "--scope") {
             if (!at.Value(s.scope)) return OptionRead::Failed;
         } else if (a == "--delete") {

@@ -48,13 +48,7 @@ bool Parse(const std::vector<std::string>& args, StrataArgs& s, std::string& err
                 if (!setup::ParseStrataKeys(at.Take(), s.keys, error)) return OptionRead::Failed;
             }
         } else if (a == "--diameter-ranges") {
-            if (!at.Value(v)) return OptionRead::Failed;
-            s.ranges_given = true;
-            std::string why;
-            if (!setup::ParseRangeList(v, s.ranges, why)) {
-                error = why;
-                return OptionRead::Failed;
-            }
+            return setupcmd::ReadRanges(at, s.ranges_given, s.ranges, error);
         } else if (a == "--scope") {
             if (!at.Value(s.scope)) return OptionRead::Failed;
             if (s.scope != "all" && s.scope.rfind("stratum:", 0) != 0) {

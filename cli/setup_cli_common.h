@@ -13,6 +13,7 @@
 #include "command_line.h"
 #include "commands.h"
 #include "json_writer.h"
+#include "setup/diameter_ranges.h"
 #include "setup/setup_session.h"
 #include "setup/setup_tables.h"
 #include "store/config.h"
@@ -42,6 +43,20 @@ inline bool CheckSetupFile(ui::UiPort& ui, const std::string& path) {
         return false;
     }
     return true;
+}
+
+// The value of --diameter-ranges ("0-11.9,12-99"); `given` is set once there is one.
+inline OptionRead ReadRanges(OptionCursor& at, bool& given, std::vector<setup::DiameterRange>& ranges,
+                             std::string& error) {
+    std::string v;
+    if (!at.Value(v)) return OptionRead::Failed;
+    given = true;
+    std::string why;
+    if (!setup::ParseRangeList(v, ranges, why)) {
+        error = why;
+        return OptionRead::Failed;
+    }
+    return OptionRead::Read;
 }
 
 // The main window's write-back of the setup's update flag.
