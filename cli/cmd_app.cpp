@@ -12,6 +12,7 @@
 #include "app/cruise_file.h"
 #include "app/main_dialog.h"
 #include "app/settings.h"
+#include "command_line.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "mk/mk.h"
@@ -63,7 +64,7 @@ bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::stri
 bool TakeCommon(std::vector<std::string>& args, CommonOptions& opts, std::ostream& err) {
     std::string error;
     if (CommonOptions::Extract(args, opts, error)) return true;
-    err << "strovan-cli: " << error << '\n';
+    UsageError(err, error);
     return false;
 }
 

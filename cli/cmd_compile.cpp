@@ -7,6 +7,7 @@
 
 #include "app/cruise_file.h"
 #include "app/main_dialog.h"
+#include "command_line.h"
 #include "commands.h"
 #include "compile_dispatch.h"
 #include "json_writer.h"
@@ -93,10 +94,7 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
     std::vector<std::string> args = argv;
     CommonOptions opts;
     std::string problem;
-    if (!CommonOptions::Extract(args, opts, problem)) {
-        err << "strovan-cli: " << problem << '\n' << kUsage;
-        return kExitUsage;
-    }
+    if (!CommonOptions::Extract(args, opts, problem)) return UsageError(err, problem, kUsage);
     bool allMethods = false;
     std::vector<std::string> pos;
     for (const std::string& a : args) {

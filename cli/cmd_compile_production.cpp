@@ -6,6 +6,7 @@
 
 #include "app/cruise_file.h"
 #include "app/settings.h"
+#include "command_line.h"
 #include "commands.h"
 #include "compile_dispatch.h"
 #include "design/stratum.h"
@@ -123,10 +124,7 @@ int RunProduction(const std::string& path, const std::vector<std::string>& args,
     std::vector<std::string> rest = args;
     CommonOptions opts;
     std::string error;
-    if (!CommonOptions::Extract(rest, opts, error)) {
-        err << "compile: " << error << '\n';
-        return kExitUsage;
-    }
+    if (!CommonOptions::Extract(rest, opts, error)) return UsageError(err, error, {}, "compile");
     if (!rest.empty()) {
         err << "compile: unknown argument '" << rest.front() << "'\nusage: strovan-cli compile FILE.crz [--json]\n";
         return kExitUsage;

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "command_line.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "design/sampling.h"
@@ -91,10 +92,7 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
     std::vector<std::string> args = raw;
     CommonOptions opts;
     std::string error;
-    if (!CommonOptions::Extract(args, opts, error)) {
-        err << "samplesize: " << error << '\n';
-        return kExitUsage;
-    }
+    if (!CommonOptions::Extract(args, opts, error)) return UsageError(err, error, {}, "samplesize");
     Inputs in;
     if (!ParseArgs(args, in, err)) return kExitUsage;
     auto ui = MakeCommandUi(opts, out, err);

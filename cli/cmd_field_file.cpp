@@ -3,11 +3,13 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <ostream>
 
 #include "app/settings.h"
 #include "app/step_hooks.h"
+#include "command_line.h"
 #include "commands.h"
 #include "design/data_warnings.h"
 #include "json_writer.h"
@@ -153,6 +155,30 @@ std::vector<design::SgRow> Marks(mk::Storage& s) {
     return rows;
 }
 
+// A column of a made table and how it is written: text, a number, a whole number.
+struct JsonColumn {
+    const char* name;
+    char kind;  // 'S', 'D', 'I'
+};
+
+void JsonTableRows(JsonWriter& j, const char* key, mk::Storage* made, const char* table,
+                   std::initializer_list<JsonColumn> columns) {
+    j.Key(key).BeginArray();
+    if (made) {
+        mk::View v = made->GetView(table);
+        for (int r = 0; r < v.RowCount(); ++r) {
+            j.BeginObject();
+            for (const JsonColumn& c : columns) {
+                if (c.kind == 'D') j.Field(c.name, v.GetDouble(r, c.name));
+                else if (c.kind == 'I') j.Field(c.name, v.GetInt(r, c.name));
+                else j.Field(c.name, v.GetString(r, c.name));
+            }
+            j.EndObject();
+        }
+    }
+    j.EndArray();
+}
+
 void WriteJson(std::ostream& out, const std::string& source, const std::string& target, bool created,
                mk::Storage* made, const ChoicesUi& choices, const ui::ScriptedUi& ui) {
     JsonWriter j(out);
@@ -163,40 +189,12 @@ void WriteJson(std::ostream& out, const std::string& source, const std::string& 
         for (const auto& name : made->ViewNames())
             j.BeginObject().Field("name", name).Field("rows", made->GetView(name).RowCount()).EndObject();
     j.EndArray();
-    j.Key("strata").BeginArray();
-    if (made) {
-        mk::View v = made->GetView(schema::kStratumTable);
-        for (int r = 0; r < v.RowCount(); ++r)
-            j.BeginObject()
-                .Field("Stratum", v.GetString(r, "Stratum"))
-                .Field("CruzMeth", v.GetString(r, "CruzMeth"))
-                .Field("Units", v.GetString(r, "Units"))
-                .Field("BAF", v.GetDouble(r, "BAF"))
-                .Field("FPSize", v.GetDouble(r, "FPSize"))
-                .Field("Month", v.GetInt(r, "Month"))
-                .Field("Year", v.GetInt(r, "Year"))
-                .Field("Description", v.GetString(r, "Description"))
-                .EndObject();
-    }
-    j.EndArray();
-    j.Key("subpopulations").BeginArray();
-    if (made) {
-        mk::View v = made->GetView(schema::kSubPopulationTable);
-        for (int r = 0; r < v.RowCount(); ++r)
-            j.BeginObject()
-                .Field("Stratum", v.GetString(r, "Stratum"))
-                .Field("SG", v.GetString(r, "SG"))
-                .Field("Sp", v.GetString(r, "Sp"))
-                .Field("ProdP", v.GetString(r, "ProdP"))
-                .Field("LD", v.GetString(r, "LD"))
-                .Field("Freq", v.GetInt(r, "Freq"))
-                .Field("KZ", v.GetInt(r, "KZ"))
-                .Field("key", v.GetString(r, "key"))
-                .Field("Description", v.GetString(r, "Description"))
-                .Field("UOMP", v.GetString(r, "UOMP"))
-                .EndObject();
-    }
-    j.EndArray();
+    JsonTableRows(j, "strata", made, schema::kStratumTable,
+                  {{"Stratum", 'S'}, {"CruzMeth", 'S'}, {"Units", 'S'}, {"BAF", 'D'}, {"FPSize", 'D'},
+                   {"Month", 'I'}, {"Year", 'I'}, {"Description", 'S'}});
+    JsonTableRows(j, "subpopulations", made, schema::kSubPopulationTable,
+                  {{"Stratum", 'S'}, {"SG", 'S'}, {"Sp", 'S'}, {"ProdP", 'S'}, {"LD", 'S'}, {"Freq", 'I'},
+                   {"KZ", 'I'}, {"key", 'S'}, {"Description", 'S'}, {"UOMP", 'S'}});
     j.Key("defaults_not_chosen").BeginArray();
     for (const auto& c : choices.skipped_defaults) j.String(c);
     j.EndArray();
@@ -208,10 +206,7 @@ int RunFieldFileCommand(const std::vector<std::string>& all_args, std::ostream& 
     std::vector<std::string> args = all_args;
     CommonOptions opts;
     std::string error;
-    if (!CommonOptions::Extract(args, opts, error)) {
-        err << "strovan-cli: " << error << '\n' << kUsage;
-        return kExitUsage;
-    }
+    if (!CommonOptions::Extract(args, opts, error)) return UsageError(err, error, kUsage);
     Choices ch;
     std::vector<std::string> pos;
     if (!ParseChoices(args, ch, pos, err) || pos.size() != 2) {

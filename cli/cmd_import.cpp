@@ -2,6 +2,7 @@
 // setup dialog's "Import .SVZ File" does it.
 #include <ostream>
 
+#include "command_line.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "setup/setup_session.h"
@@ -15,10 +16,7 @@ int RunImport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
     std::vector<std::string> args = argv;
     CommonOptions opts;
     std::string error;
-    if (!CommonOptions::Extract(args, opts, error)) {
-        err << "strovan-cli: " << error << '\n';
-        return kExitUsage;
-    }
+    if (!CommonOptions::Extract(args, opts, error)) return UsageError(err, error);
     if (args.size() != 2 || args[0].rfind("--", 0) == 0 || args[1].rfind("--", 0) == 0) {
         err << "usage: strovan-cli import FILE.crz RECON.svz [--json]\n";
         return kExitUsage;

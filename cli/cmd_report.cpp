@@ -2,6 +2,7 @@
 // every cell (row, column, span and text) so a report can be checked without a display.
 #include <ostream>
 
+#include "command_line.h"
 #include "commands.h"
 #include "grid/grid_print.h"
 #include "json_writer.h"
@@ -39,10 +40,8 @@ int Report(const std::vector<std::string>& raw, std::ostream& out, std::ostream&
     std::vector<std::string> args = raw;
     cli::CommonOptions opts;
     std::string problem;
-    if (!cli::CommonOptions::Extract(args, opts, problem)) {
-        err << "strovan-cli report: " << problem << '\n' << kUsage;
-        return cli::kExitUsage;
-    }
+    if (!cli::CommonOptions::Extract(args, opts, problem))
+        return cli::UsageError(err, problem, kUsage, "strovan-cli report");
     std::string kindName, text, pdf;
     std::vector<std::string> pos;
     for (size_t i = 0; i < args.size(); ++i) {

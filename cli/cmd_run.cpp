@@ -17,6 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "command_line.h"
 #include "commands.h"
 #include "design/rows.h"
 #include "design/stratum.h"
@@ -172,10 +173,7 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
     std::vector<std::string> args = in;
     CommonOptions opts;
     std::string problem;
-    if (!CommonOptions::Extract(args, opts, problem)) {
-        err << "strovan-cli: " << problem << '\n' << kUsage;
-        return kExitUsage;
-    }
+    if (!CommonOptions::Extract(args, opts, problem)) return UsageError(err, problem, kUsage);
     std::string svz, out_dir = "strovan-run", error = "10", setup = Bundled("data/setup/default.stp");
     bool example = false;
     for (size_t i = 0; i < args.size(); ++i) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <ostream>
 
+#include "command_line.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "setup/sample_groups_ops.h"
@@ -35,60 +36,43 @@ struct SgArgs {
 };
 
 bool Parse(const std::vector<std::string>& args, SgArgs& s, std::string& error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) {
-                error = "missing value for " + a;
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
+    const bool read = ReadOptionsAndFile(args, s.file, error, [&](OptionCursor& at) {
+        const std::string& a = at.Name();
         std::string v;
         if (a == "--quick") {
             s.quick = true;
-            while (i + 1 < args.size() && (args[i + 1].rfind("tree=", 0) == 0 || args[i + 1].rfind("plot=", 0) == 0)) {
-                const std::string& k = args[++i];
-                if (!setup::ParseSgKeys(k.substr(5), k[0] == 't' ? s.tree : s.plot, error)) return false;
+            for (const std::string* next = at.Peek();
+                 next && (next->rfind("tree=", 0) == 0 || next->rfind("plot=", 0) == 0); next = at.Peek()) {
+                const std::string& k = at.Take();
+                if (!setup::ParseSgKeys(k.substr(5), k[0] == 't' ? s.tree : s.plot, error)) return OptionRead::Failed;
             }
         } else if (a == "--diameter-ranges") {
-            if (!value(v)) return false;
-            s.ranges_given = true;
-            std::string why;
-            if (!setup::ParseRangeList(v, s.ranges, why)) {
-                error = why;
-                return false;
-            }
+            return setupcmd::ReadRanges(at, s.ranges_given, s.ranges, error);
         } else if (a == "--scope") {
-            if (!value(s.scope)) return false;
+            if (!at.Value(s.scope)) return OptionRead::Failed;
         } else if (a == "--delete") {
-            if (!value(s.remove)) return false;
+            if (!at.Value(s.remove)) return OptionRead::Failed;
         } else if (a == "--remove-ranges") {
             s.remove_ranges = true;
         } else if (a == "--sort") {
-            if (!value(v)) return false;
+            if (!at.Value(v)) return OptionRead::Failed;
             s.sort = setup::SplitCodes(v);
             const auto choices = setup::SortChoices(true);
             for (const auto& c : s.sort)
                 if (std::find(choices.begin(), choices.end(), c) == choices.end()) {
                     error = "cannot sort by '" + c + "'";
-                    return false;
+                    return OptionRead::Failed;
                 }
             if (s.sort.empty() || s.sort.size() > 3) {
                 error = "--sort wants one to three columns";
-                return false;
+                return OptionRead::Failed;
             }
-        } else if (a.rfind("--", 0) == 0) {
-            error = "unknown option " + a;
-            return false;
-        } else if (s.file.empty()) {
-            s.file = a;
         } else {
-            error = "more than one file given";
-            return false;
+            return OptionRead::Unknown;
         }
-    }
+        return OptionRead::Read;
+    });
+    if (!read) return false;
     const int modes = (s.quick || s.ranges_given ? 1 : 0) + (s.remove.empty() ? 0 : 1) + (s.remove_ranges ? 1 : 0) +
                       (s.sort.empty() ? 0 : 1);
     if (s.file.empty()) error = "no cruise file given";
@@ -174,20 +158,11 @@ bool Step(ui::ScriptedUi& ui, setup::PopulationsForm& form, const SgArgs& s) {
 }
 
 int RunSampleGroups(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> args = argv;
-    CommonOptions opts;
-    std::string error;
-    SgArgs s;
-    if (!CommonOptions::Extract(args, opts, error) || !Parse(args, s, error)) {
-        err << "strovan-cli: " << error << '\n' << kUsage;
-        return kExitUsage;
-    }
-    auto ui = MakeCommandUi(opts, out, err);
-    auto outcome = setupcmd::RunOnPopulations(
-        *ui, s.file, [&](setup::PopulationsForm& form, store::CCruiseStore&) { return Step(*ui, form, s); });
-    if (outcome.committed) setupcmd::WriteUpdateFlag(*ui, s.file, schema::kFlagYes);
-    setupcmd::WriteOutcome(out, opts.json, "sample-groups", s.file, outcome, ui->Messages());
-    return outcome.committed ? kExitOk : kExitFailure;
+    return setupcmd::RunPopulationsCommand<SgArgs>(
+        argv, out, err, "sample-groups", kUsage, Parse,
+        [](const SgArgs& s, ui::ScriptedUi& ui, setup::PopulationsForm& form, store::CCruiseStore&) {
+            return Step(ui, form, s);
+        });
 }
 
 CommandRegistrar reg_sample_groups({"sample-groups",

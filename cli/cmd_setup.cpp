@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "command_line.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "setup/setup_grid.h"
@@ -46,15 +47,11 @@ bool SplitPair(const std::string& text, char sep, std::string& a, std::string& b
 }
 
 bool Parse(const std::vector<std::string>& args, SetupArgs& s, std::string& error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) {
-                error = "missing value for " + a;
-                return false;
-            }
-            out = args[++i];
-            return true;
+    const bool read = ReadOptionsAndFile(args, s.file, error, [&](OptionCursor& at) {
+        const std::string& a = at.Name();
+        auto fail = [&](const char* why) {
+            error = why;
+            return OptionRead::Failed;
         };
         std::string v;
         if (a == "--show") s.show = true;
@@ -62,55 +59,37 @@ bool Parse(const std::vector<std::string>& args, SetupArgs& s, std::string& erro
         else if (a == "--accept") s.accept = true;
         else if (a == "--cancel") s.cancel = true;
         else if (a == "--set") {
-            if (!value(v)) return false;
+            if (!at.Value(v)) return OptionRead::Failed;
             Edit e;
             std::string target;
-            if (!SplitPair(v, '=', target, e.value) || !SplitPair(target, ':', e.table, e.column)) {
-                error = "--set wants TABLE:COLUMN=VALUE";
-                return false;
-            }
-            if (i + 2 >= args.size() || args[i + 1] != "--where") {
-                error = "each --set needs its --where COLUMN=VALUE[,COLUMN=VALUE...]";
-                return false;
-            }
-            ++i;
-            if (!value(v)) return false;
+            if (!SplitPair(v, '=', target, e.value) || !SplitPair(target, ':', e.table, e.column))
+                return fail("--set wants TABLE:COLUMN=VALUE");
+            if (!at.Peek(2) || *at.Peek() != "--where")
+                return fail("each --set needs its --where COLUMN=VALUE[,COLUMN=VALUE...]");
+            at.Take();
+            if (!at.Value(v)) return OptionRead::Failed;
             for (const auto& piece : setup::SplitCodes(v)) {
                 std::string c, val;
-                if (!SplitPair(piece, '=', c, val)) {
-                    error = "--where wants COLUMN=VALUE[,COLUMN=VALUE...]";
-                    return false;
-                }
+                if (!SplitPair(piece, '=', c, val)) return fail("--where wants COLUMN=VALUE[,COLUMN=VALUE...]");
                 e.where.emplace_back(c, val);
             }
-            if (e.where.empty()) {
-                error = "--where wants COLUMN=VALUE[,COLUMN=VALUE...]";
-                return false;
-            }
+            if (e.where.empty()) return fail("--where wants COLUMN=VALUE[,COLUMN=VALUE...]");
             s.edits.push_back(std::move(e));
         } else if (a == "--add-unit") {
-            if (!value(v)) return false;
+            if (!at.Value(v)) return OptionRead::Failed;
             NewUnit u;
             std::string rest;
-            if (!SplitPair(v, ':', u.code, rest)) {
-                error = "--add-unit wants CODE:AREA[:LOGMETH]";
-                return false;
-            }
+            if (!SplitPair(v, ':', u.code, rest)) return fail("--add-unit wants CODE:AREA[:LOGMETH]");
             if (!SplitPair(rest, ':', u.area, u.log_method)) u.area = rest;
             s.units.push_back(std::move(u));
         } else if (a == "--where") {
-            error = "--where must follow a --set";
-            return false;
-        } else if (a.rfind("--", 0) == 0) {
-            error = "unknown option " + a;
-            return false;
-        } else if (s.file.empty()) {
-            s.file = a;
+            return fail("--where must follow a --set");
         } else {
-            error = "more than one file given";
-            return false;
+            return OptionRead::Unknown;
         }
-    }
+        return OptionRead::Read;
+    });
+    if (!read) return false;
     if (s.file.empty()) error = "no cruise file given";
     else if (s.accept && s.cancel) error = "--accept and --cancel exclude each other";
     else if (s.show && (s.remake || s.accept || s.cancel || !s.edits.empty() || !s.units.empty()))
@@ -143,21 +122,6 @@ void PrintTable(std::ostream& out, const std::string& name, const mk::View& v) {
         for (int c = 0; c < v.ColumnCount(); ++c) out << (c ? "\t" : "  ") << store::Trim(CellText(v, r, c));
         out << '\n';
     }
-}
-
-void JsonTable(JsonWriter& j, const std::string& key, const mk::View& v) {
-    j.Key(key).BeginArray();
-    for (int r = 0; r < v.RowCount(); ++r) {
-        j.BeginObject();
-        for (int c = 0; c < v.ColumnCount(); ++c) {
-            const mk::Type t = v.Column(c).type;
-            if (t == mk::Type::Double || t == mk::Type::Float) j.Field(v.Column(c).name, v.GetDouble(r, c));
-            else if (t == mk::Type::Int || t == mk::Type::Long) j.Key(v.Column(c).name).Int(v.GetLong(r, c));
-            else j.Field(v.Column(c).name, v.GetString(r, c));
-        }
-        j.EndObject();
-    }
-    j.EndArray();
 }
 
 // A positive number taking the whole text.
@@ -255,63 +219,44 @@ bool ApplyEdits(ui::UiPort& ui, store::CCruiseStore& store, setup::PopulationsFo
 }
 
 int RunSetup(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> args = argv;
     CommonOptions opts;
-    std::string error;
     SetupArgs s;
-    if (!CommonOptions::Extract(args, opts, error) || !Parse(args, s, error)) {
-        err << "strovan-cli: " << error << '\n' << kUsage;
-        return kExitUsage;
-    }
+    if (!ReadCommandLine(argv, opts, s, Parse, err, kUsage)) return kExitUsage;
     auto ui = MakeCommandUi(opts, out, err);
     int code = kExitFailure;
     bool committed = false;
-    mk::View units, summary, strata;
-    std::string flag;
-
-    if (setupcmd::CheckSetupFile(*ui, s.file)) {
-        store::CCruiseStore store(*ui);
-        if (store.Open(s.file) != 0) {
-            ui->MessageBox("File Error", "The File:\n\n'" + s.file + "'\n\nCannot Be Opened.", ui::Icon::Stop);
-        } else {
-            mk::Storage& storage = *store.Storage();
-            setup::PrepareWorkTables(storage, *ui, setup::PrepareVariant::Table);
+    setupcmd::SetupTables tables;
+    setupcmd::WithSetupTables(
+        *ui, s.file,
+        [&](store::CCruiseStore& store) {
             if (s.show) {
                 code = kExitOk;  // shown as the setup would show it; nothing is written
-            } else {
-                setup::PopulationsForm form(*ui, store, schema::kSVSummaryTable, true);
-                int usage = kExitFailure;
-                if (ApplyEdits(*ui, store, form, s, usage)) {
-                    if (s.accept) committed = form.Accept();
-                    else if (s.cancel) committed = form.Cancel();
-                    else {
-                        committed = store.Commit() == 0;
-                    }
-                }
-                code = committed ? kExitOk : usage;
+                return;
             }
-            // Copies: the store closes before the output is written.
-            units = storage.GetAs(schema::kSVUnitsTableDesc)->Clone();
-            summary = storage.GetAs(schema::kSVSummaryTableDesc)->Clone();
-            strata = storage.GetAs(schema::kSVStrataTableDesc)->Clone();
-        }
-    }
-    if (committed && setupcmd::WriteUpdateFlag(*ui, s.file, schema::kFlagYes)) flag = schema::kFlagYes;
+            setup::PopulationsForm form(*ui, store, schema::kSVSummaryTable, true);
+            int usage = kExitFailure;
+            if (ApplyEdits(*ui, store, form, s, usage)) {
+                if (s.accept) committed = form.Accept();
+                else if (s.cancel) committed = form.Cancel();
+                else committed = store.Commit() == 0;
+            }
+            code = committed ? kExitOk : usage;
+        },
+        tables);
+    if (committed) setupcmd::WriteUpdateFlag(*ui, s.file, schema::kFlagYes);
 
     if (opts.json) {
         JsonWriter j(out);
         j.BeginObject().Field("command", "setup").Field("file", s.file);
         if (!s.show) j.Field("committed", committed);
-        JsonTable(j, "units", units);
-        JsonTable(j, "summary", summary);
-        JsonTable(j, "strata", strata);
+        setupcmd::JsonTables(j, tables);
         j.Messages("messages", ui->Messages()).EndObject();
     } else if (code == kExitOk) {
         if (s.show) {
-            PrintTable(out, "SVUnitsTable", units);
-            PrintTable(out, "SVSummaryTable", summary);
+            PrintTable(out, "SVUnitsTable", tables.units);
+            PrintTable(out, "SVSummaryTable", tables.summary);
         }
-        PrintTable(out, "SVStrataTable", strata);
+        PrintTable(out, "SVStrataTable", tables.strata);
     }
     return code;
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "command_line.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "store/config.h"
@@ -21,10 +22,7 @@ int RunUpdate(const std::vector<std::string>& raw, std::ostream& out, std::ostre
     std::vector<std::string> args = raw;
     cli::CommonOptions opts;
     std::string error;
-    if (!cli::CommonOptions::Extract(args, opts, error)) {
-        err << "strovan-cli: " << error << '\n';
-        return cli::kExitUsage;
-    }
+    if (!cli::CommonOptions::Extract(args, opts, error)) return cli::UsageError(err, error);
     if (args.size() != 1) {
         err << "usage: strovan-cli update FILE [--json]\n";
         return cli::kExitUsage;

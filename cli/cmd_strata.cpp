@@ -3,6 +3,7 @@
 // form, Delete Strata), each ending with the populations form's OK.
 #include <ostream>
 
+#include "command_line.h"
 #include "commands.h"
 #include "json_writer.h"
 #include "setup/diameter_ranges.h"
@@ -36,61 +37,43 @@ struct StrataArgs {
 };
 
 bool Parse(const std::vector<std::string>& args, StrataArgs& s, std::string& error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) {
-                error = "missing value for " + a;
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
+    const bool read = ReadOptionsAndFile(args, s.file, error, [&](OptionCursor& at) {
+        const std::string& a = at.Name();
         std::string v;
         if (a == "--quick") {
             s.quick = true;
             // The keys are optional: none makes one stratum of every unassigned row.
-            if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0 &&
-                !(args[i + 1].size() > 4 && args[i + 1].substr(args[i + 1].size() - 4) == ".crz")) {
-                if (!setup::ParseStrataKeys(args[++i], s.keys, error)) return false;
+            const std::string* next = at.Peek();
+            if (next && next->rfind("--", 0) != 0 && !(next->size() > 4 && next->substr(next->size() - 4) == ".crz")) {
+                if (!setup::ParseStrataKeys(at.Take(), s.keys, error)) return OptionRead::Failed;
             }
         } else if (a == "--diameter-ranges") {
-            if (!value(v)) return false;
-            s.ranges_given = true;
-            std::string why;
-            if (!setup::ParseRangeList(v, s.ranges, why)) {
-                error = why;
-                return false;
-            }
+            return setupcmd::ReadRanges(at, s.ranges_given, s.ranges, error);
         } else if (a == "--scope") {
-            if (!value(s.scope)) return false;
+            if (!at.Value(s.scope)) return OptionRead::Failed;
             if (s.scope != "all" && s.scope.rfind("stratum:", 0) != 0) {
                 error = "--scope wants all or stratum:CODE";
-                return false;
+                return OptionRead::Failed;
             }
         } else if (a == "--define") {
-            if (!value(s.define)) return false;
+            if (!at.Value(s.define)) return OptionRead::Failed;
         } else if (a == "--units") {
-            if (!value(v)) return false;
+            if (!at.Value(v)) return OptionRead::Failed;
             s.units = setup::SplitCodes(v);
         } else if (a == "--items") {
-            if (!value(v)) return false;
+            if (!at.Value(v)) return OptionRead::Failed;
             s.items = setup::SplitCodes(v);
             s.items_given = true;
         } else if (a == "--description") {
-            if (!value(s.description)) return false;
+            if (!at.Value(s.description)) return OptionRead::Failed;
         } else if (a == "--delete") {
-            if (!value(s.remove)) return false;
-        } else if (a.rfind("--", 0) == 0) {
-            error = "unknown option " + a;
-            return false;
-        } else if (s.file.empty()) {
-            s.file = a;
+            if (!at.Value(s.remove)) return OptionRead::Failed;
         } else {
-            error = "more than one file given";
-            return false;
+            return OptionRead::Unknown;
         }
-    }
+        return OptionRead::Read;
+    });
+    if (!read) return false;
     const int modes = (s.quick || s.ranges_given ? 1 : 0) + (s.define.empty() ? 0 : 1) + (s.remove.empty() ? 0 : 1);
     if (s.file.empty()) error = "no cruise file given";
     else if (modes != 1) error = "give one of --quick, --define or --delete";
@@ -185,23 +168,13 @@ bool Delete(ui::UiPort& ui, setup::PopulationsForm& form, const StrataArgs& s) {
 }
 
 int RunStrata(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> args = argv;
-    CommonOptions opts;
-    std::string error;
-    StrataArgs s;
-    if (!CommonOptions::Extract(args, opts, error) || !Parse(args, s, error)) {
-        err << "strovan-cli: " << error << '\n' << kUsage;
-        return kExitUsage;
-    }
-    auto ui = MakeCommandUi(opts, out, err);
-    auto outcome = setupcmd::RunOnPopulations(*ui, s.file, [&](setup::PopulationsForm& form, store::CCruiseStore& store) {
-        if (!s.define.empty()) return Define(*ui, form, store, s);
-        if (!s.remove.empty()) return Delete(*ui, form, s);
-        return Quick(*ui, form, s);
-    });
-    if (outcome.committed) setupcmd::WriteUpdateFlag(*ui, s.file, schema::kFlagYes);
-    setupcmd::WriteOutcome(out, opts.json, "strata", s.file, outcome, ui->Messages());
-    return outcome.committed ? kExitOk : kExitFailure;
+    return setupcmd::RunPopulationsCommand<StrataArgs>(
+        argv, out, err, "strata", kUsage, Parse,
+        [](const StrataArgs& s, ui::ScriptedUi& ui, setup::PopulationsForm& form, store::CCruiseStore& store) {
+            if (!s.define.empty()) return Define(ui, form, store, s);
+            if (!s.remove.empty()) return Delete(ui, form, s);
+            return Quick(ui, form, s);
+        });
 }
 
 CommandRegistrar reg_strata({"strata",

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "command_line.h"
 #include "commands.h"
 #include "grid/grid_export.h"
 #include "grid/grid_model.h"
@@ -55,10 +56,8 @@ int Table(const std::vector<std::string>& raw, std::ostream& out, std::ostream& 
     std::vector<std::string> args = raw;
     cli::CommonOptions opts;
     std::string problem;
-    if (!cli::CommonOptions::Extract(args, opts, problem)) {
-        err << "strovan-cli table: " << problem << '\n' << kUsage;
-        return cli::kExitUsage;
-    }
+    if (!cli::CommonOptions::Extract(args, opts, problem))
+        return cli::UsageError(err, problem, kUsage, "strovan-cli table");
     std::string csv, pdf;
     bool landscape = false;
     std::vector<std::string> pos;

@@ -10,6 +10,7 @@
 
 #include "app/cruise_file.h"
 #include "app/settings.h"
+#include "command_line.h"
 #include "commands.h"
 #include "design/design_form.h"
 #include "design/saved_designs.h"
@@ -145,10 +146,7 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
     std::vector<std::string> args = raw;
     CommonOptions opts;
     std::string error;
-    if (!CommonOptions::Extract(args, opts, error)) {
-        err << "design: " << error << '\n' << kUsage;
-        return kExitUsage;
-    }
+    if (!CommonOptions::Extract(args, opts, error)) return UsageError(err, error, kUsage, "design");
     std::string path;
     std::vector<Op> ops;
     bool ending = false;

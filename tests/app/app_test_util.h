@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,35 +13,15 @@
 #include "mk/mk.h"
 #include "store/config.h"
 #include "store/schema.h"
+#include "support/scratch.h"
 
 namespace apptest {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "strovan_app_XXXXXX").string();
-        dir_ = mkdtemp(tmpl.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-private:
-    std::string dir_;
-};
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteText;
 
 inline void MakeSetup(const std::string& path) { ASSERT_TRUE(app::WriteSetupFile(path)); }
 

@@ -1,7 +1,6 @@
 // The shell's commands: info, new, costs.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,26 +10,18 @@
 #include "mk/file_io.h"
 #include "mk/mk.h"
 #include "store/config.h"
+#include "support/cli_fixture.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-class AppCommands : public ::testing::Test {
+class AppCommands : public testsupport::CliTest {
 protected:
     void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "strovan_cli_XXXXXX").string();
-        dir_ = mkdtemp(tmpl.data());
         setup_ = dir_ + "/default.stp";
         ASSERT_TRUE(app::WriteSetupFile(setup_));
     }
-    void TearDown() override { fs::remove_all(dir_); }
-    int Run(const std::vector<std::string>& args) {
-        out_.str("");
-        err_.str("");
-        return cli::RunCli(args, out_, err_);
-    }
-    std::string dir_, setup_;
-    std::ostringstream out_, err_;
+    std::string setup_;
 };
 }  // namespace
 

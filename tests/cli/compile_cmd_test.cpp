@@ -1,7 +1,6 @@
 // strovan-cli compile: the recon compilation of a cruise file from the command line.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -12,17 +11,13 @@
 #include "mk/mk.h"
 #include "store/config.h"
 #include "store/schema.h"
+#include "support/cli_fixture.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-class CompileCommand : public ::testing::Test {
+class CompileCommand : public testsupport::CliTest {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "strovan_cmp_XXXXXX").string();
-        dir_ = mkdtemp(tmpl.data());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // A cruise file of the given type; with strata, one stratum of 40 acres whose
     // sample group holds four 100 % recon trees.
@@ -67,13 +62,6 @@ protected:
         EXPECT_TRUE(s->Commit().ok());
         return path;
     }
-    int Run(const std::vector<std::string>& args) {
-        out_.str("");
-        err_.str("");
-        return cli::RunCli(args, out_, err_);
-    }
-    std::string dir_;
-    std::ostringstream out_, err_;
 };
 
 TEST_F(CompileCommand, CompilesAReconCruiseCommitsAndListsEveryMethod) {

@@ -1,8 +1,6 @@
 // The production side of `compile`, called through its registered runner.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <sstream>
 
 #include "app/main_dialog.h"
@@ -10,19 +8,13 @@
 #include "mk/mk.h"
 #include "stats/production_generator.h"
 #include "store/schema.h"
+#include "support/scratch.h"
 #include "ui/scripted_ui.h"
 
 namespace {
-namespace fs = std::filesystem;
 
 class ProductionCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "strovan_prod_XXXXXX").string();
-        dir_ = mkdtemp(tmpl.data());
-        path_ = dir_ + "/prod.crz";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     void Make(int64_t trees) {
         auto s = mk::Storage::Create(path_);
         ASSERT_TRUE(s.ok());
@@ -41,7 +33,8 @@ protected:
         EXPECT_TRUE(cli::ProductionCompiler()) << "the production runner registers itself";
         return cli::ProductionCompiler()(path_, args, out_, err_);
     }
-    std::string dir_, path_;
+    testsupport::TempDir dir_{"strovan_prod"};
+    const std::string path_ = dir_.Path("prod.crz");
     std::ostringstream out_, err_;
 };
 

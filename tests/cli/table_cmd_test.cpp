@@ -1,22 +1,20 @@
 // strovan-cli table: a table of any Metakit file as text, JSON, CSV or PDF.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "commands.h"
 #include "mk/mk.h"
+#include "support/cli_fixture.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-class TableCommand : public ::testing::Test {
+class TableCommand : public testsupport::CliTest {
 protected:
     void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "strovan_table_XXXXXX").string();
-        dir_ = mkdtemp(tmpl.data());
         file_ = dir_ + "/t.crz";
         auto s = mk::Storage::Create(file_);
         ASSERT_TRUE(s.ok());
@@ -31,20 +29,13 @@ protected:
         }
         ASSERT_TRUE(s->Commit().ok());
     }
-    void TearDown() override { fs::remove_all(dir_); }
-    int Run(const std::vector<std::string>& args) {
-        out_.str("");
-        err_.str("");
-        return cli::RunCli(args, out_, err_);
-    }
     static std::string ReadAll(const std::string& p) {
         std::ifstream in(p, std::ios::binary);
         std::ostringstream s;
         s << in.rdbuf();
         return s.str();
     }
-    std::string dir_, file_;
-    std::ostringstream out_, err_;
+    std::string file_;
 };
 }  // namespace
 

@@ -1,7 +1,6 @@
 // strovan-cli update: the file check with the structure updater.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,17 +9,13 @@
 #include "mk/mk.h"
 #include "store/config.h"
 #include "store/schema.h"
+#include "support/cli_fixture.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-class UpdateCommand : public ::testing::Test {
+class UpdateCommand : public testsupport::CliTest {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "strovan_upd_XXXXXX").string();
-        dir_ = mkdtemp(tmpl.data());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     std::string MakeFile(const std::string& name, const std::string& version) {
         std::string path = dir_ + "/" + name;
         auto s = mk::Storage::Create(path);
@@ -30,13 +25,6 @@ protected:
         EXPECT_TRUE(s->Commit().ok());
         return path;
     }
-    int Run(const std::vector<std::string>& args) {
-        out_.str("");
-        err_.str("");
-        return cli::RunCli(args, out_, err_);
-    }
-    std::string dir_;
-    std::ostringstream out_, err_;
 };
 
 TEST_F(UpdateCommand, BringsAnOlderFileForwardWithABackupBesideIt) {

@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "design/workspace_rows.h"
 #include "mk/mk.h"
 #include "store/schema.h"
+#include "support/scratch.h"
 #include "ui/scripted_ui.h"
 
 namespace wstest {
@@ -217,21 +216,6 @@ inline std::map<std::string, std::vector<std::string>> DumpAll(mk::Storage& s) {
     return out;
 }
 
-class TempDir {
-public:
-    TempDir() {
-        std::random_device rd;
-        dir_ = std::filesystem::temp_directory_path() / ("strovan_ws_" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(dir_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-private:
-    std::filesystem::path dir_;
-};
+using testsupport::TempDir;
 
 }  // namespace wstest

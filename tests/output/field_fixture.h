@@ -17,32 +17,22 @@
 #include "app/setup_file.h"
 #include "mk/mk.h"
 #include "store/schema.h"
+#include "support/scratch.h"
 
 namespace fieldtest {
 
 namespace fs = std::filesystem;
 
-class TempDir {
+// A scratch folder that can also list what a command left in it.
+class TempDir : public testsupport::TempDir {
 public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "strovan_field_XXXXXX").string();
-        dir_ = mkdtemp(tmpl.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-    const std::string& Dir() const { return dir_; }
+    TempDir() : testsupport::TempDir("strovan_field") {}
     // Every file in the folder (hidden ones too).
     std::vector<std::string> Files() const {
         std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(dir_)) out.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(Dir())) out.push_back(e.path().filename().string());
         return out;
     }
-
-private:
-    std::string dir_;
 };
 
 using Cells = std::initializer_list<std::pair<const char*, std::string>>;
@@ -58,10 +48,7 @@ inline mk::View Table(mk::Storage& s, const char* description) {
     return v ? *v : mk::View();
 }
 
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testsupport::ReadBytes;
 
 // The design sale "Bear Creek":
 //   stratum 1 STR  units 1,2  groups A (two species) and B (live and dead DF)

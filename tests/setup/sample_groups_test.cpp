@@ -3,36 +3,20 @@
 #include <gtest/gtest.h>
 
 #include "setup/sample_groups_ops.h"
+#include "sum_rows_util.h"
 #include "ui/scripted_ui.h"
 
 namespace {
 
 using namespace setup;
 
+using setuptest::Col;
+using setuptest::Ranges;
+
+// Rows here are told apart by stratum first.
 SumRow Row(const std::string& stratum, const std::string& sp, const std::string& prod = "01",
            const std::string& ld = "L", const std::string& unit = "1") {
-    SumRow r;
-    r[kRecon] = "1";
-    r[kCutUnit] = unit;
-    r[kSpecies] = sp;
-    r[kProd] = prod;
-    r[kLD] = ld;
-    r[kStratum] = stratum;
-    r[kModify] = "N";
-    return r;
-}
-
-std::vector<std::string> Col(const std::vector<SumRow>& rows, Col c) {
-    std::vector<std::string> out;
-    for (const SumRow& r : rows) out.push_back(r[c]);
-    return out;
-}
-
-std::vector<DiameterRange> Ranges(const std::string& text) {
-    std::vector<DiameterRange> out;
-    std::string error;
-    EXPECT_TRUE(ParseRangeList(text, out, error)) << error;
-    return out;
+    return setuptest::Row(unit, sp, prod, ld, stratum);
 }
 
 TEST(SampleGroupLetters, TwentyFourLettersWithoutIAndOAndTheFirstGap) {

@@ -4,43 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "mk/mk.h"
 #include "store/schema.h"
+#include "support/scratch.h"
 
 namespace setuptest {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "strovan_setup_XXXXXX").string();
-        dir_ = mkdtemp(tmpl.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-private:
-    std::string dir_;
-};
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteText;
 
 struct Tree {
     std::string stratum, unit, plot, tree, sp, prod, ld;

@@ -4,37 +4,16 @@
 
 #include "setup/diameter_ranges.h"
 #include "setup/strata_ops.h"
+#include "sum_rows_util.h"
 #include "ui/scripted_ui.h"
 
 namespace {
 
 using namespace setup;
 
-SumRow Row(const std::string& unit, const std::string& sp, const std::string& prod = "01",
-           const std::string& ld = "L", const std::string& stratum = "") {
-    SumRow r;
-    r[kRecon] = "1";
-    r[kCutUnit] = unit;
-    r[kSpecies] = sp;
-    r[kProd] = prod;
-    r[kLD] = ld;
-    r[kStratum] = stratum;
-    r[kModify] = "N";
-    return r;
-}
-
-std::vector<std::string> Col(const std::vector<SumRow>& rows, Col c) {
-    std::vector<std::string> out;
-    for (const SumRow& r : rows) out.push_back(r[c]);
-    return out;
-}
-
-std::vector<DiameterRange> Ranges(const std::string& text) {
-    std::vector<DiameterRange> out;
-    std::string error;
-    EXPECT_TRUE(ParseRangeList(text, out, error)) << error;
-    return out;
-}
+using setuptest::Col;
+using setuptest::Ranges;
+using setuptest::Row;
 
 TEST(NextFreeStratum, SkipsUsedCodesWrapsAfter99AndEndsWhenAllAreTaken) {
     std::unordered_set<std::string> used{"1", "2", "4"};

@@ -2,32 +2,18 @@
 // Small recon sales for the compilation's tests: the setup tables written directly.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "mk/mk.h"
 #include "store/schema.h"
+#include "support/scratch.h"
 
 namespace recontest {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "strovan_recon_XXXXXX").string();
-        dir_ = mkdtemp(tmpl.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-private:
-    std::string dir_;
-};
+using testsupport::TempDir;
 
 inline std::string TreeTableDesc() {
     for (const auto& t : schema::SharedTables())
