@@ -130,8 +130,9 @@ void QtCanvas::PushClip(double x, double y, double w, double h) {
 void QtCanvas::PopClip() { painter_.restore(); }
 
 // ---------------------------------------------------------------------------------
-std::unique_ptr<grid::Canvas> ChoosePrinter(QWidget* parent) {
+std::unique_ptr<grid::Canvas> ChoosePrinter(QWidget* parent, bool landscape) {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (landscape) printer->setPageOrientation(QPageLayout::Landscape);
     QPrintDialog dialog(printer.get(), parent ? parent : QApplication::activeWindow());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);

@@ -60,7 +60,8 @@ private:
 
 // Qt's print dialog (no page selection); nullptr when cancelled. Installed as the
 // program's printer (grid::SetPrinterChooser), so grid::PrintGrid uses it too.
-std::unique_ptr<grid::Canvas> ChoosePrinter(QWidget* parent);
+// `landscape` only proposes the orientation; the user may still change it.
+std::unique_ptr<grid::Canvas> ChoosePrinter(QWidget* parent, bool landscape = false);
 
 // The plain (paged = false) or paged print of a block of a grid on the printer the
 // user picks in Qt's print dialog (no page selection).

@@ -186,9 +186,34 @@ void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
     QStyledItemDelegate::setModelData(editor, model, index);
 }
 
+int GridDelegate::Overhang(int col, int64_t row) const {
+    auto span = model_.SpanAt(col, row);
+    int last = model_.ColumnCount() - 1;
+    if (!span || span->col0 != col || span->row0 != row || span->col1 == span->col0 || span->col1 != last)
+        return 0;
+    grid::CellFormat f = model_.Format(col, row);
+    if (f.align != grid::Align::Left) return 0;
+    QString text = QString::fromStdString(model_.Text(col, row));
+    if (text.isEmpty()) return 0;
+    int width = 0;
+    for (int c = span->col0; c <= span->col1; ++c)
+        if (!model_.IsColumnHidden(c)) width += model_.ColumnWidth(c);
+    // The style's own text margins on both sides, and a pixel to spare.
+    int need = QFontMetrics(ToQFont(f.font)).horizontalAdvance(text) + 8;
+    return std::max(0, need - width);
+}
+
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
-    QStyledItemDelegate::paint(painter, option, index);
+    // Nothing is right of the last column, so the title takes that blank instead of
+    // being cut with an ellipsis.
+    if (int more = Overhang(index.column(), index.row())) {
+        QStyleOptionViewItem wide = option;
+        wide.rect.setWidth(option.rect.width() + more);
+        QStyledItemDelegate::paint(painter, wide, index);
+    } else {
+        QStyledItemDelegate::paint(painter, option, index);
+    }
     unsigned b = model_.Format(index.column(), index.row()).borders;
     if (b == grid::kBorderNone) return;
     painter->save();
@@ -290,6 +315,17 @@ void GridWidget::ApplyLayout() {
 void GridWidget::SizeToContents() {
     for (int c = 0; c < adapter_->columnCount(); ++c)
         if (model_.AutoWidth(c) && !model_.IsColumnHidden(c)) resizeColumnToContents(c);
+}
+
+int GridWidget::ContentWidth() const {
+    int width = 0;
+    for (int c = 0; c < model_.ColumnCount(); ++c)
+        if (!model_.IsColumnHidden(c)) width += model_.ColumnWidth(c);
+    auto* delegate = qobject_cast<GridDelegate*>(itemDelegate());
+    int more = 0;
+    if (delegate)
+        for (const grid::Span& s : model_.Spans()) more = std::max(more, delegate->Overhang(s.col0, s.row0));
+    return width + more;
 }
 
 void GridWidget::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

@@ -70,6 +70,11 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 
+    // How far (pixels) the text of a joined cell that ends at the last column runs
+    // on past the grid's right edge; such a cell heads the table, as a report title
+    // does, and shows whole over the blank beside the grid. 0 for any other cell.
+    int Overhang(int col, int64_t row) const;
+
 private:
     grid::GridModel& model_;
 };
@@ -88,6 +93,9 @@ public:
 
     // Columns marked for automatic width are sized to what they show.
     void SizeToContents();
+    // The width the grid's content needs: its columns plus the widest title that
+    // runs on past them.
+    int ContentWidth() const;
     // Widths, hidden columns and rows, heights and spans from the model; columns sized
     // to contents follow when the event loop next runs.
     void ApplyLayout();

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "form_registry.h"
+#include "grid_print_qt.h"
 #include "grid_widget.h"
 
 namespace gui {
@@ -52,13 +53,12 @@ ReportWindow::ReportWindow(reports::ReportWindowForm& form, QWidget* parent) : Q
     grid_ = new GridWidget(form.Report().Grid(), this);
     grid_->SetUi(&form.Ui());
     layout->addWidget(grid_);
-    int width = 40;
-    for (int c = 0; c < form.Report().Grid().ColumnCount(); ++c) width += form.Report().Grid().ColumnWidth(c);
-    resize(std::min(width, 1200), 700);
+    resize(std::min(grid_->ContentWidth() + 40, 1200), 700);
 }
 
 void ReportWindow::Print() {
-    form_.Print();
+    bool landscape = reports::PrintsLandscape(form_.Kind());
+    form_.Print([this, landscape] { return ChoosePrinter(this, landscape); });
 }
 
 namespace {

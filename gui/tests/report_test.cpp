@@ -17,6 +17,7 @@ class ReportWindowTest : public QObject {
 private slots:
     void ChooserHasTheFiveReportsAndTakesTheChoice();
     void WindowShowsTheReportWithItsFileMenu();
+    void ReconTitleShowsWholeBesideItsNineColumns();
 };
 
 void ReportWindowTest::ChooserHasTheFiveReportsAndTakesTheChoice() {
@@ -61,6 +62,33 @@ void ReportWindowTest::WindowShowsTheReportWithItsFileMenu() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     QVERIFY(f.readAll().startsWith("%PDF-"));
     QCOMPARE(QString::fromStdString(ui.Last()->title), QString("Done"));
+}
+
+void ReportWindowTest::ReconTitleShowsWholeBesideItsNineColumns() {
+    ui::ScriptedUi ui;
+    reports::ReportInputs in;
+    design::StratumRow s;
+    s.stratum = "1";
+    s.cruzMeth = "STR";
+    in.strata.push_back(s);
+    reports::ReportWindowForm form(ui, reports::ReportKind::ReconCurrent, reports::BuildRecon(in, false));
+    gui::ReportWindow w(form);
+    gui::GridWidget* grid = w.Grid();
+    // The title is wider than the 540 pixels of its columns; the window makes room.
+    QVERIFY(grid->ContentWidth() > 540);
+    QVERIFY(w.width() >= grid->ContentWidth());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QImage shot = grid->viewport()->grab().toImage();
+    const int right = grid->columnViewportPosition(8) + grid->columnWidth(8);
+    const int title_h = grid->rowHeight(0);
+    const QRgb base = shot.pixel(shot.width() - 2, title_h / 2);
+    int ink = 0;
+    for (int x = right + 2; x < std::min(shot.width(), right + grid->ContentWidth() - 540); ++x)
+        for (int y = 2; y < title_h - 2; ++y) ink += shot.pixel(x, y) != base;
+    QVERIFY2(ink > 20, "the title's end is drawn beside the last column");
+    // Other rows keep to their cells.
+    QCOMPARE(qobject_cast<gui::GridDelegate*>(grid->itemDelegate())->Overhang(0, 3), 0);
 }
 
 QTEST_MAIN(ReportWindowTest)

@@ -60,16 +60,30 @@ PageLayout::PageLayout(const GridModel& grid, int col0, int64_t row0, int col1, 
     top_ = margins.top * per_mm;
     bottom_ = margins.bottom * per_mm;
     px_ = upi / kScreenDpi;
-    heading_h_ = options_.column_headings ? grid_.DefaultRowHeight() * px_ : 0;
     if (options_.row_headings) {
         Font f = grid_.DefaultFont();
         row_heading_w_ = canvas.TextWidth(grid_.RowHeading(row1_), f) + 8 * px_;
         row_heading_w_ = std::max(row_heading_w_, canvas.TextWidth("0000", f) + 8 * px_);
     }
+    const double printable = page_w_ - left_ - right_;
+    if (options_.fit_width && printable > 0) {
+        double natural = row_heading_w_;
+        for (int c = col0_; c <= col1_; ++c)
+            if (!grid_.IsColumnHidden(c)) natural += ColumnWidth(c);
+        if (natural > printable) {
+            fit_ = std::max(kMinFitScale, printable / natural);
+            px_ *= fit_;
+            // Scaled with everything else rather than measured again, so the sum
+            // that was fitted is the sum that is drawn.
+            row_heading_w_ *= fit_;
+        }
+    }
+    heading_h_ = options_.column_headings ? grid_.DefaultRowHeight() * px_ : 0;
 
     // Bands of columns that fit across the paper; a column wider than the paper
-    // stands alone (and is cut at the edge).
-    double across = std::max(page_w_ - left_ - right_ - row_heading_w_, 1.0);
+    // stands alone (and is cut at the edge). The slack absorbs the rounding of a
+    // fitted sum that lands exactly on the edge.
+    double across = std::max(printable - row_heading_w_, 1.0) * (1 + 1e-9);
     std::vector<int> band;
     double used = 0;
     for (int c = col0_; c <= col1_; ++c) {
@@ -109,6 +123,13 @@ PageLayout::PageLayout(const GridModel& grid, int col0, int64_t row0, int col1, 
 double PageLayout::ColumnWidth(int col) const { return grid_.ColumnWidth(col) * px_; }
 double PageLayout::RowHeight(int64_t row) const { return grid_.RowHeight(row) * px_; }
 
+Font PageLayout::Scaled(const Font& f) const {
+    if (fit_ == 1) return f;
+    Font s = f;
+    s.points = (f.points > 0 ? f.points : grid_.DefaultFont().points) * fit_;
+    return s;
+}
+
 int64_t PageLayout::FirstRowOfPage(int page) const {
     return row_pages_[(page - 1) / bands_.size()].first;
 }
@@ -120,9 +141,10 @@ void PageLayout::DrawCellText(Canvas& canvas, double x, double y, double w, doub
                               const std::string& text, const CellFormat& f, bool heading,
                               double overflow_w) const {
     if (text.empty()) return;
+    const Font font = Scaled(f.font);
     double pad = 2 * px_;
-    double tw = canvas.TextWidth(text, f.font);
-    double th = canvas.TextHeight(f.font);
+    double tw = canvas.TextWidth(text, font);
+    double th = canvas.TextHeight(font);
     double tx;
     Align a = heading ? Align::Center : f.align;
     if (a == Align::Right) tx = x + w - pad - tw;
@@ -137,7 +159,7 @@ void PageLayout::DrawCellText(Canvas& canvas, double x, double y, double w, doub
         // Only the sides are cut: a tall font may stand out of a low row.
         canvas.PushClip(x, y - th, room, h + 2 * th);
     }
-    canvas.DrawText(tx, ty, text, f.font, f.text_color.value_or(colors::kBlack));
+    canvas.DrawText(tx, ty, text, font, f.text_color.value_or(colors::kBlack));
     if (clip) canvas.PopClip();
 }
 
@@ -155,7 +177,7 @@ void PageLayout::DrawPage(Canvas& canvas, int page) const {
     }
     xs.push_back(x);
     double right = x;
-    Font head_font = grid_.DefaultFont();
+    Font head_font = grid_.DefaultFont();  // DrawCellText scales it
     CellFormat head_fmt;
     head_fmt.font = head_font;
 
@@ -226,12 +248,22 @@ void PageLayout::DrawPage(Canvas& canvas, int page) const {
                 std::string text = grid_.Text(tc, tr);
                 double overflow = cw;
                 if (f.align == Align::Left && !text.empty() &&
-                    canvas.TextWidth(text, f.font) > cw - 4 * px_) {
+                    canvas.TextWidth(text, Scaled(f.font)) > cw - 4 * px_) {
+                    auto free = [&](int col) {
+                        return grid_.Text(col, r).empty() && !(spans && grid_.SpanAt(col, r));
+                    };
                     size_t last = piece_last;
-                    while (last + 1 < cols.size() && grid_.Text(cols[last + 1], r).empty() &&
-                           !(spans && grid_.SpanAt(cols[last + 1], r)))
-                        ++last;
+                    while (last + 1 < cols.size() && free(cols[last + 1])) ++last;
                     overflow = xs[last + 1] - cx;
+                    // A joined cell reaching the block's right end heads the table
+                    // (a report title); past the block the paper is blank, so it
+                    // runs on to the printable edge rather than being cut.
+                    if (piece_last != i && last + 1 == cols.size()) {
+                        bool clear = true;
+                        for (int k = cols.back() + 1; k <= col1_ && clear; ++k)
+                            clear = grid_.IsColumnHidden(k) || free(k);
+                        if (clear) overflow = std::max(overflow, PrintableRight() - cx);
+                    }
                 }
                 DrawCellText(canvas, cx, ry, cw, ch, text, f, false, overflow);
             }

@@ -50,7 +50,15 @@ struct PrintOptions {
     bool column_headings = true;
     bool row_headings = false;
     bool cell_frames = true;  // thin grey lines between cells
+    // Shrink the whole drawing (widths, heights, fonts, lines) so that the block's
+    // columns fit across one page, never enlarging and never below kMinFitScale;
+    // a block too wide even then goes across in bands at that scale.
+    bool fit_width = false;
 };
+
+// The smallest fitting scale: the grids' 8-point text prints at 6 points, the
+// smallest that still reads easily on paper.
+inline constexpr double kMinFitScale = 0.75;
 
 // Where page text goes: the foot (bottom margin) or the head (top margin).
 enum class PagePosition { Head, Foot };
@@ -81,6 +89,10 @@ public:
     int64_t FirstRowOfPage(int page) const;
     int64_t LastRowOfPage(int page) const;
     double Scale() const { return px_; }  // device units per screen pixel
+    // How much the drawing is shrunk to fit the page width (1: not at all).
+    double FitScale() const { return fit_; }
+    // The right edge of the printable area: nothing is drawn beyond it.
+    double PrintableRight() const { return page_w_ - right_; }
 
 private:
     struct RowPage {
@@ -89,6 +101,7 @@ private:
     };
     double ColumnWidth(int col) const;
     double RowHeight(int64_t row) const;
+    Font Scaled(const Font& f) const;
     void DrawCellText(Canvas& canvas, double x, double y, double w, double h,
                       const std::string& text, const CellFormat& f, bool heading,
                       double overflow_w = 0) const;
@@ -100,7 +113,8 @@ private:
     PrintOptions options_;
     double page_w_, page_h_;
     double left_, top_, right_, bottom_;  // device units
-    double px_;                           // device units per pixel (96 per inch)
+    double px_;                           // device units per pixel (96 per inch), fitted
+    double fit_ = 1;
     double heading_h_ = 0;
     double row_heading_w_ = 0;
     std::vector<std::vector<int>> bands_;

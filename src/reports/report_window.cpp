@@ -16,13 +16,16 @@ const std::vector<ReportChooserForm::Entry>& ReportChooserForm::Entries() {
     return entries;
 }
 
-grid::PrintOptions ReportPrintOptions() {
+grid::PrintOptions ReportPrintOptions(ReportKind kind) {
     grid::PrintOptions o;
     o.column_headings = false;
     o.row_headings = false;
     o.cell_frames = false;
+    o.fit_width = kind != ReportKind::Summary;
     return o;
 }
+
+bool PrintsLandscape(ReportKind kind) { return kind == ReportKind::Kelvane || kind == ReportKind::Mirtel; }
 
 bool ReportWindowForm::Save() {
     if (!CanSaveText(kind_)) {
@@ -49,8 +52,8 @@ bool ReportWindowForm::Save() {
 grid::PrintResult ExportReportPdf(ReportGrid& report, ReportKind kind, const std::string& path, ui::UiPort& ui) {
     grid::PdfExportOptions o;
     o.paged = true;
-    o.landscape = kind == ReportKind::Kelvane || kind == ReportKind::Mirtel;
-    o.print = ReportPrintOptions();
+    o.landscape = PrintsLandscape(kind);
+    o.print = ReportPrintOptions(kind);
     return grid::SavePdf(report.Grid(), path, ui, o);
 }
 
@@ -70,7 +73,7 @@ grid::PrintResult ReportWindowForm::Print(const grid::CanvasChooser& choose) {
     grid::GridModel& g = report_->Grid();
     g.SetPrintMargins(PrintMargins(kind_));
     return grid::PrintGridJob(g, 0, 0, g.ColumnCount() - 1, g.RowCount() - 1, /*paged=*/false, choose, ui_,
-                              ReportPrintOptions());
+                              ReportPrintOptions(kind_));
 }
 
 int RunReports(ui::UiPort& ui, const ReportInputs& in) {

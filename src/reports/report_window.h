@@ -31,8 +31,12 @@ public:
     ReportKind choice = ReportKind::Summary;
 };
 
-// How the report windows print: no headings, no frames but the reports' own borders.
-grid::PrintOptions ReportPrintOptions();
+// How the report windows print: no headings, no frames but the reports' own borders;
+// the setup forms and the recon reports shrink to the page width, so that a form
+// is never split across two sheets side by side.
+grid::PrintOptions ReportPrintOptions(ReportKind kind);
+// The setup forms are laid out for landscape paper.
+bool PrintsLandscape(ReportKind kind);
 
 // A report in its window with the "&File" menu: "&Print", "&Save", "Export PDF",
 // "E&xit".

@@ -1,5 +1,7 @@
 #include "grid/grid_print.h"
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -49,18 +51,36 @@ public:
     bool EndDocument() override { return ended = true; }
     void AbortDocument() override { aborted = true; }
     std::string Error() const override { return refuse_document ? "out of paper" : ""; }
-    double TextWidth(const std::string& t, const grid::Font&) const override { return 5.0 * t.size(); }
+    // With scale_text, text is 5 units per character at 8 points and grows with
+    // the size, as real fonts do.
+    bool scale_text = false;
+    double TextWidth(const std::string& t, const grid::Font& f) const override {
+        return 5.0 * t.size() * (scale_text ? f.points / 8 : 1);
+    }
     double TextHeight(const grid::Font&) const override { return 10; }
     void DrawText(double x, double y, const std::string& t, const grid::Font& f, grid::Color) override {
         texts.push_back({pages, x, y, t, f});
+        double right = x + TextWidth(t, f);
+        if (!open_clips.empty()) right = std::min(right, open_clips.back().first + open_clips.back().second);
+        Reach(right);
     }
-    void DrawLine(double, double, double, double, double, grid::Color) override { ++lines; }
+    void DrawLine(double x0, double, double x1, double, double, grid::Color) override {
+        ++lines;
+        Reach(std::max(x0, x1));
+    }
     void FillRect(double x, double y, double w_, double h_, grid::Color) override {
         fills.push_back({x, y, w_, h_});
+        Reach(x + w_);
     }
-    void PushClip(double x, double, double w_, double) override { clips.push_back({x, w_}); }
-    void PopClip() override {}
+    void PushClip(double x, double, double w_, double) override {
+        clips.push_back({x, w_});
+        open_clips.push_back({x, w_});
+    }
+    void PopClip() override { open_clips.pop_back(); }
     std::vector<std::pair<double, double>> clips;  // x and width
+    std::vector<std::pair<double, double>> open_clips;
+    double max_x = 0;  // the rightmost ink, clips applied
+    void Reach(double x) { max_x = std::max(max_x, x); }
 
     std::vector<std::string> TextsOnPage(int page) const {
         std::vector<std::string> out;
@@ -234,6 +254,118 @@ TEST(PageLayout, LongTextRunsOnOverEmptyCellsToItsRightAndIsCutAtTheNextText) {
     EXPECT_DOUBLE_EQ(c.clips[0].second, 400);  // row 0: all four columns are free
     EXPECT_DOUBLE_EQ(c.clips[1].second, 200);  // row 1: stops before "next"
     EXPECT_DOUBLE_EQ(c.clips[0].first, 50);
+}
+
+// Ten two-inch columns on 8.5 x 11 in paper at 100 units per inch with half-inch
+// sides: 750 units across, 200 units a column unscaled.
+TEST(PageLayout, FittingShrinksNoFurtherThanTheReadableLimitAndThenGoesInBands) {
+    grid::GridModel g;
+    FillGrid(g, 10, 3);
+    for (int col = 0; col < 10; ++col) g.SetColumnWidth(col, 192);
+    RecordingCanvas c;
+    grid::GridModel::Margins m{25.4, 25.4, 12.7, 12.7};
+    grid::PageLayout plain(g, 0, 0, 9, 2, c, m);
+    EXPECT_EQ(plain.BandCount(), 4);  // 3 + 3 + 3 + 1
+    EXPECT_DOUBLE_EQ(plain.FitScale(), 1);
+
+    // Fitting all 2000 units would need 0.375: held at the limit, 150 units a
+    // column, five a band.
+    grid::PageLayout fitted(g, 0, 0, 9, 2, c, m, {.fit_width = true});
+    EXPECT_DOUBLE_EQ(fitted.FitScale(), grid::kMinFitScale);
+    EXPECT_DOUBLE_EQ(fitted.Scale(), 100 / 96.0 * grid::kMinFitScale);
+    ASSERT_EQ(fitted.BandCount(), 2);
+    EXPECT_EQ(fitted.BandColumns(0), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(fitted.PageCount(), 2);
+}
+
+TEST(PageLayout, FittingPutsTheColumnsOnOnePageAcrossAndMoreRowsOnAPage) {
+    grid::GridModel g;
+    FillGrid(g, 6, 100);
+    for (int col = 0; col < 6; ++col) g.SetColumnWidth(col, 144);  // 150 units: 900 in all
+    RecordingCanvas c;
+    c.scale_text = true;
+    grid::GridModel::Margins m{25.4, 25.4, 12.7, 12.7};  // 750 across, 900 down
+    grid::PageLayout plain(g, 0, 0, 5, 99, c, m);
+    // 20-pixel rows of 20.83 units: 42 under the heading, three pages down, two bands.
+    EXPECT_EQ(plain.BandCount(), 2);
+    EXPECT_EQ(plain.PageCount(), 6);
+
+    grid::PageLayout fitted(g, 0, 0, 5, 99, c, m, {.fit_width = true});
+    const double fit = 750.0 / 900.0;
+    EXPECT_NEAR(fitted.FitScale(), fit, 1e-12);
+    ASSERT_EQ(fitted.BandCount(), 1);  // the sum lands exactly on the edge
+    // Rows of 17.36 units: 50 a page under the heading, two pages.
+    EXPECT_EQ(fitted.PageCount(), 2);
+    EXPECT_EQ(fitted.LastRowOfPage(1), 49);
+    for (int p = 1; p <= fitted.PageCount(); ++p) {
+        c.BeginPage();
+        fitted.DrawPage(c, p);
+    }
+    EXPECT_TRUE(c.Has(1, "5:0"));
+    EXPECT_TRUE(c.Has(2, "5:99"));
+    EXPECT_LE(c.max_x, fitted.PrintableRight() + 1e-9);
+    EXPECT_GT(c.max_x, fitted.PrintableRight() - 1);  // the block does use the width
+    // Fonts shrink with the cells: the grid's 8 points and the headings alike.
+    for (const auto& t : c.texts) EXPECT_NEAR(t.font.points, 8 * fit, 1e-9) << t.text;
+}
+
+TEST(PageLayout, FittingNeverEnlargesANarrowBlock) {
+    grid::GridModel g;
+    FillGrid(g, 2, 5);
+    RecordingCanvas c;
+    grid::PageLayout fitted(g, 0, 0, 1, 4, c, {25.4, 25.4, 12.7, 12.7}, {.fit_width = true});
+    EXPECT_DOUBLE_EQ(fitted.FitScale(), 1);
+    EXPECT_DOUBLE_EQ(fitted.Scale(), 100 / 96.0);
+    c.BeginPage();
+    fitted.DrawPage(c, 1);
+    for (const auto& t : c.texts) EXPECT_EQ(t.font.points, 8);
+}
+
+TEST(PageLayout, FittedRowHeadingsAndBordersStayWithinThePrintableWidth) {
+    grid::GridModel g;
+    FillGrid(g, 11, 30);
+    for (int col = 0; col < 11; ++col) g.SetColumnWidth(col, 80);  // 917 units and the headings
+    g.SetBordersRange(0, 0, 10, 29, grid::kBorderAll);
+    g.SetBackground(10, 3, grid::Color::Rgb(200, 200, 200));
+    RecordingCanvas c;
+    c.scale_text = true;
+    grid::PageLayout fitted(g, 0, 0, 10, 29, c, {25.4, 25.4, 12.7, 12.7},
+                            {.row_headings = true, .fit_width = true});
+    ASSERT_EQ(fitted.BandCount(), 1);
+    EXPECT_LT(fitted.FitScale(), 1);
+    c.BeginPage();
+    fitted.DrawPage(c, 1);
+    EXPECT_TRUE(c.Has(1, "10:29"));
+    EXPECT_LE(c.max_x, fitted.PrintableRight() + 1e-9);
+}
+
+TEST(PageLayout, AJoinedTitleOverTheWholeBlockRunsOnToThePrintableEdgeAndNoFurther) {
+    grid::GridModel g;
+    g.Unbind(3, 2);
+    g.SetColumnHeadingsShown(false);
+    for (int c = 0; c < 3; ++c) g.SetColumnWidth(c, 96);  // 100 units each
+    g.SetText(0, 0, std::string(80, 't'));                 // 400 units: wider than the block
+    g.Join(0, 0, 2, 0);
+    g.SetText(0, 1, std::string(80, 'p'));                 // the same text, not joined
+    RecordingCanvas c;                                      // printable right edge: 800
+    grid::PageLayout layout(g, 0, 0, 2, 1, c, {25.4, 25.4, 12.7, 12.7}, {.column_headings = false});
+    c.BeginPage();
+    layout.DrawPage(c, 1);
+    auto title = std::find_if(c.texts.begin(), c.texts.end(), [](auto& t) { return t.text[0] == 't'; });
+    ASSERT_NE(title, c.texts.end());
+    EXPECT_DOUBLE_EQ(title->x, 50 + 2 * 100 / 96.0);  // not pushed left
+    // The title is drawn whole; only the plain cell is cut at the block's edge.
+    ASSERT_EQ(c.clips.size(), 1u);
+    EXPECT_DOUBLE_EQ(c.clips[0].second, 300);
+
+    // Longer than the paper: cut at the printable edge.
+    g.SetText(0, 0, std::string(200, 't'));
+    c.clips.clear();
+    c.max_x = 0;
+    layout.DrawPage(c, 1);
+    ASSERT_EQ(c.clips.size(), 2u);
+    EXPECT_DOUBLE_EQ(c.clips[0].first + c.clips[0].second, layout.PrintableRight());
+    EXPECT_LE(c.max_x, layout.PrintableRight());
 }
 
 TEST(PrintGridJob, ASingleRowOrColumnPrintsAndAnEmptyGridIsRefusedWithAMessage) {
