@@ -313,6 +313,18 @@ bool SameBytes(File& file, uint64_t pos, const std::string& want) {
     return file.Read(pos, have.data(), have.size()) && have == want;
 }
 
+// Blocks that lie end to end go out as one write: a commit of many columns would
+// otherwise cost a system call each.
+std::vector<Write> Coalesced(std::vector<Write> writes) {
+    std::sort(writes.begin(), writes.end(), [](const Write& a, const Write& b) { return a.pos < b.pos; });
+    std::vector<Write> out;
+    for (Write& w : writes) {
+        if (!out.empty() && out.back().pos + out.back().bytes.size() == w.pos) out.back().bytes += w.bytes;
+        else out.push_back(std::move(w));
+    }
+    return out;
+}
+
 Error TooLarge() { return Error{Errc::Io, "a view has more rows than a file can hold; nothing written"}; }
 
 }  // namespace
@@ -398,7 +410,7 @@ Status CommitInPlaceImpl(File& file, Table& root, Committed& state, bool rewrite
         if (s) s = file.Write(end - 16, TailPair(end - 16, base, state.walkRef));
         if (s) s = file.Sync();
     }
-    for (const Write& w : enc.writes) {
+    for (const Write& w : Coalesced(std::move(enc.writes))) {
         if (s) s = file.Write(w.pos, w.bytes);
     }
     if (s) s = file.Sync();

@@ -1,6 +1,7 @@
 #include "stats/recon_tables.h"
 
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "store/cruise_store.h"
@@ -88,6 +89,8 @@ design::StratumRow ReadStratum(const mk::View& w, int r, const StratumCols& k) {
     return s;
 }
 
+double NoNegativeZero(double d) { return d == 0 ? 0.0 : d; }
+
 // Fills the rows of a view a column at a time (a view rebuilt whole would otherwise
 // cost a call a cell); an absent column (-1) is left out.
 class Columns {
@@ -108,8 +111,7 @@ public:
         if (col < 0) return;
         nums_.resize(rows_);
         for (size_t r = 0; r < rows_; ++r) {
-            double d = get(r);
-            nums_[r] = d == 0 ? 0.0 : d;  // no negative zero
+            nums_[r] = NoNegativeZero(get(r));
         }
         w_.SetColumn(col, nums_);
     }
@@ -129,28 +131,35 @@ private:
     std::vector<int32_t> ints_;
 };
 
-// sg(r): the sample-group record of row r.
+// The sample-group columns of rows [0, rows), sg(r) giving row r's record. The values
+// are gathered in one pass over the records, which are large: a pass a column would
+// walk all of them once for every column.
 template <class Sg>
-void WriteSgColumns(Columns& out, const SgCols& k, Sg sg) {
-    out.Text(k.c, [&](size_t r) -> std::string_view { return sg(r).c; });
-    out.Text(k.c2, [&](size_t r) -> std::string_view { return sg(r).c2; });
-    out.Text(k.t, [&](size_t r) -> std::string_view { return sg(r).t; });
-    out.Text(k.v, [&](size_t r) -> std::string_view { return sg(r).v; });
-    out.Text(k.stratum, [&](size_t r) -> std::string_view { return sg(r).stratum; });
-    out.Text(k.sgCode, [&](size_t r) -> std::string_view { return sg(r).sgCode; });
-    out.Text(k.description, [&](size_t r) -> std::string_view { return sg(r).description; });
-    out.Num(k.sgErr, [&](size_t r) { return sg(r).sgErr; });
-    out.Int(k.sgN, [&](size_t r) { return sg(r).sgN; });
-    out.Int(k.sgN2, [&](size_t r) { return sg(r).sgN2; });
-    out.Num(k.sgCV, [&](size_t r) { return sg(r).sgCV; });
-    out.Num(k.sgCV2, [&](size_t r) { return sg(r).sgCV2; });
-    out.Num(k.treesAcre, [&](size_t r) { return sg(r).treesAcre; });
-    out.Num(k.volAcre, [&](size_t r) { return sg(r).volAcre; });
-    out.Int(k.freq, [&](size_t r) { return sg(r).freq; });
-    out.Int(k.kz, [&](size_t r) { return sg(r).kz; });
-    out.Num(k.treesPlot, [&](size_t r) { return sg(r).treesPlot; });
-    out.Num(k.avgHt, [&](size_t r) { return sg(r).avgHt; });
-    out.Num(k.bigBaf, [&](size_t r) { return sg(r).bigBaf; });
+void WriteSgColumns(mk::View& w, size_t rows, const SgCols& k, Sg sg) {
+    const int textCols[] = {k.c, k.c2, k.t, k.v, k.stratum, k.sgCode, k.description};
+    const int numCols[] = {k.sgErr, k.sgCV, k.sgCV2, k.treesAcre, k.volAcre, k.treesPlot, k.avgHt, k.bigBaf};
+    const int intCols[] = {k.sgN, k.sgN2, k.freq, k.kz};
+    std::vector<std::string_view> texts[std::size(textCols)];
+    std::vector<double> nums[std::size(numCols)];
+    std::vector<int32_t> ints[std::size(intCols)];
+    for (auto& v : texts) v.reserve(rows);
+    for (auto& v : nums) v.reserve(rows);
+    for (auto& v : ints) v.reserve(rows);
+    for (size_t r = 0; r < rows; ++r) {
+        const design::SgRow& g = sg(r);
+        const std::string* t[] = {&g.c, &g.c2, &g.t, &g.v, &g.stratum, &g.sgCode, &g.description};
+        for (size_t i = 0; i < std::size(t); ++i) texts[i].push_back(*t[i]);
+        const double n[] = {g.sgErr, g.sgCV, g.sgCV2, g.treesAcre, g.volAcre, g.treesPlot, g.avgHt, g.bigBaf};
+        for (size_t i = 0; i < std::size(n); ++i) nums[i].push_back(NoNegativeZero(n[i]));
+        const int32_t m[] = {g.sgN, g.sgN2, g.freq, g.kz};
+        for (size_t i = 0; i < std::size(m); ++i) ints[i].push_back(m[i]);
+    }
+    for (size_t i = 0; i < std::size(textCols); ++i)
+        if (textCols[i] >= 0) w.SetColumn(textCols[i], texts[i]);
+    for (size_t i = 0; i < std::size(numCols); ++i)
+        if (numCols[i] >= 0) w.SetColumn(numCols[i], nums[i]);
+    for (size_t i = 0; i < std::size(intCols); ++i)
+        if (intCols[i] >= 0) w.SetColumn(intCols[i], ints[i]);
 }
 
 template <class Stratum>
@@ -229,8 +238,8 @@ void WriteMethodRows(mk::View& w, const std::vector<MethodRow>& rows) {
 
 void WriteMethodSgRows(mk::View& w, const std::vector<MethodSgRow>& rows) {
     Columns out(w, rows.size());
+    WriteSgColumns(w, rows.size(), SgCols(w), [&](size_t r) -> const design::SgRow& { return rows[r].sg; });
     out.Text(w.FindColumn("CruzMeth"), [&](size_t r) -> std::string_view { return rows[r].cruzMeth; });
-    WriteSgColumns(out, SgCols(w), [&](size_t r) -> const design::SgRow& { return rows[r].sg; });
     out.Int(w.FindColumn("MTrees"), [&](size_t r) { return rows[r].mTrees; });
     out.Int(w.FindColumn("MPlots"), [&](size_t r) { return rows[r].mPlots; });
 }
@@ -243,7 +252,7 @@ void WriteDesignRows(mk::View& w, const std::vector<design::StratumRow>& rows) {
 
 void WriteDesignSgRows(mk::View& w, const std::vector<const design::SgRow*>& rows) {
     Columns out(w, rows.size());
-    WriteSgColumns(out, SgCols(w), [&](size_t r) -> const design::SgRow& { return *rows[r]; });
+    WriteSgColumns(w, rows.size(), SgCols(w), [&](size_t r) -> const design::SgRow& { return *rows[r]; });
 }
 
 }  // namespace stats
