@@ -131,11 +131,14 @@ private:
                 tooLarge = true;
                 break;
             }
-            std::string out(size_t(8) * rows, '\0');
-            auto* p = reinterpret_cast<uint8_t*>(out.data());
-            if (col.Memory() && !big_) std::memcpy(p, col.Memory(), out.size());  // host order is little-endian
-            else
+            std::string out;
+            if (col.Memory() && !big_) {  // host order is little-endian
+                out.assign(reinterpret_cast<const char*>(col.Memory()), size_t(8) * rows);
+            } else {
+                out.resize(size_t(8) * rows);
+                auto* p = reinterpret_cast<uint8_t*>(out.data());
                 for (uint32_t r = 0; r < rows; ++r) Store64(p + size_t(8) * r, col.Raw(r), big_);
+            }
             col.pend.data = Place(std::move(out));
             break;
         }
@@ -318,9 +321,18 @@ bool SameBytes(File& file, uint64_t pos, const std::string& want) {
 std::vector<Write> Coalesced(std::vector<Write> writes) {
     std::sort(writes.begin(), writes.end(), [](const Write& a, const Write& b) { return a.pos < b.pos; });
     std::vector<Write> out;
-    for (Write& w : writes) {
-        if (!out.empty() && out.back().pos + out.back().bytes.size() == w.pos) out.back().bytes += w.bytes;
-        else out.push_back(std::move(w));
+    for (size_t i = 0; i < writes.size();) {
+        size_t end = i + 1, bytes = writes[i].bytes.size();
+        while (end < writes.size() && writes[end].pos == writes[i].pos + bytes) bytes += writes[end++].bytes.size();
+        if (end == i + 1) {
+            out.push_back(std::move(writes[i]));
+        } else {
+            Write run{writes[i].pos, {}};
+            run.bytes.reserve(bytes);
+            for (size_t k = i; k < end; ++k) run.bytes += writes[k].bytes;
+            out.push_back(std::move(run));
+        }
+        i = end;
     }
     return out;
 }

@@ -73,6 +73,9 @@ public:
     int Go();
 
 private:
+    // Rows by sample-group code, in code order.
+    using Groups = std::vector<std::pair<std::string, std::vector<int>>>;
+    Groups GroupRows(const std::vector<int>& rows, std::string SummaryRow::*code) const;
     bool LoadSummary();
     bool LoadStrata();
     void CompileStratum(const std::string& code, const std::vector<int>& rows, const StrataRow& info,
@@ -319,15 +322,28 @@ FamilyStats Run::PlotGroup(const std::vector<int>& rows, int method, const PlotM
     return st;
 }
 
+Run::Groups Run::GroupRows(const std::vector<int>& rows, std::string SummaryRow::*code) const {
+    TextIds ids;
+    std::vector<std::vector<int>> members;
+    for (int r : rows) {
+        const int id = ids.Id(summary_[r].*code);
+        if (id == static_cast<int>(members.size())) members.emplace_back();
+        members[static_cast<size_t>(id)].push_back(r);
+    }
+    std::vector<int> order(members.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return ids.Text(a) < ids.Text(b); });
+    Groups out;
+    out.reserve(order.size());
+    for (int id : order) out.emplace_back(ids.Text(id), std::move(members[static_cast<size_t>(id)]));
+    return out;
+}
+
 void Run::CompileStratum(const std::string& code, const std::vector<int>& rows, const StrataRow& info,
                          bool computed, const std::string& chosen) {
     for (PlotMethodInfo& in : info_) in.done = false;
     const double acres = info.acres;
-    std::map<std::string, std::vector<int>> treeGroups, plotGroups;
-    for (int r : rows) {
-        treeGroups[summary_[r].sgTree].push_back(r);
-        plotGroups[summary_[r].sgPlot].push_back(r);
-    }
+    const Groups treeGroups = GroupRows(rows, &SummaryRow::sgTree), plotGroups = GroupRows(rows, &SummaryRow::sgPlot);
     auto context = [&](const std::string& sg) { return GroupContext{code, sg, acres}; };
     double plotSize = 0, baf = 0;
     if (computed) {
