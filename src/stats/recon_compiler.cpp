@@ -98,7 +98,7 @@ private:
     std::vector<SummaryRow> summary_;
     // Each summary row's trees by recon method, looked up once.
     std::vector<std::array<std::span<const int>, kReconMethodCount>> row_trees_;
-    std::map<std::string, std::vector<int>> by_stratum_;  // in code order, as the tables group them
+    Groups by_stratum_;  // in code order, as the tables group them
     std::vector<StrataRow> strata_;
     std::unordered_map<std::string, int> strata_index_;
     ReconCatalog catalog_;
@@ -120,6 +120,7 @@ bool Run::LoadSummary() {
               cLd = v.FindColumn("LD"), cFlag = v.FindColumn("DiaFlag"), cMin = v.FindColumn("DMin"),
               cMax = v.FindColumn("DMax");
     summary_.resize(static_cast<size_t>(v.RowCount()));
+    std::vector<int> named;  // rows that name a stratum
     for (int r = 0; r < v.RowCount(); ++r) {
         SummaryRow& s = summary_[r];
         s.stratum = Text(v, r, cStratum);
@@ -134,8 +135,9 @@ bool Run::LoadSummary() {
             s.dmin10 = Tenths(store::LeadingDouble(Text(v, r, cMin)));
             s.dmax10 = Tenths(store::LeadingDouble(Text(v, r, cMax)));
         }
-        if (!s.stratum.empty()) by_stratum_[s.stratum].push_back(r);
+        if (!s.stratum.empty()) named.push_back(r);
     }
+    by_stratum_ = GroupRows(named, &SummaryRow::stratum);
     return !by_stratum_.empty();
 }
 
