@@ -142,17 +142,30 @@ void WriteSgColumns(mk::View& w, size_t rows, const SgCols& k, Sg sg) {
     std::vector<std::string_view> texts[std::size(textCols)];
     std::vector<double> nums[std::size(numCols)];
     std::vector<int32_t> ints[std::size(intCols)];
-    for (auto& v : texts) v.reserve(rows);
-    for (auto& v : nums) v.reserve(rows);
-    for (auto& v : ints) v.reserve(rows);
+    for (auto& v : texts) v.resize(rows);
+    for (auto& v : nums) v.resize(rows);
+    for (auto& v : ints) v.resize(rows);
     for (size_t r = 0; r < rows; ++r) {
         const design::SgRow& g = sg(r);
-        const std::string* t[] = {&g.c, &g.c2, &g.t, &g.v, &g.stratum, &g.sgCode, &g.description};
-        for (size_t i = 0; i < std::size(t); ++i) texts[i].push_back(*t[i]);
-        const double n[] = {g.sgErr, g.sgCV, g.sgCV2, g.treesAcre, g.volAcre, g.treesPlot, g.avgHt, g.bigBaf};
-        for (size_t i = 0; i < std::size(n); ++i) nums[i].push_back(NoNegativeZero(n[i]));
-        const int32_t m[] = {g.sgN, g.sgN2, g.freq, g.kz};
-        for (size_t i = 0; i < std::size(m); ++i) ints[i].push_back(m[i]);
+        texts[0][r] = g.c;
+        texts[1][r] = g.c2;
+        texts[2][r] = g.t;
+        texts[3][r] = g.v;
+        texts[4][r] = g.stratum;
+        texts[5][r] = g.sgCode;
+        texts[6][r] = g.description;
+        nums[0][r] = NoNegativeZero(g.sgErr);
+        nums[1][r] = NoNegativeZero(g.sgCV);
+        nums[2][r] = NoNegativeZero(g.sgCV2);
+        nums[3][r] = NoNegativeZero(g.treesAcre);
+        nums[4][r] = NoNegativeZero(g.volAcre);
+        nums[5][r] = NoNegativeZero(g.treesPlot);
+        nums[6][r] = NoNegativeZero(g.avgHt);
+        nums[7][r] = NoNegativeZero(g.bigBaf);
+        ints[0][r] = g.sgN;
+        ints[1][r] = g.sgN2;
+        ints[2][r] = g.freq;
+        ints[3][r] = g.kz;
     }
     for (size_t i = 0; i < std::size(textCols); ++i)
         if (textCols[i] >= 0) w.SetColumn(textCols[i], texts[i]);
