@@ -66,7 +66,7 @@ design::CostFigures Costs(mk::Storage& s) {
 }
 
 // Opening the file and reading every TreeTable cell the compilation uses (each read
-// once, nothing kept).
+// once, nothing kept), through the same cell calls the compilation makes.
 void OpenAndRead(const std::string& path) {
     auto s = mk::Storage::Open(path);
     mk::View tt = s->GetView(schema::kTreeTable);
