@@ -426,10 +426,6 @@ int Run::Go() {
     }
     // Rows to come: 4 a tree sample group and 7 a plot sample group.
     std::vector<std::string_view> trees, plots;
-    auto distinct = [](std::vector<std::string_view>& v) {
-        std::sort(v.begin(), v.end());
-        return static_cast<size_t>(std::unique(v.begin(), v.end()) - v.begin());
-    };
     for (const auto& [code, rows] : by_stratum_) {
         trees.clear();
         plots.clear();
@@ -437,7 +433,9 @@ int Run::Go() {
             trees.push_back(summary_[r].sgTree);
             plots.push_back(summary_[r].sgPlot);
         }
-        groupCount += 4 * distinct(trees) + 7 * distinct(plots);
+        SortUnique(trees);
+        SortUnique(plots);
+        groupCount += 4 * trees.size() + 7 * plots.size();
     }
     fresh_sgs_.reserve(groupCount);
     fresh_methods_.reserve(11 * by_stratum_.size());

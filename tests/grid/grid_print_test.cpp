@@ -1,4 +1,5 @@
 #include "grid/grid_print.h"
+#include "support/borrowed_canvas.h"
 
 #include <algorithm>
 #include <array>
@@ -103,34 +104,7 @@ void FillGrid(grid::GridModel& g, int cols, int64_t rows) {
     }
 }
 
-// The job owns the canvas it is given; tests keep theirs and hand the job a proxy.
-class Proxy : public grid::Canvas {
-public:
-    explicit Proxy(RecordingCanvas& t) : t_(t) {}
-    double PageWidth() const override { return t_.PageWidth(); }
-    double PageHeight() const override { return t_.PageHeight(); }
-    double UnitsPerInch() const override { return t_.UnitsPerInch(); }
-    bool BeginDocument(const std::string& n) override { return t_.BeginDocument(n); }
-    bool BeginPage() override { return t_.BeginPage(); }
-    void EndPage() override { t_.EndPage(); }
-    bool EndDocument() override { return t_.EndDocument(); }
-    void AbortDocument() override { t_.AbortDocument(); }
-    std::string Error() const override { return t_.Error(); }
-    double TextWidth(const std::string& s, const grid::Font& f) const override { return t_.TextWidth(s, f); }
-    double TextHeight(const grid::Font& f) const override { return t_.TextHeight(f); }
-    void DrawText(double x, double y, const std::string& s, const grid::Font& f, grid::Color c) override {
-        t_.DrawText(x, y, s, f, c);
-    }
-    void DrawLine(double a, double b, double c, double d, double w, grid::Color k) override {
-        t_.DrawLine(a, b, c, d, w, k);
-    }
-    void FillRect(double x, double y, double w, double h, grid::Color c) override { t_.FillRect(x, y, w, h, c); }
-    void PushClip(double x, double y, double w, double h) override { t_.PushClip(x, y, w, h); }
-    void PopClip() override { t_.PopClip(); }
-
-private:
-    RecordingCanvas& t_;
-};
+using Proxy = testsupport::BorrowedCanvas;
 
 // A chooser that gives a fresh recording canvas, kept in `out`.
 grid::CanvasChooser Give(std::unique_ptr<RecordingCanvas>& out, bool refuse = false,
