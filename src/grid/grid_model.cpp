@@ -317,10 +317,21 @@ bool GridModel::SetChecked(int col, int64_t row, bool checked) {
     return SetText(col, row, checked ? columns_[col].check_on : columns_[col].check_off);
 }
 
+std::string GridModel::CheckEdit(int col, int64_t row, const std::string& text) const {
+    if (!InGrid(col, row) || IsReadOnly(col, row) || columns_[col].hidden || IsRowHidden(row))
+        return "This cell cannot be changed.";
+    return on_check_edit_ ? on_check_edit_(*this, col, row, store::Trim(text)) : std::string();
+}
+
 bool GridModel::EditCell(int col, int64_t row, const std::string& text) {
+    last_refusal_.clear();
     if (!InGrid(col, row) || IsReadOnly(col, row) || columns_[col].hidden || IsRowHidden(row))
         return false;
     EditEvent ev{col, row, Text(col, row), store::Trim(text)};
+    if (on_check_edit_ && !Busy()) {  // a rule's own writes are the program's
+        last_refusal_ = on_check_edit_(*this, col, row, ev.new_text);
+        if (!last_refusal_.empty()) return false;
+    }
     if (!WriteCell(col, row, ev.new_text)) return false;
     ev.new_text = Text(col, row);  // as the table keeps it
     modified_ = true;

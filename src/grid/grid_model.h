@@ -274,10 +274,15 @@ public:
     // Writes the column's check values (default "1" / "0").
     bool SetChecked(int col, int64_t row, bool checked);
 
-    // The user's edit of a cell: refused (false) on read-only or hidden cells and
-    // outside the grid; otherwise writes the trimmed text, sets the modified flag and,
-    // unless a rule write is running (see RuleWriteScope), tells the edit handler.
+    // The user's edit of a cell: refused (false) on read-only or hidden cells, outside
+    // the grid, and when the edit check gives a reason (kept in LastRefusal());
+    // otherwise writes the trimmed text, sets the modified flag and, unless a rule
+    // write is running (see RuleWriteScope), tells the edit handler.
     bool EditCell(int col, int64_t row, const std::string& text);
+    // Whether a user's edit would be taken, without writing: empty, or the reason.
+    std::string CheckEdit(int col, int64_t row, const std::string& text) const;
+    // Why the last user edit was refused; empty after one that was taken.
+    const std::string& LastRefusal() const { return last_refusal_; }
     // The user's toggle of a check-box cell; an edit like EditCell.
     bool ToggleCheck(int col, int64_t row);
 
@@ -384,6 +389,11 @@ public:
     using ClickHandler = std::function<void(GridModel&, CellRef)>;
     using MenuProvider = std::function<std::vector<MenuItem>(GridModel&, CellRef)>;
     void OnEdit(EditHandler h) { on_edit_ = std::move(h); }
+    // The form's check of a user's edit (trimmed text) before anything is written:
+    // empty when the text may be stored, otherwise the reason shown to the user.
+    using EditCheck =
+        std::function<std::string(const GridModel&, int col, int64_t row, const std::string&)>;
+    void OnCheckEdit(EditCheck c) { on_check_edit_ = std::move(c); }
     void OnClick(ClickHandler h) { on_click_ = std::move(h); }
     void OnDoubleClick(ClickHandler h) { on_double_click_ = std::move(h); }
     // The right-click menu: the form builds it for the cell clicked.
@@ -485,6 +495,8 @@ private:
     int busy_ = 0;
 
     EditHandler on_edit_;
+    EditCheck on_check_edit_;
+    std::string last_refusal_;
     ClickHandler on_click_;
     ClickHandler on_double_click_;
     MenuProvider on_right_click_;

@@ -204,6 +204,30 @@ TEST(GridModel, EditHandlerSeesOldAndNewTextAndRuleWritesDoNotReEnter) {
     EXPECT_EQ(calls, 1);
 }
 
+TEST(GridModel, EditCheckRefusesBeforeAnythingIsWrittenButNotTheRulesOwnWrites) {
+    grid::GridModel g;
+    g.Unbind(2, 1);
+    int edits = 0;
+    g.OnCheckEdit([](const grid::GridModel&, int col, int64_t, const std::string& text) {
+        return col == 0 && text != "ok" ? "SgN must be a whole number" : std::string();
+    });
+    g.OnEdit([&](grid::GridModel& m, const grid::EditEvent&) {
+        ++edits;
+        EXPECT_TRUE(m.EditCell(0, 0, "rule"));  // refused to a user, taken from a rule
+    });
+    g.SetText(0, 0, "old");
+    EXPECT_EQ(g.CheckEdit(0, 0, " abc "), "SgN must be a whole number");
+    EXPECT_FALSE(g.EditCell(0, 0, "abc"));
+    EXPECT_EQ(g.LastRefusal(), "SgN must be a whole number");
+    EXPECT_EQ(g.Text(0, 0), "old");
+    EXPECT_FALSE(g.IsModified());
+    EXPECT_EQ(edits, 0);
+    EXPECT_TRUE(g.EditCell(1, 0, "x"));
+    EXPECT_EQ(g.LastRefusal(), "");
+    EXPECT_EQ(g.Text(0, 0), "rule");
+    EXPECT_EQ(edits, 1);
+}
+
 TEST(GridModel, LayeredFormatCellOverRowOverColumnOverGrid) {
     grid::GridModel g;
     g.Unbind(3, 3);

@@ -1,0 +1,22 @@
+#pragma once
+// Text in cruise, recon and setup files is Windows-1252, as the Windows programs that
+// share those files read and write it; the program's own strings are UTF-8.
+#include <string>
+#include <string_view>
+
+namespace store {
+
+// Bytes of a file's text cell as UTF-8. The five bytes that Windows-1252 leaves
+// unassigned (81, 8D, 8F, 90, 9D) come out as U+FFFD.
+std::string Cp1252ToUtf8(std::string_view bytes);
+
+// UTF-8 as Windows-1252 bytes. False when the text holds a character Windows-1252
+// has no byte for (or is not valid UTF-8); `bad` then gets that character as UTF-8
+// (or the offending byte), and `out` is left unspecified.
+bool Utf8ToCp1252(std::string_view utf8, std::string& out, std::string* bad = nullptr);
+
+// Empty when the text can be stored in a cruise file; otherwise the reason shown to
+// the user: "'Ł' cannot be stored in a cruise file".
+std::string UnstorableTextReason(std::string_view utf8);
+
+}  // namespace store
