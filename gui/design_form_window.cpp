@@ -26,6 +26,7 @@
 #include "design/saved_designs.h"
 #include "form_registry.h"
 #include "grid_widget.h"
+#include "simulate_window.h"
 
 namespace gui {
 
@@ -268,6 +269,8 @@ void DesignFormWindow::BuildMenus() {
     warnings->setCheckable(true);
     warnings->setChecked(ws_.displayDataWarnings);
     connect(warnings, &QAction::triggered, this, [this] { ws_.ToggleDataWarnings(); });
+    data->addSeparator();
+    data->addAction("Simulate Cruise…", this, [this] { ShowSimulation(ws_, this); });
 }
 
 void DesignFormWindow::Run(int (design::DesignWorkspace::*command)()) {

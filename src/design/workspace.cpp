@@ -73,6 +73,8 @@ DesignWorkspace::~DesignWorkspace() = default;
 
 mk::Storage& DesignWorkspace::Storage() { return *store_.Storage(); }
 
+mk::Storage* DesignWorkspace::OpenStorage() { return store_.IsOpen() ? store_.Storage() : nullptr; }
+
 bool DesignWorkspace::HasTable(const char* name) { return store_.IsOpen() && Storage().HasView(name); }
 
 int DesignWorkspace::Open() {

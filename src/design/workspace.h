@@ -74,6 +74,8 @@ public:
     std::string SaleErrorText() const { return FormatSaleError(totals_.error); }
     std::string CostText() const { return FormatCost(totals_.cost); }
     DesignSettings Settings() const;
+    // The open cruise file, for readers of more than the design (nullptr when none).
+    mk::Storage* OpenStorage();
 
     // Greyed commands: a production cruise cannot be optimised, written to the field
     // program or saved/loaded; an empty design has nothing to optimise or report.
