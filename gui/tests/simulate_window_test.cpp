@@ -211,4 +211,4 @@ void SimulateWindowTest::Screenshot() {
 }
 
 QTEST_MAIN(SimulateWindowTest)
-#include "simulate_test.moc"
+#include "simulate_window_test.moc"
