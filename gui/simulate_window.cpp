@@ -209,6 +209,8 @@ SimulateWindow::SimulateWindow(mk::Storage& storage, const design::Design& desig
 SimulateWindow::~SimulateWindow() {
     cancel_ = true;
     if (worker_.joinable()) worker_.join();
+    // The grid widget points at the table, a member: the widget goes first.
+    delete grid_;
 }
 
 void SimulateWindow::showEvent(QShowEvent* e) {

@@ -59,13 +59,21 @@ void AliasTable::Build(const std::vector<double>& weights) {
     for (uint32_t i : large) cut[i] = 1.0;
 }
 
-void Stratum::TruthFromPlots() {
+void Stratum::PreparePlots() {
     const int g = Groups();
-    for (int j = 0; j < g; ++j) {
-        double sum = 0;
-        for (int k = 0; k < plots; ++k) sum += value[static_cast<size_t>(k) * g + j];
-        groups[j].truth = plots > 0 ? sum / plots : 0;
+    std::vector<double> sums(static_cast<size_t>(g), 0);
+    plotStart.assign(1, 0);
+    entries.clear();
+    for (int k = 0; k < plots; ++k) {
+        for (int j = 0; j < g; ++j) {
+            const size_t cell = static_cast<size_t>(k) * g + j;
+            sums[j] += value[cell];
+            if (value[cell] == 0 && count[cell] == 0) continue;
+            entries.push_back({j, count[cell], value[cell]});
+        }
+        plotStart.push_back(static_cast<int>(entries.size()));
     }
+    for (int j = 0; j < g; ++j) groups[j].truth = plots > 0 ? sums[j] / plots : 0;
 }
 
 void Stratum::PrepareTrees() {
@@ -282,7 +290,7 @@ void Builder::FillPlots(Stratum& s, int method, const std::vector<std::vector<in
         s.treeValue.reserve(static_cast<size_t>(s.treeStart.back()));
         for (const auto& m : measured) s.treeValue.insert(s.treeValue.end(), m.begin(), m.end());
     }
-    s.TruthFromPlots();
+    s.PreparePlots();
 }
 
 void Builder::FillTrees(Stratum& s, int method, const std::vector<std::vector<int>>& trees) {

@@ -66,11 +66,20 @@ struct Stratum {
     std::vector<int> count;         // trees of the group on the plot
     std::vector<int> treeStart;     // the plot's trees of the group: [treeStart[k], treeStart[k + 1])
     std::vector<double> treeValue;  // what measuring the tree gives: volume, or volume per basal area on points
+    // The same without the empty cells, plot by plot: most groups stand on few plots.
+    struct Entry {
+        int group;
+        int count;
+        double value;
+    };
+    std::vector<int> plotStart;     // entries of plot k: [plotStart[k], plotStart[k + 1])
+    std::vector<Entry> entries;
     int reconTrees = 0;
 
     int Groups() const { return static_cast<int>(groups.size()); }
-    // Fills each group's truth from the plots (the mean over all of them).
-    void TruthFromPlots();
+    // Fills each group's truth from the plots (the mean over all of them) and the
+    // entries of the cells that hold something.
+    void PreparePlots();
     // Builds each group's alias table and trees per acre, and its truth, from its trees.
     void PrepareTrees();
 };

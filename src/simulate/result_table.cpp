@@ -22,8 +22,8 @@ namespace {
 
 const char* kColumns[] = {"Stratum",          "Method",          "Recon plots", "Volume",
                           "Design error %",   "Median error %",  "5 % error",   "95 % error",
-                          "At or below design %", "Coverage %",  "Bias %",      "Volume 5 %",
-                          "Volume 95 %",      "Notes"};
+                          "At or below design %", "Coverage %",  "Bias %",      "Estimate 5 %",
+                          "Estimate 95 %",    "Notes"};
 constexpr int kColumnCount = sizeof kColumns / sizeof kColumns[0];
 
 std::string VolumeText(double v) { return Grouped(std::llround(v)); }
@@ -96,8 +96,13 @@ void FillResultGrid(grid::GridModel& g, const Result& r, const std::string& uom)
     g.SetHint(8, "Share of the simulated cruises whose error was at or below the design's");
     g.SetHint(9, "Share of the simulated cruises whose estimate, plus or minus its error, held the true volume");
     g.SetHint(10, "Mean estimate against the recon's volume");
+    g.SetHint(11, "5 % of the simulated cruises estimated the volume this far (or farther) below the recon's");
+    g.SetHint(12, "5 % of the simulated cruises estimated the volume this far (or farther) above the recon's");
     for (size_t row = 0; row < rows.size(); ++row)
-        for (int c = 0; c < kColumnCount; ++c) g.SetText(c, static_cast<int64_t>(row), rows[row][c]);
+        for (int c = 0; c < kColumnCount; ++c) {
+            g.SetText(c, static_cast<int64_t>(row), rows[row][c]);
+            if (c >= 2 && c < kColumnCount - 1) g.SetAlign(c, static_cast<int64_t>(row), grid::Align::Right);
+        }
 }
 
 void WriteResultText(std::ostream& out, const Result& r, const std::string& uom) {

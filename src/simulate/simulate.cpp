@@ -66,7 +66,8 @@ struct Scratch {
     std::vector<double> runS, runQ;      // running sums over the plots drawn so far
     std::vector<double> sumS, sumQ;      // each group's sums over its own number of plots
     std::vector<int> order;              // groups by their number of plots
-    std::vector<int64_t> cumulative;
+    std::vector<int> sizes;              // each group's number of plots
+    std::vector<std::vector<std::pair<int64_t, int64_t>>> cells;
     std::vector<design::SgRow> rows;
     design::SgRefs refs;
     design::StratumRow row;
@@ -105,35 +106,51 @@ Sample Ratios(int m, double cv, Rng& rng) {
     return s;
 }
 
-// Draws the plots (with replacement) and sums data (plot-major, one value per group)
-// over each group's first n plots.
-template <class T>
-void DrawPlots(const Stratum& s, const T* data, Rng& rng, Scratch& sc) {
+// Draws the plots (with replacement) and sums each group's values (counts, when
+// counting) over its first n plots; when counting, also lists for each group the
+// cells of its trees on those plots with the running count of their trees.
+template <bool kCounting>
+void DrawPlots(const Stratum& s, Rng& rng, Scratch& sc) {
     const int g = s.Groups();
     int most = 0;
     sc.order.resize(static_cast<size_t>(g));
+    sc.sizes.resize(static_cast<size_t>(g));
     for (int j = 0; j < g; ++j) {
         sc.order[j] = j;
-        most = std::max(most, s.groups[j].n);
+        sc.sizes[j] = s.groups[j].n;
+        most = std::max(most, sc.sizes[j]);
     }
-    std::sort(sc.order.begin(), sc.order.end(), [&](int a, int b) { return s.groups[a].n < s.groups[b].n; });
+    std::sort(sc.order.begin(), sc.order.end(), [&](int a, int b) { return sc.sizes[a] < sc.sizes[b]; });
     sc.drawn.resize(static_cast<size_t>(most));
     for (int k = 0; k < most; ++k) sc.drawn[k] = rng.Below(static_cast<uint64_t>(s.plots));
     sc.runS.assign(static_cast<size_t>(g), 0);
     sc.runQ.assign(static_cast<size_t>(g), 0);
     sc.sumS.assign(static_cast<size_t>(g), 0);
     sc.sumQ.assign(static_cast<size_t>(g), 0);
+    if (kCounting) {
+        sc.cells.resize(static_cast<size_t>(g));
+        for (auto& c : sc.cells) c.clear();
+    }
     double* runS = sc.runS.data();
     double* runQ = sc.runQ.data();
+    const Stratum::Entry* entries = s.entries.data();
+    const int* start = s.plotStart.data();
     int next = 0;
     for (int k = 0; k < most; ++k) {
-        const T* row = data + static_cast<size_t>(sc.drawn[k]) * g;
-        for (int j = 0; j < g; ++j) {
-            const double x = static_cast<double>(row[j]);
-            runS[j] += x;
-            runQ[j] += x * x;
+        const int plot = static_cast<int>(sc.drawn[k]);
+        // The plots are known ahead: their entries are on their way while this one adds up.
+        if (k + 8 < most) __builtin_prefetch(entries + start[sc.drawn[k + 8]]);
+        for (const Stratum::Entry* e = entries + start[plot]; e != entries + start[plot + 1]; ++e) {
+            const double x = kCounting ? static_cast<double>(e->count) : e->value;
+            runS[e->group] += x;
+            runQ[e->group] += x * x;
+            if (kCounting && e->count > 0 && k < sc.sizes[e->group]) {
+                auto& list = sc.cells[e->group];
+                const int64_t before = list.empty() ? 0 : list.back().first;
+                list.emplace_back(before + e->count, static_cast<int64_t>(plot) * g + e->group);
+            }
         }
-        while (next < g && s.groups[sc.order[next]].n == k + 1) {
+        while (next < g && sc.sizes[sc.order[next]] == k + 1) {
             sc.sumS[sc.order[next]] = runS[sc.order[next]];
             sc.sumQ[sc.order[next]] = runQ[sc.order[next]];
             ++next;
@@ -149,24 +166,19 @@ Sample PlotSample(const Scratch& sc, const GroupPlan& gp, int j) {
     return p;
 }
 
-// Measures m trees drawn evenly from the group's trees on its plots.
-Sample MeasureTrees(const Stratum& s, const GroupPlan& gp, int j, Rng& rng, Scratch& sc) {
-    const int g = s.Groups();
-    sc.cumulative.resize(static_cast<size_t>(gp.n));
-    int64_t total = 0;
-    for (int k = 0; k < gp.n; ++k) {
-        total += s.count[static_cast<size_t>(sc.drawn[k]) * g + j];
-        sc.cumulative[k] = total;
-    }
+// Measures n2 trees drawn evenly from the group's trees on its plots.
+Sample MeasureTrees(const Stratum& s, const GroupPlan& gp, int j, Rng& rng, const Scratch& sc) {
+    const auto& list = sc.cells[j];  // (running count of trees, cell)
     Sample m;
-    if (total == 0) return m;
+    if (list.empty()) return m;
+    const int64_t total = list.back().first;
     m.n = gp.n2;
     for (int i = 0; i < gp.n2; ++i) {
         const int64_t u = rng.Below(static_cast<uint64_t>(total));
-        const auto at = std::upper_bound(sc.cumulative.begin(), sc.cumulative.end(), u) - sc.cumulative.begin();
-        const int64_t before = at == 0 ? 0 : sc.cumulative[at - 1];
-        const size_t cell = static_cast<size_t>(sc.drawn[at]) * g + j;
-        m.sums.Add(s.treeValue[static_cast<size_t>(s.treeStart[cell] + (u - before))]);
+        const auto at = std::upper_bound(list.begin(), list.end(), u,
+                                         [](int64_t x, const std::pair<int64_t, int64_t>& c) { return x < c.first; });
+        const int64_t before = at == list.begin() ? 0 : (at - 1)->first;
+        m.sums.Add(s.treeValue[static_cast<size_t>(s.treeStart[static_cast<size_t>(at->second)] + (u - before))]);
     }
     return m;
 }
@@ -195,10 +207,10 @@ StratumEstimate EstimateStratum(const Stratum& s, Rng& rng, Scratch& sc) {
     switch (s.draw) {
         case Draw::Plots:
         case Draw::PlotsThreeP:
-            DrawPlots(s, s.value.data(), rng, sc);
+            DrawPlots<false>(s, rng, sc);
             break;
         case Draw::CountMeasure:
-            DrawPlots(s, s.count.data(), rng, sc);
+            DrawPlots<true>(s, rng, sc);
             break;
         default:
             break;
@@ -311,6 +323,17 @@ struct Accumulator {
     }
 };
 
+// Runs job(t) on `threads` threads (t = 0 on the calling one), fewer when there are
+// fewer than that many pieces of work.
+template <class Job>
+void Parallel(int threads, int pieces, Job job) {
+    const int used = std::max(1, std::min(threads, pieces));
+    std::vector<std::thread> pool;
+    for (int t = 1; t < used; ++t) pool.emplace_back(job, t);
+    job(0);
+    for (std::thread& t : pool) t.join();
+}
+
 // Replicates per round: the buffer between the workers and the in-order fold.
 constexpr int kRound = 512;
 // Replicates a worker takes at a time.
@@ -408,17 +431,17 @@ Result Run(const Population& pop, const Options& options, const std::function<bo
                 for (int i = first; i < std::min(count, first + kChunk); ++i) replicate(w, done + i, i);
             }
         };
-        const int used = std::min(threads, (count + kChunk - 1) / kChunk);
-        std::vector<std::thread> pool;
-        for (int t = 1; t < used; ++t) pool.emplace_back(work, std::ref(workers[t]));
-        work(workers[0]);
-        for (std::thread& t : pool) t.join();
+        Parallel(threads, (count + kChunk - 1) / kChunk, [&](int t) { work(workers[t]); });
         if (stopped()) {
             res.cancelled = true;
             break;
         }
-        for (int i = 0; i < count; ++i)
-            for (size_t k = 0; k < width; ++k) acc[k].Add(estimates[i * width + k], errors[i * width + k]);
+        // Each stratum's figures take the round's replicates in order.
+        std::atomic<size_t> column{0};
+        Parallel(threads, static_cast<int>(width), [&](int) {
+            for (size_t k; (k = column.fetch_add(1)) < width;)
+                for (int i = 0; i < count; ++i) acc[k].Add(estimates[i * width + k], errors[i * width + k]);
+        });
         done += count;
         if (progress && !progress(done)) {
             res.cancelled = true;

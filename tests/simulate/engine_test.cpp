@@ -47,7 +47,7 @@ Stratum PlotStratum(std::vector<double> values, int n, const std::string& code =
     g.code = "A";
     g.n = n;
     s.groups.push_back(g);
-    s.TruthFromPlots();
+    s.PreparePlots();
     return s;
 }
 
@@ -172,7 +172,7 @@ Population MixedPopulation() {
     }
     plots.value = two;
     plots.count.assign(two.size(), 1);
-    plots.TruthFromPlots();
+    plots.PreparePlots();
     strata.push_back(plots);
 
     Stratum cm;
@@ -200,7 +200,7 @@ Population MixedPopulation() {
         cm.value.push_back(sum * cm.plotFactor);
         cm.treeStart.push_back(static_cast<int>(cm.treeValue.size()));
     }
-    cm.TruthFromPlots();
+    cm.PreparePlots();
     strata.push_back(cm);
 
     Stratum trees;
@@ -338,7 +338,7 @@ TEST(SimulateRun, CountAndMeasureOfEqualTreesEstimatesAsThePlots) {
         cm.value.push_back(trees * 12.5 * cm.plotFactor);
         cm.treeStart.push_back(static_cast<int>(cm.treeValue.size()));
     }
-    cm.TruthFromPlots();
+    cm.PreparePlots();
     Stratum plots = cm;
     plots.method = "FIX";
     plots.draw = Draw::Plots;
