@@ -35,6 +35,12 @@ std::string Signed(double v) {
     return (v > 0 && s != "0.0" ? "+" : "") + s + " %";
 }
 
+// The axes' labels a point smaller than the window's text.
+QFont SmallFont(QFont f) {
+    f.setPointSizeF(std::max(6.5, f.pointSizeF() - 1));
+    return f;
+}
+
 }  // namespace
 
 // --- Histogram ---------------------------------------------------------------------------
@@ -56,10 +62,8 @@ void ErrorHistogram::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), palette().base());
-    QFont f = font();
-    f.setPointSizeF(std::max(6.5, f.pointSizeF() - 1));
-    p.setFont(f);
-    QFontMetrics fm(f);
+    p.setFont(SmallFont(font()));
+    const QFontMetrics fm(p.font());
     const int left = fm.horizontalAdvance("00000") + 8, top = fm.height() + 6, bottom = 2 * fm.height() + 6, right = 12;
     QRect plot(left, top, width() - left - right, height() - top - bottom);
     p.setPen(palette().color(QPalette::Text));

@@ -154,6 +154,36 @@ TEST(SimulateAgainstTheory, TinyPopulationMatchesExhaustiveEnumeration) {
     EXPECT_NEAR(got.relativeSd, spread, spread * 5 / std::sqrt(2.0 * r) * 1.5);
 }
 
+// Fixed plots (5 to the acre) counted, n of them, and n2 trees measured; trees() gives
+// the volumes of the trees on the next plot.
+template <class Trees>
+Stratum CountMeasureStratum(const std::string& code, int plots, int n, int n2, Trees trees) {
+    Stratum cm;
+    cm.code = code;
+    cm.method = "FCM";
+    cm.acres = 50;
+    cm.draw = Draw::CountMeasure;
+    cm.plots = plots;
+    cm.plotFactor = 5;
+    GroupPlan g;
+    g.code = "A";
+    g.n = n;
+    g.n2 = n2;
+    cm.groups.push_back(g);
+    cm.treeStart.push_back(0);
+    for (int k = 0; k < plots; ++k) {
+        const std::vector<double> volumes = trees();
+        double sum = 0;
+        for (double v : volumes) sum += v;
+        cm.treeValue.insert(cm.treeValue.end(), volumes.begin(), volumes.end());
+        cm.count.push_back(static_cast<int>(volumes.size()));
+        cm.value.push_back(sum * cm.plotFactor);
+        cm.treeStart.push_back(static_cast<int>(cm.treeValue.size()));
+    }
+    cm.PreparePlots();
+    return cm;
+}
+
 // A stratum of each kind of draw, built by hand: plots, count-and-measure plots with
 // tree lists, weighted sample trees, and the 3P stages.
 Population MixedPopulation() {
@@ -175,33 +205,11 @@ Population MixedPopulation() {
     plots.PreparePlots();
     strata.push_back(plots);
 
-    Stratum cm;
-    cm.code = "C";
-    cm.method = "FCM";
-    cm.acres = 50;
-    cm.draw = Draw::CountMeasure;
-    cm.plots = 40;
-    cm.plotFactor = 5;
-    GroupPlan g;
-    g.code = "A";
-    g.n = 10;
-    g.n2 = 15;
-    cm.groups.push_back(g);
-    cm.treeStart.push_back(0);
-    for (int k = 0; k < cm.plots; ++k) {
-        const int trees = static_cast<int>(u(gen) * 7);
-        double sum = 0;
-        for (int t = 0; t < trees; ++t) {
-            double v = 5 + 60 * u(gen) * u(gen);
-            cm.treeValue.push_back(v);
-            sum += v;
-        }
-        cm.count.push_back(trees);
-        cm.value.push_back(sum * cm.plotFactor);
-        cm.treeStart.push_back(static_cast<int>(cm.treeValue.size()));
-    }
-    cm.PreparePlots();
-    strata.push_back(cm);
+    strata.push_back(CountMeasureStratum("C", 40, 10, 15, [&] {
+        std::vector<double> trees(static_cast<size_t>(u(gen) * 7));
+        for (double& v : trees) v = 5 + 60 * u(gen) * u(gen);
+        return trees;
+    }));
 
     Stratum trees;
     trees.code = "T";
@@ -318,27 +326,7 @@ TEST(SimulateRun, EveryDrawIsUnbiasedAndUnsimulatedStrataAreLeftOut) {
 // exactly what the plots' volumes do: the same plots are drawn first from the stream.
 TEST(SimulateRun, CountAndMeasureOfEqualTreesEstimatesAsThePlots) {
     std::mt19937_64 gen(3);
-    Stratum cm;
-    cm.code = "1";
-    cm.method = "FCM";
-    cm.acres = 30;
-    cm.draw = Draw::CountMeasure;
-    cm.plots = 25;
-    cm.plotFactor = 10;
-    GroupPlan g;
-    g.code = "A";
-    g.n = 9;
-    g.n2 = 5;
-    cm.groups.push_back(g);
-    cm.treeStart.push_back(0);
-    for (int k = 0; k < cm.plots; ++k) {
-        const int trees = 1 + static_cast<int>(gen() % 6);
-        cm.treeValue.insert(cm.treeValue.end(), trees, 12.5);
-        cm.count.push_back(trees);
-        cm.value.push_back(trees * 12.5 * cm.plotFactor);
-        cm.treeStart.push_back(static_cast<int>(cm.treeValue.size()));
-    }
-    cm.PreparePlots();
+    const Stratum cm = CountMeasureStratum("1", 25, 9, 5, [&] { return std::vector<double>(1 + gen() % 6, 12.5); });
     Stratum plots = cm;
     plots.method = "FIX";
     plots.draw = Draw::Plots;
