@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "design/sampling.h"
-#include "design/stratum.h"
 #include "stats/recon_accumulate.h"
 #include "stats/recon_data.h"
 #include "stats/recon_tables.h"
@@ -424,7 +423,6 @@ design::Design MethodDesign(mk::Storage& storage, const std::string& method) {
 Population BuildPopulation(mk::Storage& storage, const design::Design& design, const std::string& uom) {
     Population pop;
     pop.uom = uom;
-    pop.saleDesignError = design::SaleErrorAndCost(design.strata).error;
     if (store::GetSetting(storage, schema::kBlockStrovan, schema::kKeyType).value_or("") == schema::kTypeProduction) {
         pop.problem = "This is a production cruise: it holds no recon plots to simulate a cruise from.";
         return pop;
@@ -446,6 +444,7 @@ Population BuildPopulation(mk::Storage& storage, const design::Design& design, c
         s.method = row.cruzMeth;
         s.acres = row.totAcres;
         s.designError = row.error;
+        s.designVolume = row.volAcre;
         s.draw = DrawOf(row.cruzMeth);
         const auto& gs = groups[row.stratum];
         Plan(s, gs);

@@ -54,6 +54,7 @@ struct Stratum {
     std::string method;
     double acres = 0;
     double designError = 0;  // what the design claims (percent)
+    double designVolume = 0; // and its volume per acre
     Draw draw = Draw::None;
     std::string problem;     // why it is not simulated
     std::string note;        // what the simulation assumes beyond the data
@@ -88,7 +89,6 @@ struct Population {
     std::vector<Stratum> strata;  // in the design's order
     std::string problem;          // why nothing can be simulated
     std::string uom = "03";       // "01" board feet (totals in MBF), else cubic (CCF)
-    double saleDesignError = 0;   // the sale error the design claims
 
     // Volume per acre times acres in the sale's unit of totals.
     double Total(double volumePerAcre, double acres) const;

@@ -386,7 +386,15 @@ Result Run(const Population& pop, const Options& options, const std::function<bo
     }
     Accumulator& sale = acc.back();
     sale.truth = saleTruth;
-    sale.designError = pop.saleDesignError;
+    // The design's claim for the same strata the figures cover.
+    std::vector<design::StratumRow> claimed(static_cast<size_t>(strata));
+    for (int i = 0; i < strata; ++i) {
+        const Stratum& s = pop.strata[included[i]];
+        claimed[i].volAcre = s.designVolume;
+        claimed[i].totAcres = s.acres;
+        claimed[i].error = s.designError;
+    }
+    sale.designError = design::SaleErrorAndCost(claimed).error;
     sale.target = options.target;
 
     // Each worker's scratch and sale rows live across rounds.

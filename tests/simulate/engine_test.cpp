@@ -298,7 +298,12 @@ TEST(SimulateRun, SameSeedSameResultsWhateverTheThreads) {
 // Every draw estimates the pseudo-population's volume without bias, and strata that
 // cannot be simulated stay out of the sale's figures.
 TEST(SimulateRun, EveryDrawIsUnbiasedAndUnsimulatedStrataAreLeftOut) {
-    const Population p = MixedPopulation();
+    Population p = MixedPopulation();
+    for (Stratum& s : p.strata) {
+        if (s.code == "P") s.designError = 5, s.designVolume = 500;
+        if (s.code == "X") s.designVolume = 900;
+        if (s.code == "N") s.designError = 80, s.designVolume = 4000, s.acres = 100;
+    }
     const int r = 6000;
     const Result res = RunWith(p, r);
     for (const StratumResult& s : res.strata) {
@@ -311,6 +316,9 @@ TEST(SimulateRun, EveryDrawIsUnbiasedAndUnsimulatedStrataAreLeftOut) {
         EXPECT_NEAR(s.summary.relativeBias, 0, 5 * s.summary.relativeSd / std::sqrt(r) + 1e-9);
     }
     EXPECT_EQ(res.leftOut, std::vector<std::string>{"N"});
+    // The design's claim is that of the same strata: the plots' 5 % on 100 acres and
+    // the complete stratum's 0 % on 20 (at 500 and 900 per acre); not the left-out one's.
+    EXPECT_DOUBLE_EQ(res.sale.designError, design::Trunc2(5.0 * 50000 / (50000 + 18000)));
     double truth = 0;
     for (const StratumResult& s : res.strata) truth += s.summary.truth;
     EXPECT_DOUBLE_EQ(res.sale.truth, truth);
