@@ -67,6 +67,8 @@ struct Scratch {
     std::vector<double> sumS, sumQ;      // each group's sums over its own number of plots
     std::vector<int> order;              // groups by their number of plots
     std::vector<int> sizes;              // each group's number of plots
+    std::vector<int> times;              // how often each plot was drawn (0 between uses)
+    std::vector<uint32_t> touched;       // the plots drawn, each once
     std::vector<std::vector<std::pair<int64_t, int64_t>>> cells;
     std::vector<design::SgRow> rows;
     design::SgRefs refs;
@@ -135,25 +137,39 @@ void DrawPlots(const Stratum& s, Rng& rng, Scratch& sc) {
     double* runQ = sc.runQ.data();
     const Stratum::Entry* entries = s.entries.data();
     const int* start = s.plotStart.data();
-    int next = 0;
-    for (int k = 0; k < most; ++k) {
-        const int plot = static_cast<int>(sc.drawn[k]);
-        // The plots are known ahead: their entries are on their way while this one adds up.
-        if (k + 8 < most) __builtin_prefetch(entries + start[sc.drawn[k + 8]]);
-        for (const Stratum::Entry* e = entries + start[plot]; e != entries + start[plot + 1]; ++e) {
-            const double x = kCounting ? static_cast<double>(e->count) : e->value;
-            runS[e->group] += x;
-            runQ[e->group] += x * x;
-            if (kCounting && e->count > 0 && k < sc.sizes[e->group]) {
-                auto& list = sc.cells[e->group];
-                const int64_t before = list.empty() ? 0 : list.back().first;
-                list.emplace_back(before + e->count, static_cast<int64_t>(plot) * g + e->group);
+    // A plot drawn m times adds its entries once, times m: designs often draw more
+    // plots than the recon has. Draws are taken up to each group's own size in turn.
+    sc.times.resize(static_cast<size_t>(s.plots));
+    sc.touched.clear();
+    int k = 0, next = 0;
+    while (next < g) {
+        const int upTo = sc.sizes[sc.order[next]];
+        for (; k < upTo; ++k) {
+            const uint32_t plot = sc.drawn[k];
+            if (sc.times[plot]++ == 0) sc.touched.push_back(plot);
+        }
+        for (size_t t = 0; t < sc.touched.size(); ++t) {
+            const uint32_t plot = sc.touched[t];
+            // The plots are known ahead: their entries are on their way while this one adds up.
+            if (t + 8 < sc.touched.size()) __builtin_prefetch(entries + start[sc.touched[t + 8]]);
+            const double m = sc.times[plot];
+            sc.times[plot] = 0;
+            for (const Stratum::Entry* e = entries + start[plot]; e != entries + start[plot + 1]; ++e) {
+                const double x = kCounting ? static_cast<double>(e->count) : e->value;
+                runS[e->group] += m * x;
+                runQ[e->group] += m * x * x;
+                if (kCounting && e->count > 0 && upTo <= sc.sizes[e->group]) {
+                    auto& list = sc.cells[e->group];
+                    const int64_t before = list.empty() ? 0 : list.back().first;
+                    list.emplace_back(before + static_cast<int64_t>(m) * e->count,
+                                      static_cast<int64_t>(plot) * g + e->group);
+                }
             }
         }
-        while (next < g && sc.sizes[sc.order[next]] == k + 1) {
+        sc.touched.clear();
+        for (; next < g && sc.sizes[sc.order[next]] == upTo; ++next) {
             sc.sumS[sc.order[next]] = runS[sc.order[next]];
             sc.sumQ[sc.order[next]] = runQ[sc.order[next]];
-            ++next;
         }
     }
 }
@@ -178,7 +194,9 @@ Sample MeasureTrees(const Stratum& s, const GroupPlan& gp, int j, Rng& rng, cons
         const auto at = std::upper_bound(list.begin(), list.end(), u,
                                          [](int64_t x, const std::pair<int64_t, int64_t>& c) { return x < c.first; });
         const int64_t before = at == list.begin() ? 0 : (at - 1)->first;
-        m.sums.Add(s.treeValue[static_cast<size_t>(s.treeStart[static_cast<size_t>(at->second)] + (u - before))]);
+        // A cell drawn several times lists its trees as often.
+        const size_t cell = static_cast<size_t>(at->second);
+        m.sums.Add(s.treeValue[static_cast<size_t>(s.treeStart[cell] + (u - before) % s.count[cell])]);
     }
     return m;
 }
