@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <deque>
 #include <limits>
-#include <unordered_map>
+#include <map>
 
 #include "design/data_warnings.h"
 #include "design/optimize.h"
@@ -61,16 +61,18 @@ std::vector<Option> Hull(const std::vector<Option>& pareto) {
 constexpr int kMinSize = 2;
 
 // The designs of one stratum by stratum size, priced on private copies of its rows.
+// Only the sizes that might matter are priced: cost grows and error falls with size,
+// so between two priced sizes a and b no design costs less than a's or has less
+// error than b's, and beyond the last priced size none costs less than it.
 class Menu {
 public:
     Menu(const StratumRow& row, std::vector<SgRow> groups, const DesignSettings& settings, int maxSize)
         : row_(row), work_(row), groups_(std::move(groups)), settings_(settings), cv_(StratumCv(row)),
           maxSize_(std::max(maxSize, kMinSize)) {
         for (SgRow& g : groups_) refs_.push_back(&g);
-        dense_.push_back(Price(kMinSize));
+        At(kMinSize);
         volume_ = work_.volAcre * work_.totAcres;
     }
-
     // refs_ points into groups_.
     Menu(const Menu&) = delete;
     Menu& operator=(const Menu&) = delete;
@@ -79,37 +81,19 @@ public:
     int MaxSize() const { return maxSize_; }
 
     const Option& At(int n) {
-        if (n < kMinSize + Priced()) return dense_[n - kMinSize];
-        auto it = sparse_.find(n);
-        if (it != sparse_.end()) return it->second;
-        return sparse_.emplace(n, Price(n)).first->second;
-    }
-
-    // Every size from the smallest to Scanned() is priced.
-    int Scanned() const { return kMinSize + Priced() - 1; }
-    bool Complete() const { return Scanned() >= maxSize_; }
-    const Option& Last() const { return dense_.back(); }
-    void ScanTo(int n) {
-        n = std::min(n, maxSize_);
-        if (n <= Scanned()) return;
-        dense_.reserve(n - kMinSize + 1);
-        while (Scanned() < n) {
-            int next = Scanned() + 1;
-            auto it = sparse_.find(next);
-            if (it != sparse_.end()) {
-                dense_.push_back(it->second);
-                sparse_.erase(it);
-            } else {
-                dense_.push_back(Price(next));
-            }
-        }
+        auto it = priced_.find(n);
+        if (it != priced_.end()) return it->second;
         pareto_.clear();
+        return priced_.emplace(n, Price(n)).first->second;
     }
 
-    // Of the sizes priced from the smallest on.
+    // Of the sizes priced so far.
     const std::vector<Option>& ParetoList() {
         if (pareto_.empty()) {
-            pareto_ = Pareto(dense_);
+            std::vector<Option> all;
+            all.reserve(priced_.size());
+            for (const auto& [n, o] : priced_) all.push_back(o);
+            pareto_ = Pareto(std::move(all));
             hull_ = Hull(pareto_);
         }
         return pareto_;
@@ -119,7 +103,7 @@ public:
         return hull_;
     }
 
-    // The smallest size whose term is at most `limit` (terms fall with size), or 0.
+    // The smallest size whose term is at most `limit`, or 0.
     int SmallestWithin(double limit) {
         int lo = kMinSize;
         if (At(lo).term <= limit) return lo;
@@ -136,9 +120,33 @@ public:
         return hi;
     }
 
-private:
-    int Priced() const { return static_cast<int>(dense_.size()); }
+    // Prices sizes until none left unpriced could have a cost plus `lambda` times its
+    // term below the least of the priced ones (need < 0), or within `need` of it.
+    // True when any was priced.
+    bool Refine(double lambda, double need) {
+        bool any = false;
+        for (;;) {
+            double low = kInf;
+            for (const Option& o : HullList()) low = std::min(low, o.cost + lambda * o.term);
+            auto matters = [&](double bound) { return need < 0 ? bound < low - 1e-9 : bound <= low + need + 1e-9; };
+            std::vector<int> wanted;
+            // Between sizes of equal cost (or equal error) nothing beats one of them.
+            for (auto a = priced_.begin(), b = std::next(a); b != priced_.end(); a = b++) {
+                const Option &x = a->second, &y = b->second;
+                if (b->first - a->first > 1 && x.cost != y.cost && x.term != y.term &&
+                    matters(x.cost + lambda * y.term))
+                    wanted.push_back(a->first + (b->first - a->first) / 2);
+            }
+            const auto& [last, at] = *priced_.rbegin();
+            if (last < maxSize_ && at.term > 0 && matters(at.cost))
+                wanted.push_back(last > maxSize_ / 2 ? maxSize_ : 2 * last);
+            if (wanted.empty()) return any;
+            for (int n : wanted) At(n);
+            any = true;
+        }
+    }
 
+private:
     Option Price(int n) {
         DistributeStratum(row_, refs_, n, cv_, silent_);
         SummarizeStratum(work_, refs_, SummaryMode::Form, settings_.uom, settings_.costs);
@@ -155,8 +163,7 @@ private:
     int maxSize_;
     double volume_ = 0;
     SilentUi silent_;
-    std::vector<Option> dense_;
-    std::unordered_map<int, Option> sparse_;
+    std::map<int, Option> priced_;
     std::vector<Option> pareto_, hull_;
 };
 
@@ -255,6 +262,9 @@ struct LeastCostSolver::Impl {
     }
 
     std::vector<Option> Seed(double target, double budget);
+    std::vector<Option> RoundUp(const Relaxation& lp, double budget, double target);
+    std::vector<Option> Improve(std::vector<Option> choice, double budget, double target);
+    bool Extend(double lambda, double gap);
     LeastCostPlan Solve(double target);
 };
 
@@ -340,6 +350,72 @@ std::vector<Option> LeastCostSolver::Impl::Seed(double target, double budget) {
     return AtLargest();
 }
 
+// The relaxation's design rounded up: the hull walk continued by whole points until
+// the target is met. Empty when the priced sizes do not reach it.
+std::vector<Option> LeastCostSolver::Impl::RoundUp(const Relaxation& lp, double budget, double target) {
+    std::vector<std::size_t> at = lp.at;
+    double term = 0;
+    std::vector<Segment> segments;
+    std::vector<Option> choice(menus.size());
+    for (std::size_t m = 0; m < menus.size(); ++m) {
+        const auto& h = menus[m].HullList();
+        choice[m] = h[at[m]];
+        term += h[at[m]].term;
+        for (std::size_t k = at[m] + 1; k < h.size(); ++k) segments.push_back({Efficiency(h[k - 1], h[k]), m, k});
+    }
+    std::stable_sort(segments.begin(), segments.end(),
+                     [](const Segment& a, const Segment& b) { return a.efficiency > b.efficiency; });
+    // A stratum's segments come in hull order, so each one extends its `at`.
+    for (const Segment& s : segments) {
+        if (term <= budget && SaleError(choice) <= target + kTargetSlack) return choice;
+        const auto& h = menus[s.menu].HullList();
+        term -= h[at[s.menu]].term - h[s.to].term;
+        at[s.menu] = s.to;
+        choice[s.menu] = h[s.to];
+    }
+    if (term <= budget && SaleError(choice) <= target + kTargetSlack) return choice;
+    return {};
+}
+
+// Each stratum in turn takes the cheapest priced design that the others leave room
+// for, until none gets cheaper.
+std::vector<Option> LeastCostSolver::Impl::Improve(std::vector<Option> choice, double budget, double target) {
+    if (choice.empty()) return choice;
+    double term = 0;
+    for (const Option& o : choice) term += o.term;
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (std::size_t m = 0; m < menus.size(); ++m) {
+            const double room = budget - (term - choice[m].term);
+            // Pareto order: cost rising, term falling; the first within room is cheapest.
+            for (const Option& o : menus[m].ParetoList()) {
+                if (o.cost >= choice[m].cost) break;
+                if (o.term > room) continue;
+                Option was = choice[m];
+                choice[m] = o;
+                if (SaleError(choice) <= target + kTargetSlack) {
+                    term += o.term - was.term;
+                    changed = true;
+                } else {
+                    choice[m] = was;
+                }
+                break;
+            }
+        }
+    }
+    return choice;
+}
+
+// Prices further sizes where the unpriced ones might matter. For the bound at price
+// `lambda` to hold, no unpriced size may undercut a stratum's least priced cost plus
+// priced error; with gap >= 0, every size within `gap` of that is priced too, so that
+// no design cheaper than the best known is left out. True when any was priced.
+bool LeastCostSolver::Impl::Extend(double lambda, double gap) {
+    bool extended = false;
+    for (Menu& m : menus) extended = m.Refine(lambda, gap) || extended;
+    return extended;
+}
+
 LeastCostPlan LeastCostSolver::Impl::Solve(double target) {
     LeastCostPlan plan;
     plan.sizes.assign(strata, 0);
@@ -357,13 +433,16 @@ LeastCostPlan LeastCostSolver::Impl::Solve(double target) {
     best = Seed(target, budget);
     double upper = FreeCost(best);
 
-    // Sizes beyond the priced ones cost at least the last priced one (cost grows with
-    // size), so a stratum is priced far enough once its last size costs more than the
-    // best it offers at the current price of error plus the gap between the best design
-    // known and the bound; nothing beyond can then belong to a cheaper design.
     bool integral = true;
     Relaxation lp;
-    for (std::size_t m = 0; m < menus.size(); ++m) menus[m].ScanTo(best[m].n);
+    auto offer = [&](const std::vector<Option>& choice) {
+        if (choice.empty() || SaleError(choice) > target + kTargetSlack || FreeCost(choice) >= upper) return;
+        upper = FreeCost(choice);
+        best = choice;
+    };
+    // First the bound is made sound and the best design brought close to it; only
+    // then is every stratum priced as far as the remaining gap needs.
+    bool forGap = false;
     for (;;) {
         lp = Relax(menus, budget);
         // The first design lies within the priced sizes, so this holds; without it
@@ -372,67 +451,15 @@ LeastCostPlan LeastCostSolver::Impl::Solve(double target) {
             finish(best);
             return plan;
         }
-        // Rounding up: the hull walk continued to whole points until the target is met.
-        {
-            std::vector<std::size_t> at = lp.at;
-            double term = 0;
-            std::vector<Segment> segments;
-            for (std::size_t m = 0; m < menus.size(); ++m) {
-                const auto& h = menus[m].HullList();
-                term += h[at[m]].term;
-                for (std::size_t k = at[m] + 1; k < h.size(); ++k)
-                    segments.push_back({Efficiency(h[k - 1], h[k]), m, k});
-            }
-            std::stable_sort(segments.begin(), segments.end(),
-                             [](const Segment& a, const Segment& b) { return a.efficiency > b.efficiency; });
-            std::vector<Option> choice(menus.size());
-            auto fill = [&] {
-                for (std::size_t m = 0; m < menus.size(); ++m) choice[m] = menus[m].HullList()[at[m]];
-            };
-            fill();
-            std::size_t next = 0;
-            while (true) {
-                if (term <= budget && SaleError(choice) <= target + kTargetSlack) {
-                    if (FreeCost(choice) < upper) {
-                        upper = FreeCost(choice);
-                        best = choice;
-                    }
-                    break;
-                }
-                // Segments of one stratum come in hull order, so each extends `at`.
-                while (next < segments.size() && segments[next].to != at[segments[next].menu] + 1) ++next;
-                if (next == segments.size()) break;
-                const Segment& s = segments[next++];
-                const auto& h = menus[s.menu].HullList();
-                term -= h[at[s.menu]].term - h[s.to].term;
-                at[s.menu] = s.to;
-                choice[s.menu] = h[s.to];
-            }
-        }
+        offer(Improve(RoundUp(lp, budget, target), budget, target));
+        offer(Improve(best, budget, target));
         for (Menu& m : menus)
             for (const Option& o : m.ParetoList()) integral = integral && o.cost == std::floor(o.cost);
-        const double unit = integral ? 1.0 : 0.0;
         const double gap = std::max(upper - lp.cost, 0.0);
-        const bool closed = gap < unit - 1e-6;
-        bool extended = false;
-        for (Menu& m : menus) {
-            auto lowest = [&] {
-                double low = kInf;
-                for (const Option& o : m.HullList()) low = std::min(low, o.cost + lp.lambda * o.term);
-                return low;
-            };
-            // With the gap closed it suffices that the bound holds; for the search
-            // that follows, every size that might be in a cheaper design is priced.
-            auto short_ = [&] {
-                double margin = m.Last().cost - lowest();
-                return closed ? margin < -1e-9 : margin <= gap + 1e-9;
-            };
-            while (!m.Complete() && m.Last().term > 0 && short_()) {
-                m.ScanTo(std::max(m.Scanned() + 8, m.Scanned() + m.Scanned() / 4));
-                extended = true;
-            }
-        }
-        if (!extended) break;
+        const bool closed = gap < (integral ? 1.0 : 0.0) - 1e-6;
+        if (Extend(lp.lambda, forGap && !closed ? gap : -1)) continue;
+        if (forGap || closed) break;
+        forGap = true;
     }
     plan.lowerBound = fixedCost + std::min(lp.cost, upper);
 
@@ -533,6 +560,54 @@ void ApplyLeastCostPlan(Design& d, const LeastCostPlan& plan, const DesignSettin
         DistributeStratum(s, groups[i], plan.sizes[i], StratumCv(s), ui);
         SummarizeStratum(s, groups[i], SummaryMode::Form, settings.uom, settings.costs);
     }
+}
+
+namespace {
+
+// Whole dollars with thousands separators.
+std::string Dollars(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.0f", std::fabs(v));
+    std::string digits = buf, out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return (v < 0 ? "-$" : "$") + out;
+}
+
+std::string Percent(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.1f %%", v);
+    return buf;
+}
+
+}  // namespace
+
+std::string CostComparison::Text() const {
+    std::string text = "Least cost: " + Dollars(cost) + " for " + Percent(target) +
+                       "; Optimize For Error: " + Dollars(ruleCost);
+    if (ruleSaleError > target + kTargetSlack) text += " for " + Percent(ruleSaleError);
+    return text;
+}
+
+CostComparison CompareWithRule(const Design& before, const std::string& targetText, const LeastCostPlan& plan,
+                               const DesignSettings& settings) {
+    CostComparison c;
+    c.target = ParseNumber(targetText);
+    c.cost = plan.cost;
+    c.saleError = plan.saleError;
+    c.proven = plan.proven;
+    Design rule = before;
+    DesignSettings quiet = settings;
+    quiet.displayDataWarnings = false;
+    SilentUi silent;
+    SaleTotals totals;
+    if (OptimizeForError(rule, targetText, quiet, silent, &totals) == kOptimized) {
+        c.ruleCost = totals.cost;
+        c.ruleSaleError = totals.error;
+    }
+    return c;
 }
 
 std::string UnreachableText(double target, double best, int maxSize) {
