@@ -1,5 +1,6 @@
 // Widget tests of the "Strovan Form" dialog on a realistic design, run offscreen.
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -234,6 +235,29 @@ void DesignFormTest::MenusAndChart() {
     optimize->click();
     QVERIFY(ws_->Totals().error <= 7.5);
     QCOMPARE(w.findChildren<QLineEdit*>()[0]->text().toStdString(), ws_->SaleErrorText());
+
+    // Optimize At Least Cost beside it takes the same target and states the saving.
+    QPushButton* least = nullptr;
+    for (QPushButton* b : w.findChildren<QPushButton*>())
+        if (b->text() == "Optimize At Least Cost") least = b;
+    QVERIFY(least && least->isEnabled());
+    least->click();
+    QVERIFY(ws_->Totals().error <= 7.0);
+    QVERIFY(ws_->LastLeastCost().has_value());
+    const CostComparison& c = *ws_->LastLeastCost();
+    QCOMPARE(c.cost, ws_->Totals().cost);
+    if (c.ruleSaleError <= 7.0) QVERIFY(c.cost < c.ruleCost);
+    QLabel* saving = nullptr;
+    for (QLabel* l : w.findChildren<QLabel*>())
+        if (l->text().startsWith("Least cost: $")) saving = l;
+    QVERIFY(saving);
+    QCOMPARE(saving->text().toStdString(), c.Text());
+    QCOMPARE(w.UndoAction()->text(), QString("Undo Optimize At Least Cost"));
+    w.UpdateChartNow();
+    QCOMPARE(w.Chart()->LeastCostPoints().size(), std::size_t{29});
+    // The next change takes the statement away.
+    w.UndoAction()->trigger();
+    QVERIFY(saving->text().isEmpty());
 }
 
 void DesignFormTest::SavedDesignsDialogThroughTheUiPort() {
