@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "design/sampling.h"
@@ -280,6 +281,15 @@ void DesignFormTest::SavedDesignsDialogThroughTheUiPort() {
     QCOMPARE(form.id, std::string("Wide"));
 }
 
+// Pixels of `image` within `area` whose colour `match` accepts.
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QColor)>& match) {
+    int n = 0;
+    QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) n += match(image.pixelColor(x, y));
+    return n;
+}
+
 void DesignFormTest::Screenshot() {
     gui::DesignFormWindow w(*ws_);
     w.resize(1180, 680);
@@ -287,7 +297,25 @@ void DesignFormTest::Screenshot() {
     w.StrataGrid().SetCurrent(1, 3);
     w.UpdateChartNow();
     QTest::qWait(50);
-    QVERIFY(w.grab().save(QString(STROVAN_BINARY_DIR) + "/design-form.png"));
+    const QImage shot = w.grab().toImage();
+    QVERIFY(shot.save(QString(STROVAN_BINARY_DIR) + "/design-form.png"));
+
+    // Stratum 4's group B has a CV marked for review: its cell is written in red, the
+    // cell beside it is not.
+    auto cell = [&](const char* column, int row) {
+        gui::GridWidget* v = w.GroupView();
+        QRect r = v->visualRect(v->model()->index(row, Column(w.GroupGrid(), column)));
+        return QRect(v->viewport()->mapTo(&w, r.topLeft()), r.size());
+    };
+    auto red = [](QColor c) { return c.red() > 150 && c.green() < 90 && c.blue() < 90; };
+    QCOMPARE(w.GroupGrid().Text(Column(w.GroupGrid(), "SgCode"), 1), std::string("B"));
+    QVERIFY(CountPixels(shot, cell("SgCV", 1), red) > 5);
+    QCOMPARE(CountPixels(shot, cell("SgCV", 0), red), 0);
+    QCOMPARE(CountPixels(shot, cell("SgErr", 1), red), 0);
+    // The chart draws both curves: Optimize For Error in blue, the least cost in green.
+    const QRect chart(w.Chart()->mapTo(&w, QPoint(0, 0)), w.Chart()->size());
+    QVERIFY(CountPixels(shot, chart, [](QColor c) { return c.blue() > 150 && c.red() < 60 && c.green() < 60; }) > 30);
+    QVERIFY(CountPixels(shot, chart, [](QColor c) { return c.green() > 100 && c.red() < 60 && c.blue() < 100; }) > 30);
 
     // A copy of a designed cruise of one's own (e.g. the example run's) when one is named.
     QByteArray other = qgetenv("STROVAN_DESIGN_FILE");
