@@ -298,7 +298,7 @@ TEST_F(WorkspaceTest, PlotSizeRefusesNonPositiveValuesAndRecomputesBigBaf) {
     ASSERT_EQ(ws->ChangePlotSize(1), kWsDone);
     std::vector<std::string> warnings = ui.Texts();
     ASSERT_EQ(warnings.size(), 3u);
-    for (const std::string& w : warnings) EXPECT_EQ(w, kBadPlotSizeText);
+    for (const std::string& w : warnings) EXPECT_EQ(w, "Please enter a number greater than 0.");
     EXPECT_EQ(ws->Model().strata[1].plotSize, 40);
     EXPECT_EQ(Table(schema::kSVDesignTable).GetDouble(1, "PlotSize"), 40);
     for (const SgRow* g : ws->SelectedGroups())
@@ -342,7 +342,11 @@ TEST_F(WorkspaceTest, AddingAUnitRewritesTheRowAndReachesTheUnitTable) {
     });
     StratumRow old = ws->Model().strata[0];
     ASSERT_EQ(ws->AddUnits(0), kWsDone);
-    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{setup::kUnitExistsDesign, setup::kNeedUnitArea, setup::kNeedUnitArea}));
+    EXPECT_EQ(ui.Texts(),
+              (std::vector<std::string>{
+                  "Unit Exists in Unit Table.  Cannot Add the Unit to the Stratum Here.\n\nPlease Return to the "
+                  "Setup Strata Section to Add This Unit.",
+                  "Must Provide Unit Area in Acres.", "Must Provide Unit Area in Acres."}));
     const StratumRow& s = ws->Model().strata[0];
     EXPECT_EQ(s.units, "10,11,77");
     EXPECT_DOUBLE_EQ(s.totAcres, 145.2);  // "%7.1f" of 145.25
@@ -374,7 +378,7 @@ TEST_F(WorkspaceTest, RemovingAUnitTakesItsAcresAway) {
     });
     StratumRow old = ws->Model().strata[0];
     ASSERT_EQ(ws->RemoveUnits(0), kWsDone);
-    EXPECT_EQ(ui.Texts(), std::vector<std::string>{setup::kNeedUnitCode});
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Must Provide a Cutting Unit Code."});
     const StratumRow& s = ws->Model().strata[0];
     EXPECT_EQ(s.units, "11");
     EXPECT_DOUBLE_EQ(s.totAcres, 60);
