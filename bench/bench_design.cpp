@@ -67,27 +67,20 @@ void BM_OptimizeAtLeastCost(benchmark::State& state) {
 }
 BENCHMARK(BM_OptimizeAtLeastCost)->Arg(10)->Arg(2)->Unit(benchmark::kMillisecond);
 
-// The least-cost curve of the design form's chart: 29 targets.
-void BM_LeastCostCurve(benchmark::State& state) {
+// The curves of the design form's chart: 29 targets each.
+using Curve = std::vector<TradeoffPoint> (*)(const Design&, const DesignSettings&, int, int);
+void CurveOf(benchmark::State& state, Curve curve) {
     const Design sale = LargeSale();
     std::size_t points = 0;
     for (auto _ : state) {
-        points = LeastCostCurve(sale, Settings()).size();
+        points = curve(sale, Settings(), 2, 30).size();
         benchmark::DoNotOptimize(points);
     }
     state.counters["points"] = static_cast<double>(points);
 }
+void BM_LeastCostCurve(benchmark::State& state) { CurveOf(state, LeastCostCurve); }
 BENCHMARK(BM_LeastCostCurve)->Unit(benchmark::kMillisecond);
-
-void BM_OptimizeForErrorCurve(benchmark::State& state) {
-    const Design sale = LargeSale();
-    std::size_t points = 0;
-    for (auto _ : state) {
-        points = TradeoffCurve(sale, Settings()).size();
-        benchmark::DoNotOptimize(points);
-    }
-    state.counters["points"] = static_cast<double>(points);
-}
+void BM_OptimizeForErrorCurve(benchmark::State& state) { CurveOf(state, TradeoffCurve); }
 BENCHMARK(BM_OptimizeForErrorCurve)->Unit(benchmark::kMillisecond);
 
 // One edit of the given column in the first group of stratum `stratumIndex`, then the

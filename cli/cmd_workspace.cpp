@@ -301,25 +301,18 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
             int s = stratum(op.value);
             if (s < 0) break;
             if (ws.EditStratumCell(s, "Lock", "1") != design::kWsDone) failure = "stratum " + op.value + " cannot be locked";
-        } else if (op.name == "optimize") {
+        } else if (op.name == "optimize" || op.name == "optimize-cost") {
+            const bool least = op.name == "optimize-cost";
+            const std::string what = least ? "Optimize At Least Cost" : "Optimize For Error";
             if (ws.IsProduction()) {
-                greyed("Optimize For Error");
+                greyed(what);
                 break;
             }
             ws.targetError = op.value;
-            rc = ws.OptimizeForError();
-            if (rc == design::kWsCancelled) failure = "Optimize For Error was declined";
-            else if (rc != design::kWsDone) failure = "Optimize For Error did not run";
-        } else if (op.name == "optimize-cost") {
-            if (ws.IsProduction()) {
-                greyed("Optimize At Least Cost");
-                break;
-            }
-            ws.targetError = op.value;
-            rc = ws.OptimizeAtLeastCost();
-            if (rc == design::kWsCancelled) failure = "Optimize At Least Cost was declined";
-            else if (rc != design::kWsDone) failure = "Optimize At Least Cost did not change the design";
-            else leastCost = ws.LastLeastCost();
+            rc = least ? ws.OptimizeAtLeastCost() : ws.OptimizeForError();
+            if (rc == design::kWsCancelled) failure = what + " was declined";
+            else if (rc != design::kWsDone) failure = what + (least ? " did not change the design" : " did not run");
+            else if (least) leastCost = ws.LastLeastCost();
         } else if (op.name == "save-design" || op.name == "load-design" || op.name == "remove-design") {
             if (ws.IsProduction() && op.name != "remove-design") {
                 greyed(op.name == "save-design" ? "Save Design" : "Load Design");
