@@ -63,12 +63,13 @@ constexpr int kMinSize = 2;
 // The designs of one stratum by stratum size, priced on private copies of its rows.
 // Only the sizes that might matter are priced: cost grows and error falls with size,
 // so between two priced sizes a and b no design costs less than a's or has less
-// error than b's, and beyond the last priced size none costs less than it.
+// error than b's, and beyond the last priced size none costs less than it (within
+// the steps back that the priced sizes show).
 class Menu {
 public:
     Menu(const StratumRow& row, std::vector<SgRow> groups, const DesignSettings& settings, int maxSize)
         : row_(row), work_(row), groups_(std::move(groups)), settings_(settings), cv_(StratumCv(row)),
-          maxSize_(std::max(maxSize, kMinSize)) {
+          maxSize_(std::max(maxSize, kMinSize)), twoStage_(IsTwoStage(row.cruzMeth)) {
         for (SgRow& g : groups_) refs_.push_back(&g);
         At(kMinSize);
         volume_ = work_.volAcre * work_.totAcres;
@@ -129,16 +130,48 @@ public:
             double low = kInf;
             for (const Option& o : HullList()) low = std::min(low, o.cost + lambda * o.term);
             auto matters = [&](double bound) { return need < 0 ? bound < low - 1e-9 : bound <= low + need + 1e-9; };
+            // The two-stage size rule trades first-stage for second-stage samples as
+            // the target tightens, so cost (and error) can step back a little: the
+            // bounds allow twice the largest such step seen.
+            double drop = 0, rise = 0, most = -kInf, least = kInf, cheapest = kInf;
+            for (const auto& [n, o] : priced_) {
+                cheapest = std::min(cheapest, o.cost);
+                most = std::max(most, o.cost);
+                least = std::min(least, o.term);
+                drop = std::max(drop, most - o.cost);
+                rise = std::max(rise, o.term - least);
+            }
+            const double slackCost = 2 * drop, slackTerm = 2 * rise;
+            // Such steps hide between priced sizes, so a two-stage stratum is priced
+            // size by size, where its error might still matter, up to the first size
+            // too dear to.
+            int dense = 0;
+            if (twoStage_) {
+                dense = maxSize_;
+                for (const auto& [n, o] : priced_)
+                    if (!matters(o.cost - slackCost)) {
+                        dense = n;
+                        break;
+                    }
+            }
             std::vector<int> wanted;
-            // Between sizes of equal cost (or equal error) nothing beats one of them.
             for (auto a = priced_.begin(), b = std::next(a); b != priced_.end(); a = b++) {
                 const Option &x = a->second, &y = b->second;
-                if (b->first - a->first > 1 && x.cost != y.cost && x.term != y.term &&
-                    matters(x.cost + lambda * y.term))
+                if (b->first - a->first < 2) continue;
+                // There only the error is taken to fall: no size costs less than the
+                // cheapest priced one (within the steps back).
+                if (a->first < dense) {
+                    if (matters(cheapest - slackCost + lambda * std::max(y.term - slackTerm, 0.0)))
+                        wanted.push_back(a->first + (b->first - a->first) / 2);
+                    continue;
+                }
+                // Between sizes of equal cost (or equal error) nothing beats one of them.
+                if (drop == 0 && rise == 0 && (x.cost == y.cost || x.term == y.term)) continue;
+                if (matters(x.cost - slackCost + lambda * std::max(y.term - slackTerm, 0.0)))
                     wanted.push_back(a->first + (b->first - a->first) / 2);
             }
             const auto& [last, at] = *priced_.rbegin();
-            if (last < maxSize_ && at.term > 0 && matters(at.cost))
+            if (last < maxSize_ && at.term > 0 && matters(at.cost - slackCost))
                 wanted.push_back(last > maxSize_ / 2 ? maxSize_ : 2 * last);
             if (wanted.empty()) return any;
             for (int n : wanted) At(n);
@@ -161,6 +194,7 @@ private:
     DesignSettings settings_;
     double cv_;
     int maxSize_;
+    bool twoStage_;
     double volume_ = 0;
     SilentUi silent_;
     std::map<int, Option> priced_;

@@ -41,7 +41,10 @@ struct LeastCostPlan {
     double saleError = 0;   // of the planned design, as the form shows it
     double cost = 0;        // total cost of the planned design, every stratum counted
     double lowerBound = 0;  // no design that meets the target costs less
-    bool proven = false;    // the cost is the least there is
+    // The search ran to its end: the cost is the least there is, given that a stratum's
+    // cost grows and its error falls with its size (two-stage sizes step back a little;
+    // those steps are allowed for as far as the priced sizes show them).
+    bool proven = false;
 };
 
 class LeastCostSolver {
