@@ -533,7 +533,7 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
     return kExitOk;
 }
 
-CommandRegistrar run_reg{Command{"run", "run [--example | --svz FILE] [--out DIR] [--error 10]",
+CommandRegistrar run_reg{Command{"run", "run [--example | --svz FILE --sale N] [--out DIR] [--error 10]",
                                  "design a cruise from a recon cruise, start to finish", Run}};
 
 }  // namespace
