@@ -534,7 +534,7 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
 }
 
 CommandRegistrar run_reg{Command{"run", "run [--example | --svz FILE --sale N] [--out DIR] [--error 10]",
-                                 "design a cruise from a recon cruise, start to finish", Run}};
+                                 "design a cruise from a recon cruise, start to finish", Run, kHelp}};
 
 }  // namespace
 }  // namespace cli
