@@ -1,11 +1,15 @@
-// Optimize For Error on a large sale, and one sample-group cell edit with the roll-up
+// Optimize For Error and Optimize At Least Cost on a large sale, the trade-off curves,
+// and one sample-group cell edit with the roll-up
 // of its stratum and the sale.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <string>
 
+#include "../tests/design/design_builder.h"
+#include "design/least_cost.h"
 #include "design/optimize.h"
+#include "design/tradeoff.h"
 #include "design/sg_rules.h"
 #include "design/stratum.h"
 #include "ui/scripted_ui.h"
@@ -14,8 +18,6 @@ namespace {
 
 using namespace design;
 
-const char* const kMethods[] = {"100", "STR", "3P", "S3P", "FIX", "F3P",
-                                "FCM", "PNT", "P3P", "PCM", "PCMTRE", "3PPNT"};
 const CostFigures kCosts{12.5, 40, 0.4, 1.5, 4.0, 0.2};
 
 DesignSettings Settings() {
@@ -24,40 +26,7 @@ DesignSettings Settings() {
     return s;
 }
 
-// 99 strata of 24 sample groups, the twelve methods in turn, varied statistics.
-Design LargeSale() {
-    Design d;
-    for (int i = 0; i < 99; ++i) {
-        StratumRow s;
-        s.stratum = std::to_string(i + 1);
-        s.cruzMeth = kMethods[i % 12];
-        s.totAcres = 40 + (i * 37) % 400;
-        s.totCircum = 2 * std::sqrt(M_PI * s.totAcres * 43560);
-        s.plotSize = (i % 12) < 7 ? 0.1 : 20;
-        for (int j = 0; j < 24; ++j) {
-            SgRow g;
-            g.stratum = s.stratum;
-            g.sgCode.push_back(static_cast<char>('A' + j));
-            g.sgCV = 30 + (i * 7 + j * 13) % 90;
-            g.sgCV2 = 20 + (i * 3 + j * 11) % 60;
-            g.treesAcre = 5 + (i + j * 7) % 60;
-            g.volAcre = 200 + (i * 31 + j * 97) % 3000;
-            g.treesPlot = 2 + (j % 8);
-            g.avgHt = 40 + (j * 5) % 80;
-            g.sgN = 10;
-            g.sgN2 = 10;
-            g.sgErr = 30;
-            const std::string computed = "N";
-            g.c = g.c2 = g.t = g.v = computed;
-            d.groups.push_back(g);
-        }
-        d.strata.push_back(s);
-    }
-    auto groups = GroupsByStratum(d);
-    for (std::size_t i = 0; i < d.strata.size(); ++i)
-        SummarizeStratum(d.strata[i], groups[i], SummaryMode::Fill, "01", kCosts);
-    return d;
-}
+Design LargeSale() { return design_builder::LargeSale(kCosts); }
 
 void BM_OptimizeForError(benchmark::State& state) {
     const Design sale = LargeSale();
@@ -77,6 +46,42 @@ void BM_OptimizeForError(benchmark::State& state) {
     state.counters["messages"] = static_cast<double>(ui.Messages().size());
 }
 BENCHMARK(BM_OptimizeForError)->Unit(benchmark::kMillisecond);
+
+// The cheapest design for a target (the form's default of 10 %, and 2 %).
+void BM_OptimizeAtLeastCost(benchmark::State& state) {
+    const Design sale = LargeSale();
+    const std::string target = std::to_string(state.range(0));
+    ui::ScriptedUi ui;
+    LeastCostPlan plan;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Design d = sale;
+        state.ResumeTiming();
+        int rc = OptimizeAtLeastCost(d, target, Settings(), ui, &plan);
+        benchmark::DoNotOptimize(rc);
+    }
+    // Shows that the design met its target, and whether the search proved it cheapest.
+    state.counters["sale_error"] = plan.saleError;
+    state.counters["cost"] = plan.cost;
+    state.counters["proven"] = plan.proven;
+}
+BENCHMARK(BM_OptimizeAtLeastCost)->Arg(10)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The curves of the design form's chart: 29 targets each.
+using Curve = std::vector<TradeoffPoint> (*)(const Design&, const DesignSettings&, int, int);
+void CurveOf(benchmark::State& state, Curve curve) {
+    const Design sale = LargeSale();
+    std::size_t points = 0;
+    for (auto _ : state) {
+        points = curve(sale, Settings(), 2, 30).size();
+        benchmark::DoNotOptimize(points);
+    }
+    state.counters["points"] = static_cast<double>(points);
+}
+void BM_LeastCostCurve(benchmark::State& state) { CurveOf(state, LeastCostCurve); }
+BENCHMARK(BM_LeastCostCurve)->Unit(benchmark::kMillisecond);
+void BM_OptimizeForErrorCurve(benchmark::State& state) { CurveOf(state, TradeoffCurve); }
+BENCHMARK(BM_OptimizeForErrorCurve)->Unit(benchmark::kMillisecond);
 
 // One edit of the given column in the first group of stratum `stratumIndex`, then the
 // stratum summary and the sale totals, as the design form shows them.

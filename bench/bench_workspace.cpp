@@ -132,12 +132,18 @@ void BM_CellEdit(benchmark::State& state) {
     DesignWorkspace ws(ui, store, Inputs());
     ws.Open();
     ws.SelectStratum(state.range(0));
-    int k = 0;
+    // Each edit gives its row a CV it does not hold: the row's previous edit was 24
+    // steps earlier, and 24 is no multiple of the 97 values the CV cycles through.
+    int k = 0, unchanged = 0;
     for (auto _ : state) {
-        ws.EditSgCell(static_cast<std::size_t>(k % 24), "SgCV", k % 2 ? "42.5" : "57");
+        const std::size_t row = static_cast<std::size_t>(k % 24);
+        const double cv = 40 + 0.25 * (k % 97);
+        unchanged += ws.SelectedGroups()[row]->sgCV == cv;
+        ws.EditSgCell(row, "SgCV", std::to_string(cv));
         ++k;
     }
     benchmark::DoNotOptimize(ws.Totals());
+    state.counters["unchanged_edits"] = unchanged;
     store.Close();
 }
 BENCHMARK(BM_CellEdit)->Arg(2)->Arg(6)->Unit(benchmark::kMicrosecond);  // S3P, PNT (shared plot count)

@@ -3,10 +3,12 @@
 // units, sample groups by species and product, relative costs, the compilation, an
 // optimised design for the target sale error, the design summary, the field file.
 // Every step is one of the program's own commands, run in-process on the file.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -33,24 +35,34 @@ namespace cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: strovan-cli run [--example | --svz FILE] [--out DIR] [--error PERCENT] [--setup STP]\n"
-    "                       [--json]\n";
+    "usage: strovan-cli run [--example | --svz FILE --sale N] [--cruise N] [--year Y] [--region R]\n"
+    "                       [--forest F] [--district D] [--name NAME] [--uom 01|03] [--cost KEY=VALUE]...\n"
+    "                       [--out DIR] [--error PERCENT] [--setup STP] [--json]\n";
 
 constexpr const char* kHelp =
     "Designs a cruise from a recon cruise, start to finish: creates a cruise file from the\n"
     "setup file, imports the recon, defines one stratum per recon stratum (its group of\n"
     "units) and sample groups by species and product, sets relative costs, compiles,\n"
     "optimises the sample sizes for the target sale error, writes the design summary\n"
-    "(text and PDF) and the field cruise file.\n\n"
-    "  --example        the bundled example sale (examples/sale.svz)\n"
-    "  --svz FILE       a recon cruise of your own\n"
+    "(text and PDF) and the field cruise file; states what Optimize At Least Cost would\n"
+    "cost for the same target.\n\n"
+    "  --example        the bundled example sale (examples/sale.svz), sale 54321 Cedar Flats,\n"
+    "                   with the relative costs of a typical two-person crew\n"
+    "  --svz FILE       a recon cruise of your own; --sale is then required\n"
+    "  --sale N, --cruise N, --year Y, --region R, --forest F, --district D, --name NAME,\n"
+    "  --uom 01|03      the identification of the new cruise file, as `new` takes it\n"
+    "  --cost KEY=VALUE a relative cost, as `costs --set` takes it (KEY one of CrewPlot,\n"
+    "                   CntPlot, Trav, CrewTree, TreeTally, Tree3P, TreeMeas, Paint, TreePaint);\n"
+    "                   costs not given are the example's with --example and 0 otherwise\n"
     "  --out DIR        where the files go (default: strovan-run)\n"
     "  --error PERCENT  target sale error (default 10)\n"
     "  --setup STP      setup file (default: the bundled data/setup/default.stp)\n"
     "  --json           the steps and the design as JSON\n";
 
-// Relative costs of a typical two-person crew, stated once for the example.
-const std::vector<std::pair<const char*, const char*>> kCosts = {
+// The example's identity, and the relative costs of a typical two-person crew.
+const std::vector<std::pair<std::string, std::string>> kExampleIdentity = {
+    {"sale", "54321"}, {"name", "Cedar Flats"}, {"uom", "03"}};
+const std::vector<std::pair<std::string, std::string>> kExampleCosts = {
     {"CrewPlot", "90"}, {"CntPlot", "6"},  {"Trav", "12"},      {"CrewTree", "90"}, {"TreeTally", "250"},
     {"Tree3P", "80"},   {"TreeMeas", "15"}, {"Paint", "14.50"}, {"TreePaint", "60"}};
 
@@ -159,6 +171,50 @@ DesignResult ReadDesign(const std::string& path) {
     return d;
 }
 
+// What Optimize At Least Cost makes of the compiled design with the same methods and
+// target, beside what Optimize For Error makes of it. Worked on a copy, so that the
+// cruise file keeps the design of Optimize For Error.
+struct LeastCost {
+    bool ok = false;
+    double cost = 0, saleError = 0, ruleCost = 0;
+    std::string text;
+};
+
+double NumberAfter(const std::string& json, std::size_t from, const std::string& key) {
+    auto at = json.find("\"" + key + "\": ", from);
+    return at == std::string::npos ? 0 : std::strtod(json.c_str() + at + key.size() + 4, nullptr);
+}
+
+LeastCost LeastCostOf(const std::string& crz, const std::vector<std::string>& methods, const std::string& error) {
+    LeastCost r;
+    const fs::path copy = fs::path(crz).parent_path() / ".least-cost.crz";
+    std::error_code ec;
+    fs::copy_file(crz, copy, fs::copy_options::overwrite_existing, ec);
+    if (ec) return r;
+    std::vector<std::string> cmd = {"design", copy.string()};
+    for (const auto& m : methods) {
+        cmd.push_back("--method");
+        cmd.push_back(m);
+    }
+    for (const char* a : {"--optimize-cost", error.c_str(), "--exit", "--yes", "--json"}) cmd.push_back(a);
+    std::ostringstream out, err;
+    const int code = RunCli(cmd, out, err);
+    fs::remove(copy, ec);
+    const std::string json = out.str();
+    const auto at = json.find("\"least_cost\": {");
+    if (code != kExitOk || at == std::string::npos) return r;
+    r.ok = true;
+    r.cost = NumberAfter(json, at, "cost");
+    r.saleError = NumberAfter(json, at, "sale_error");
+    r.ruleCost = NumberAfter(json, at, "optimize_for_error_cost");
+    const auto text = json.find("\"text\": \"", at);
+    if (text != std::string::npos) {
+        const auto begin = text + 9;
+        r.text = json.substr(begin, json.find('"', begin) - begin);
+    }
+    return r;
+}
+
 std::string MethodName(const std::string& m) {
     static const std::map<std::string, std::string> names = {
         {"100", "100 % cruise"},         {"STR", "sample tree"},          {"3P", "3P"},
@@ -176,6 +232,11 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
     if (!CommonOptions::Extract(args, opts, problem)) return UsageError(err, problem, kUsage);
     std::string svz, out_dir = "strovan-run", error = "10", setup = Bundled("data/setup/default.stp");
     bool example = false;
+    // Identification for `new` and relative costs for `costs`, in the order given.
+    std::map<std::string, std::string> identity;
+    std::vector<std::pair<std::string, std::string>> costs;
+    const std::set<std::string> identityOptions = {"sale", "cruise", "year", "region", "forest", "district",
+                                                   "name", "uom"};
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& into) {
@@ -189,7 +250,19 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
         else if (a == "--out") ok = value(out_dir);
         else if (a == "--error") ok = value(error);
         else if (a == "--setup") ok = value(setup);
-        else if (a == "--help" || a == "-h") {
+        else if (a.rfind("--", 0) == 0 && identityOptions.count(a.substr(2))) ok = value(identity[a.substr(2)]);
+        else if (a == "--cost") {
+            std::string kv;
+            ok = value(kv);
+            auto eq = kv.find('=');
+            const auto& keys = schema::CostKeys();
+            if (ok && (eq == std::string::npos || std::find(keys.begin(), keys.end(), kv.substr(0, eq)) == keys.end())) {
+                err << "strovan-cli: run: --cost wants KEY=VALUE with KEY one of CrewPlot, CntPlot, Trav, CrewTree, "
+                       "TreeTally, Tree3P, TreeMeas, Paint, TreePaint\n";
+                return kExitUsage;
+            }
+            if (ok) costs.emplace_back(kv.substr(0, eq), kv.substr(eq + 1));
+        } else if (a == "--help" || a == "-h") {
             out << kUsage << '\n' << kHelp;
             return kExitOk;
         } else ok = false;
@@ -202,6 +275,21 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
         err << "strovan-cli: run: give either --example or --svz FILE\n" << kUsage;
         return kExitUsage;
     }
+    // A sale of one's own is never stamped with the example's number and name.
+    if (!example && identity["sale"].empty()) {
+        err << "strovan-cli: run: --svz needs --sale N, the sale number of the new cruise file\n" << kUsage;
+        return kExitUsage;
+    }
+    if (example) {
+        for (const auto& [k, v] : kExampleIdentity) identity.emplace(k, v);
+        std::vector<std::pair<std::string, std::string>> given = std::move(costs);
+        costs = kExampleCosts;
+        for (const auto& [k, v] : given) {
+            auto it = std::find_if(costs.begin(), costs.end(), [&](const auto& c) { return c.first == k; });
+            it->second = v;
+        }
+    }
+    if (!identity.count("uom")) identity["uom"] = "03";
     if (example) svz = Bundled("examples/sale.svz");
     double target = 0;
     if (!store::WholeNumber(error, target) || !(target > 0 && target < 100)) {
@@ -260,9 +348,13 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
         return st ? st->GetView(table).RowCount() : 0;
     };
 
-    if (!step("Create the cruise file",
-              {"new", "--setup", setup, "--sale", "54321", "--name", "Cedar Flats", "--uom", "03", "--force",
-               "--json", crz},
+    std::vector<std::string> create = {"new", "--setup", setup};
+    for (const auto& [k, v] : identity) {
+        create.push_back("--" + k);
+        create.push_back(v);
+    }
+    for (const std::string& a : {std::string("--force"), std::string("--json"), crz}) create.push_back(a);
+    if (!step("Create the cruise file", create,
               [&] { return "Cruise file " + crz + " made from " + fs::path(setup).filename().string(); }))
         return kExitFailure;
     if (!step("Import the recon", {"import", crz, svz, "--json"}, [&] {
@@ -327,21 +419,31 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
                          std::to_string(groups.size()) + " strata";
               }))
         return kExitFailure;
-    std::vector<std::string> costs = {"costs", crz};
-    for (const auto& [k, v] : kCosts) {
-        costs.push_back("--set");
-        costs.push_back(std::string(k) + "=" + v);
+    std::vector<std::string> costs_cmd = {"costs", crz};
+    for (const auto& [k, v] : costs) {
+        costs_cmd.push_back("--set");
+        costs_cmd.push_back(k + "=" + v);
     }
-    costs.push_back("--json");
-    if (!step("Set relative costs", costs, [&] {
-            return std::string("Relative costs set: crew $90/hour, 6 count plots/hour, 15 measured trees/hour");
-        }))
+    costs_cmd.push_back("--json");
+    auto costs_line = [&] {
+        if (costs.empty()) return std::string("Relative costs: none given, so every cost is 0 (see --cost)");
+        std::string line = "Relative costs set:";
+        for (const auto& [k, v] : costs) line += " " + k + "=" + v;
+        return line;
+    };
+    if (costs.empty()) {
+        ++step_no;
+        done.push_back({"Set relative costs", costs_line(), 0});
+        if (!opts.json) out << "[" << step_no << "/" << steps << "] " << costs_line() << '\n' << std::flush;
+    } else if (!step("Set relative costs", costs_cmd, costs_line)) {
         return kExitFailure;
+    }
     if (!step("Compile the recon", {"compile", crz, "--json"}, [&] {
             return "Recon compiled: " + std::to_string(count_rows(schema::kSVMethodsSgTable)) +
                    " method rows for every stratum and sample group";
         }))
         return kExitFailure;
+    const LeastCost least = LeastCostOf(crz, methods, error);
     std::vector<std::string> design_cmd = {"design", crz};
     for (const auto& m : methods) {
         design_cmd.push_back("--method");
@@ -398,6 +500,10 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
         w.Field("saleError", d.sale_error);
         w.Field("targetError", target);
         w.Field("cost", d.cost);
+        if (least.ok) {
+            w.Key("leastCost").BeginObject().Field("cost", least.cost).Field("saleError", least.saleError);
+            w.Field("optimizeForErrorCost", least.ruleCost).Field("text", least.text).EndObject();
+        }
         w.Field("cruiseFile", crz).Field("fieldFile", field).Field("summaryText", text).Field("summaryPdf", pdf);
         w.EndObject();
         return kExitOk;
@@ -418,11 +524,17 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
     std::snprintf(buf, sizeof buf, "Sale error %.2f %% (target %s %%), estimated cruise cost $%.0f.\n", d.sale_error,
                   error.c_str(), d.cost);
     out << buf;
+    if (least.ok) {
+        std::snprintf(buf, sizeof buf, " (sale error %.2f %%)", least.saleError);
+        out << least.text << buf << ".\n";
+    } else {
+        out << "Optimize At Least Cost found no design that reaches " << error << " %.\n";
+    }
     return kExitOk;
 }
 
-CommandRegistrar run_reg{Command{"run", "run [--example | --svz FILE] [--out DIR] [--error 10]",
-                                 "design a cruise from a recon cruise, start to finish", Run}};
+CommandRegistrar run_reg{Command{"run", "run [--example | --svz FILE --sale N] [--out DIR] [--error 10]",
+                                 "design a cruise from a recon cruise, start to finish", Run, kHelp}};
 
 }  // namespace
 }  // namespace cli

@@ -29,7 +29,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: strovan-cli design FILE.crz [--set STRATUM/SG/COLUMN=VALUE]... [--method STRATUM=METHOD]\n"
     "       [--plot-size STRATUM=VALUE] [--add-unit STRATUM:CODE:AREA] [--remove-unit STRATUM:CODE]\n"
-    "       [--lock STRATUM] [--optimize ERROR] [--save-design ID] [--load-design ID]\n"
+    "       [--lock STRATUM] [--optimize ERROR] [--optimize-cost ERROR] [--save-design ID] [--load-design ID]\n"
     "       [--remove-design ID] [--list-designs] [--tradeoff] [--return|--exit] [--yes|--no] [--json]\n";
 
 struct Op {
@@ -41,7 +41,7 @@ struct Op {
 
 bool TakesValue(const std::string& n) {
     for (const char* v : {"set", "method", "plot-size", "add-unit", "remove-unit", "lock", "optimize",
-                          "save-design", "load-design", "remove-design"})
+                          "optimize-cost", "save-design", "load-design", "remove-design"})
         if (n == v) return true;
     return false;
 }
@@ -220,7 +220,8 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
     ws.Open();
 
     std::optional<std::vector<std::string>> designs;
-    std::optional<std::vector<design::TradeoffPoint>> curve;
+    std::optional<std::vector<design::TradeoffPoint>> curve, leastCurve;
+    std::optional<design::CostComparison> leastCost;
     std::string failure;
     bool returned = false;
     auto stratum = [&](const std::string& code) {
@@ -300,15 +301,18 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
             int s = stratum(op.value);
             if (s < 0) break;
             if (ws.EditStratumCell(s, "Lock", "1") != design::kWsDone) failure = "stratum " + op.value + " cannot be locked";
-        } else if (op.name == "optimize") {
+        } else if (op.name == "optimize" || op.name == "optimize-cost") {
+            const bool least = op.name == "optimize-cost";
+            const std::string what = least ? "Optimize At Least Cost" : "Optimize For Error";
             if (ws.IsProduction()) {
-                greyed("Optimize For Error");
+                greyed(what);
                 break;
             }
             ws.targetError = op.value;
-            rc = ws.OptimizeForError();
-            if (rc == design::kWsCancelled) failure = "Optimize For Error was declined";
-            else if (rc != design::kWsDone) failure = "Optimize For Error did not run";
+            rc = least ? ws.OptimizeAtLeastCost() : ws.OptimizeForError();
+            if (rc == design::kWsCancelled) failure = what + " was declined";
+            else if (rc != design::kWsDone) failure = what + (least ? " did not change the design" : " did not run");
+            else if (least) leastCost = ws.LastLeastCost();
         } else if (op.name == "save-design" || op.name == "load-design" || op.name == "remove-design") {
             if (ws.IsProduction() && op.name != "remove-design") {
                 greyed(op.name == "save-design" ? "Save Design" : "Load Design");
@@ -332,6 +336,7 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
                 break;
             }
             curve = ws.TradeoffCurve();
+            leastCurve = ws.LeastCostCurve();
         } else if (op.name == "return") {
             returned = ws.Return() == design::kWsDone;
             if (!returned) failure = "the design could not be written back";
@@ -365,13 +370,25 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
             for (const auto& id : *designs) j.String(id);
             j.EndArray();
         }
+        if (leastCost) {
+            const design::CostComparison& c = *leastCost;
+            j.Key("least_cost").BeginObject().Field("target", c.target).Field("cost", c.cost);
+            j.Field("sale_error", c.saleError).Field("proven_least", c.proven);
+            j.Field("optimize_for_error_cost", c.ruleCost).Field("optimize_for_error_sale_error", c.ruleSaleError);
+            j.Field("text", c.Text()).EndObject();
+        }
         if (curve) {
+            auto points = [&](const char* key, const std::vector<design::TradeoffPoint>& pts) {
+                j.Key(key).BeginArray();
+                for (const auto& pt : pts)
+                    j.BeginObject().Field("target", pt.target).Field("sale_error", pt.saleError).Field("cost", pt.cost).EndObject();
+                j.EndArray();
+            };
             j.Key("tradeoff").BeginObject();
             j.Key("current").BeginObject().Field("sale_error", ws.Totals().error).Field("cost", ws.Totals().cost).EndObject();
-            j.Key("points").BeginArray();
-            for (const auto& pt : *curve)
-                j.BeginObject().Field("target", pt.target).Field("sale_error", pt.saleError).Field("cost", pt.cost).EndObject();
-            j.EndArray().EndObject();
+            points("points", *curve);
+            points("least_cost_points", *leastCurve);
+            j.EndObject();
         }
         j.Messages("messages", ui->Messages());
         j.EndObject();
@@ -381,9 +398,13 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
             out << "Saved designs:\n";
             for (const auto& id : *designs) out << "  " << id << '\n';
         }
+        if (leastCost) out << leastCost->Text() << '\n';
         if (curve) {
             out << "Trade-off (target: sale error, cost):\n";
             for (const auto& pt : *curve)
+                out << "  " << G(pt.target) << ": " << G(pt.saleError) << ", " << G(pt.cost) << '\n';
+            out << "Least cost (target: sale error, cost):\n";
+            for (const auto& pt : *leastCurve)
                 out << "  " << G(pt.target) << ": " << G(pt.saleError) << ", " << G(pt.cost) << '\n';
         }
         if (!returned) out << "The design tables keep these values; the per-method copies are written by --return.\n";
@@ -392,9 +413,19 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
     return committed ? kExitOk : kExitFailure;
 }
 
+constexpr const char* kDetails =
+    "The commands run in the order given; a failing one takes back what ran before it.\n"
+    "  --optimize E        Optimize For Error: sizes for a sale error of E %\n"
+    "  --optimize-cost E   Optimize At Least Cost: the cheapest sizes whose sale error is at most E %\n"
+    "                      (locked and 100 % strata stay as they are); states what Optimize For Error\n"
+    "                      would cost for the same target (JSON: least_cost)\n"
+    "  --tradeoff          cost against sale error for targets of 2 to 30 %, by both optimisations\n"
+    "  --lock S            lock stratum S so that neither optimisation changes it\n"
+    "  --return            write the design into the per-method tables, as the form's Return\n";
+
 const CommandRegistrar reg{Command{
     "design", "design FILE.crz [--set S/SG/COL=V]... [--method S=M] [...] [--return|--exit]",
-    "Work on the design of a cruise file as the design form does", Run}};
+    "Work on the design of a cruise file as the design form does", Run, kDetails}};
 
 }  // namespace
 

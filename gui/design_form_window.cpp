@@ -52,12 +52,14 @@ double NiceStep(double range, int ticks) {
 
 TradeoffChart::TradeoffChart(QWidget* parent) : QWidget(parent) {
     setMinimumSize(260, 130);
-    setToolTip("Total cost against the sale error that Optimize For Error reaches for targets of 2 to 30 "
-               "percent; the dot is the current design.");
+    setToolTip("Total cost against the sale error that Optimize For Error (blue) and Optimize At Least "
+               "Cost (green) reach for targets of 2 to 30 percent; the dot is the current design.");
 }
 
-void TradeoffChart::SetCurve(std::vector<design::TradeoffPoint> points, design::SaleTotals current) {
+void TradeoffChart::SetCurve(std::vector<design::TradeoffPoint> points, design::SaleTotals current,
+                             std::vector<design::TradeoffPoint> leastCost) {
     points_ = std::move(points);
+    least_ = std::move(leastCost);
     current_ = current;
     update();
 }
@@ -80,10 +82,11 @@ void TradeoffChart::paintEvent(QPaintEvent*) {
         return;
     }
     double xmax = current_.error, ymax = current_.cost;
-    for (const auto& pt : points_) {
-        xmax = std::max(xmax, pt.saleError);
-        ymax = std::max(ymax, pt.cost);
-    }
+    for (const auto* series : {&points_, &least_})
+        for (const auto& pt : *series) {
+            xmax = std::max(xmax, pt.saleError);
+            ymax = std::max(ymax, pt.cost);
+        }
     double xstep = NiceStep(xmax, 5), ystep = NiceStep(ymax, 4);
     xmax = std::ceil(xmax / xstep) * xstep;
     ymax = std::ceil(ymax / ystep) * ystep;
@@ -112,16 +115,25 @@ void TradeoffChart::paintEvent(QPaintEvent*) {
     p.setPen(palette().color(QPalette::Text));
     p.drawRect(plot);
 
-    QPainterPath path;
-    for (std::size_t i = 0; i < points_.size(); ++i) {
-        QPointF at(X(points_[i].saleError), Y(points_[i].cost));
-        if (i == 0) path.moveTo(at);
-        else path.lineTo(at);
-    }
-    p.setPen(QPen(QColor(0, 0, 200), 1.6));
-    p.drawPath(path);
-    p.setBrush(QColor(0, 0, 200));
-    for (const auto& pt : points_) p.drawEllipse(QPointF(X(pt.saleError), Y(pt.cost)), 1.8, 1.8);
+    auto series = [&](const std::vector<design::TradeoffPoint>& pts, QColor colour, const QString& name, int row) {
+        if (pts.empty()) return;
+        QPainterPath path;
+        for (std::size_t i = 0; i < pts.size(); ++i) {
+            QPointF at(X(pts[i].saleError), Y(pts[i].cost));
+            if (i == 0) path.moveTo(at);
+            else path.lineTo(at);
+        }
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(colour, 1.6));
+        p.drawPath(path);
+        p.setBrush(colour);
+        for (const auto& pt : pts) p.drawEllipse(QPointF(X(pt.saleError), Y(pt.cost)), 1.8, 1.8);
+        QRectF key(plot.right() - fm.horizontalAdvance(name) - 6, plot.top() + 3 + row * fm.height(),
+                   fm.horizontalAdvance(name) + 2, fm.height());
+        p.drawText(key, Qt::AlignRight | Qt::AlignVCenter, name);
+    };
+    series(points_, QColor(0, 0, 200), "Optimize For Error", 0);
+    series(least_, QColor(0, 140, 60), "Least cost", 1);
     p.setPen(QPen(QColor(200, 0, 0), 1.5));
     p.setBrush(QColor(230, 40, 40));
     QPointF here(X(current_.error), Y(current_.cost));
@@ -147,6 +159,8 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     cost_->setMaximumWidth(140);
     figures->addRow("Sale Error", saleError_);
     figures->addRow("Cost", cost_);
+    saving_ = new QLabel;
+    figures->addRow(saving_);
     top->addLayout(figures);
 
     auto* commands = new QGridLayout;
@@ -161,6 +175,8 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     auto* ret = new QPushButton("Return");
     commands->addWidget(optimize_, 0, 0);
     commands->addWidget(target_, 0, 1);
+    leastCost_ = new QPushButton("Optimize At Least Cost");
+    commands->addWidget(leastCost_, 0, 2);
     commands->addWidget(report_, 1, 0);
     commands->addWidget(kelvane_, 1, 1);
     commands->addWidget(help, 2, 0);
@@ -170,7 +186,12 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     top->addWidget(chart_, 1);
     layout->addLayout(top);
 
-    for (QPushButton* b : {optimize_, report_, kelvane_, help, ret}) b->setAutoDefault(false);
+    for (QPushButton* b : {optimize_, leastCost_, report_, kelvane_, help, ret}) b->setAutoDefault(false);
+    connect(leastCost_, &QPushButton::clicked, this, [this] {
+        // The saving is stated until the next change.
+        if (Run(&design::DesignWorkspace::OptimizeAtLeastCost) == design::kWsDone && ws_.LastLeastCost())
+            saving_->setText(Q(ws_.LastLeastCost()->Text()));
+    });
     connect(target_, &QSpinBox::valueChanged, this, [this](int v) { ws_.targetError = std::to_string(v); });
     connect(optimize_, &QPushButton::clicked, this, [this] { Run(&design::DesignWorkspace::OptimizeForError); });
     connect(report_, &QPushButton::clicked, this, [this] { Run(&design::DesignWorkspace::MakeReport); });
@@ -273,9 +294,10 @@ void DesignFormWindow::BuildMenus() {
     data->addAction("Simulate Cruise…", this, [this] { ShowSimulation(ws_, this); });
 }
 
-void DesignFormWindow::Run(int (design::DesignWorkspace::*command)()) {
-    (ws_.*command)();
+int DesignFormWindow::Run(int (design::DesignWorkspace::*command)()) {
+    int rc = (ws_.*command)();
     RefreshAll();
+    return rc;
 }
 
 void DesignFormWindow::AfterChange() {
@@ -289,10 +311,12 @@ void DesignFormWindow::AfterChange() {
     groups_.NotifyCellsChanged(0, 0, groups_.ColumnCount() - 1, groups_.RowCount() - 1);
     RefreshTotals();
     UpdateEnabled();
+    saving_->clear();
     chartTimer_->start();
 }
 
 void DesignFormWindow::RefreshAll() {
+    saving_->clear();
     FillStrata();
     ShowGroups();
     RefreshTotals();
@@ -302,7 +326,8 @@ void DesignFormWindow::RefreshAll() {
 
 void DesignFormWindow::UpdateChartNow() {
     chartTimer_->stop();
-    chart_->SetCurve(ws_.CanOptimize() ? ws_.TradeoffCurve() : std::vector<design::TradeoffPoint>(), ws_.Totals());
+    if (!ws_.CanOptimize()) chart_->SetCurve({}, ws_.Totals());
+    else chart_->SetCurve(ws_.TradeoffCurve(), ws_.Totals(), ws_.LeastCostCurve());
 }
 
 void DesignFormWindow::RefreshTotals() {
@@ -312,6 +337,7 @@ void DesignFormWindow::RefreshTotals() {
 
 void DesignFormWindow::UpdateEnabled() {
     optimize_->setEnabled(ws_.CanOptimize());
+    leastCost_->setEnabled(ws_.CanOptimize());
     kelvane_->setEnabled(ws_.CanMakeKelvane());
     report_->setEnabled(ws_.CanMakeReport());
     saveDesign_->setEnabled(ws_.CanSaveLoad());

@@ -13,6 +13,7 @@
 #include "grid/grid_model.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -23,20 +24,22 @@ namespace gui {
 
 class GridWidget;
 
-// Cost against the sale error Optimize For Error would reach, with the current design
-// marked.
+// Cost against the sale error that Optimize For Error and Optimize At Least Cost would
+// reach, with the current design marked.
 class TradeoffChart : public QWidget {
     Q_OBJECT
 public:
     explicit TradeoffChart(QWidget* parent = nullptr);
-    void SetCurve(std::vector<design::TradeoffPoint> points, design::SaleTotals current);
+    void SetCurve(std::vector<design::TradeoffPoint> points, design::SaleTotals current,
+                  std::vector<design::TradeoffPoint> leastCost = {});
+    const std::vector<design::TradeoffPoint>& LeastCostPoints() const { return least_; }
     QSize sizeHint() const override { return {300, 150}; }
 
 protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    std::vector<design::TradeoffPoint> points_;
+    std::vector<design::TradeoffPoint> points_, least_;
     design::SaleTotals current_;
 };
 
@@ -75,7 +78,7 @@ private:
     void RefreshTotals();
     void UpdateEnabled();
     void AfterChange();
-    void Run(int (design::DesignWorkspace::*command)());
+    int Run(int (design::DesignWorkspace::*command)());
     std::vector<grid::MenuItem> StrataMenu(grid::CellRef cell);
     std::vector<grid::MenuItem> GroupMenu(grid::CellRef cell);
 
@@ -89,6 +92,8 @@ private:
     QLineEdit* cost_ = nullptr;
     QSpinBox* target_ = nullptr;
     QPushButton* optimize_ = nullptr;
+    QPushButton* leastCost_ = nullptr;
+    QLabel* saving_ = nullptr;
     QPushButton* report_ = nullptr;
     QPushButton* kelvane_ = nullptr;
     QAction* saveDesign_ = nullptr;

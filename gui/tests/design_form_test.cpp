@@ -1,5 +1,6 @@
 // Widget tests of the "Strovan Form" dialog on a realistic design, run offscreen.
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -12,6 +13,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "design/sampling.h"
@@ -234,6 +236,29 @@ void DesignFormTest::MenusAndChart() {
     optimize->click();
     QVERIFY(ws_->Totals().error <= 7.5);
     QCOMPARE(w.findChildren<QLineEdit*>()[0]->text().toStdString(), ws_->SaleErrorText());
+
+    // Optimize At Least Cost beside it takes the same target and states the saving.
+    QPushButton* least = nullptr;
+    for (QPushButton* b : w.findChildren<QPushButton*>())
+        if (b->text() == "Optimize At Least Cost") least = b;
+    QVERIFY(least && least->isEnabled());
+    least->click();
+    QVERIFY(ws_->Totals().error <= 7.0);
+    QVERIFY(ws_->LastLeastCost().has_value());
+    const CostComparison& c = *ws_->LastLeastCost();
+    QCOMPARE(c.cost, ws_->Totals().cost);
+    if (c.ruleSaleError <= 7.0) QVERIFY(c.cost < c.ruleCost);
+    QLabel* saving = nullptr;
+    for (QLabel* l : w.findChildren<QLabel*>())
+        if (l->text().startsWith("Least cost: $")) saving = l;
+    QVERIFY(saving);
+    QCOMPARE(saving->text().toStdString(), c.Text());
+    QCOMPARE(w.UndoAction()->text(), QString("Undo Optimize At Least Cost"));
+    w.UpdateChartNow();
+    QCOMPARE(w.Chart()->LeastCostPoints().size(), std::size_t{29});
+    // The next change takes the statement away.
+    w.UndoAction()->trigger();
+    QVERIFY(saving->text().isEmpty());
 }
 
 void DesignFormTest::SavedDesignsDialogThroughTheUiPort() {
@@ -256,6 +281,15 @@ void DesignFormTest::SavedDesignsDialogThroughTheUiPort() {
     QCOMPARE(form.id, std::string("Wide"));
 }
 
+// Pixels of `image` within `area` whose colour `match` accepts.
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QColor)>& match) {
+    int n = 0;
+    QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) n += match(image.pixelColor(x, y));
+    return n;
+}
+
 void DesignFormTest::Screenshot() {
     gui::DesignFormWindow w(*ws_);
     w.resize(1180, 680);
@@ -263,7 +297,25 @@ void DesignFormTest::Screenshot() {
     w.StrataGrid().SetCurrent(1, 3);
     w.UpdateChartNow();
     QTest::qWait(50);
-    QVERIFY(w.grab().save(QString(STROVAN_BINARY_DIR) + "/design-form.png"));
+    const QImage shot = w.grab().toImage();
+    QVERIFY(shot.save(QString(STROVAN_BINARY_DIR) + "/design-form.png"));
+
+    // Stratum 4's group B has a CV marked for review: its cell is written in red, the
+    // cell beside it is not.
+    auto cell = [&](const char* column, int row) {
+        gui::GridWidget* v = w.GroupView();
+        QRect r = v->visualRect(v->model()->index(row, Column(w.GroupGrid(), column)));
+        return QRect(v->viewport()->mapTo(&w, r.topLeft()), r.size());
+    };
+    auto red = [](QColor c) { return c.red() > 150 && c.green() < 90 && c.blue() < 90; };
+    QCOMPARE(w.GroupGrid().Text(Column(w.GroupGrid(), "SgCode"), 1), std::string("B"));
+    QVERIFY(CountPixels(shot, cell("SgCV", 1), red) > 5);
+    QCOMPARE(CountPixels(shot, cell("SgCV", 0), red), 0);
+    QCOMPARE(CountPixels(shot, cell("SgErr", 1), red), 0);
+    // The chart draws both curves: Optimize For Error in blue, the least cost in green.
+    const QRect chart(w.Chart()->mapTo(&w, QPoint(0, 0)), w.Chart()->size());
+    QVERIFY(CountPixels(shot, chart, [](QColor c) { return c.blue() > 150 && c.red() < 60 && c.green() < 60; }) > 30);
+    QVERIFY(CountPixels(shot, chart, [](QColor c) { return c.green() > 100 && c.red() < 60 && c.blue() < 100; }) > 30);
 
     // A copy of a designed cruise of one's own (e.g. the example run's) when one is named.
     QByteArray other = qgetenv("STROVAN_DESIGN_FILE");

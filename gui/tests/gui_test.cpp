@@ -68,7 +68,7 @@ void GuiTest::MainWindowThroughCreateOpenAndEdit() {
     logic.OnInitDialog();
     gui::MainWindow w(logic);
     w.show();
-    QCOMPARE(w.windowTitle(), QString(app::kMainTitle));
+    QCOMPARE(w.windowTitle(), QString("Strovan Program                                   Version 2011-04-22"));
     QCOMPARE(w.StatusLine()->text(), QString("Active File:  "));
     QVERIFY(w.StatusLine()->isReadOnly());
     for (const auto& b : app::kMainButtons) {

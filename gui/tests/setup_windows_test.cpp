@@ -162,7 +162,9 @@ void SetupWindowsTest::UnitEditorAndUnitDialogs() {
     QVERIFY(w.isVisible());
     w.accept();
     QVERIFY(w.isVisible());
-    QCOMPARE(ui.Texts().back(), std::string(setup::kZeroAcresWarning));
+    QCOMPARE(ui.Texts().back(),
+             std::string("Warning:  One or more units contain zero acres!\nPlease add correct number of acres in the "
+                         "'Area' column."));
     QVERIFY(w.Model().EditCell(w.Model().FindColumn("Area"), 1, "4"));
     w.accept();
     QVERIFY(!w.isVisible());
@@ -177,7 +179,9 @@ void SetupWindowsTest::UnitEditorAndUnitDialogs() {
     QCOMPARE(edits[4]->maxLength(), 25);
     edits[0]->setText("2");
     emit edits[0]->editingFinished();
-    QCOMPARE(ui.Texts().back(), std::string(setup::kUnitExistsStrata));
+    QCOMPARE(ui.Texts().back(),
+             std::string("Unit Exists in Unit Table.  Cannot Add the Unit to the Stratum.\n\nPlease Select the Modify "
+                         "Stratum Definition Option to Add This Unit."));
     QPushButton* add_button = nullptr;
     for (QPushButton* b : a.findChildren<QPushButton*>())
         if (b->text() == "Add Unit") add_button = b;

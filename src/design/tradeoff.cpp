@@ -2,22 +2,10 @@
 
 #include <string>
 
+#include "design/least_cost.h"
+#include "design/silent_ui.h"
+
 namespace design {
-
-namespace {
-
-// The optimisation's messages have nobody to read them on a copy.
-class SilentUi : public ui::UiPort {
-public:
-    ui::Answer MessageBox(const std::string&, const std::string&, ui::Icon, ui::Buttons) override {
-        return ui::Answer::Ok;
-    }
-    bool Question(const std::string&) override { return true; }
-    std::optional<std::string> OpenFileName(const ui::FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> SaveFileName(const ui::FileDialogSpec&) override { return std::nullopt; }
-};
-
-}  // namespace
 
 std::vector<TradeoffPoint> TradeoffCurve(const Design& design, const DesignSettings& settings, int from,
                                          int to) {
@@ -35,6 +23,17 @@ std::vector<TradeoffPoint> TradeoffCurve(const Design& design, const DesignSetti
         SaleTotals totals;
         if (OptimizeForError(work, std::to_string(target), quiet, ui, &totals) != kOptimized) continue;
         out.push_back({static_cast<double>(target), totals.error, totals.cost});
+    }
+    return out;
+}
+
+std::vector<TradeoffPoint> LeastCostCurve(const Design& design, const DesignSettings& settings, int from, int to) {
+    std::vector<TradeoffPoint> out;
+    // One solver: the designs it prices for one target serve the next.
+    LeastCostSolver solver(design, settings);
+    for (int target = from; target <= to; ++target) {
+        LeastCostPlan plan = solver.Solve(target);
+        if (plan.reached) out.push_back({static_cast<double>(target), plan.saleError, plan.cost});
     }
     return out;
 }

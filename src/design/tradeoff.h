@@ -1,7 +1,7 @@
 #pragma once
 // The cost of precision: for a range of target sale errors, what Optimize For Error
-// would make of the current design (its sale error and total cost), computed on a
-// copy so that the forester's design stays as it is.
+// and Optimize At Least Cost would make of the current design (its sale error and
+// total cost), computed on a copy so that the forester's design stays as it is.
 #include <vector>
 
 #include "design/optimize.h"
@@ -19,5 +19,9 @@ struct TradeoffPoint {
 // invalid-values question is not asked (nothing is changed).
 std::vector<TradeoffPoint> TradeoffCurve(const Design& design, const DesignSettings& settings,
                                          int from = 2, int to = 30);
+
+// The same for Optimize At Least Cost; a target no sizes reach has no point.
+std::vector<TradeoffPoint> LeastCostCurve(const Design& design, const DesignSettings& settings, int from = 2,
+                                          int to = 30);
 
 }  // namespace design

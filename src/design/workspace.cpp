@@ -559,6 +559,21 @@ int DesignWorkspace::OptimizeForError() {
     return kWsDone;
 }
 
+int DesignWorkspace::OptimizeAtLeastCost() {
+    if (closed_ || !CanOptimize()) return kWsNotAllowed;
+    Snapshot before = FullSnapshot("Optimize At Least Cost", {});
+    LeastCostPlan plan;
+    int rc = design::OptimizeAtLeastCost(model_, targetError, Settings(), ui_, &plan);
+    if (rc == kLeastCostDeclined) return kWsCancelled;
+    if (rc != kLeastCostDone) return kWsRefused;
+    lastLeastCost_ = CompareWithRule(before.design, targetError, plan, Settings());
+    RefreshTotals();
+    SyncAll();
+    Commit();
+    PushUndo(std::move(before));
+    return kWsDone;
+}
+
 int DesignWorkspace::MakeReport() {
     if (closed_ || !CanMakeReport()) return kWsNotAllowed;
     if (!report_) {
@@ -644,6 +659,10 @@ void DesignWorkspace::Exit() { closed_ = true; }
 
 std::vector<TradeoffPoint> DesignWorkspace::TradeoffCurve(int from, int to) const {
     return design::TradeoffCurve(model_, Settings(), from, to);
+}
+
+std::vector<TradeoffPoint> DesignWorkspace::LeastCostCurve(int from, int to) const {
+    return design::LeastCostCurve(model_, Settings(), from, to);
 }
 
 }  // namespace design

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "design/design_form.h"
+#include "design/least_cost.h"
 #include "design/optimize.h"
 #include "design/rows.h"
 #include "design/sg_rules.h"
@@ -107,6 +108,10 @@ public:
     SaleTotals RecalculateSaleError();
     int RecalculateStrataError();
     int OptimizeForError();
+    // The cheapest sizes for the target; afterwards LastLeastCost() compares the cost
+    // with what Optimize For Error makes of the same design and target.
+    int OptimizeAtLeastCost();
+    const std::optional<CostComparison>& LastLeastCost() const { return lastLeastCost_; }
     int MakeReport();
     int MakeKelvane();
     int SaveDesign();
@@ -138,6 +143,7 @@ public:
 
     // The cost of precision for the current design, computed on a copy.
     std::vector<TradeoffPoint> TradeoffCurve(int from = 2, int to = 30) const;
+    std::vector<TradeoffPoint> LeastCostCurve(int from = 2, int to = 30) const;
 
     // The per-method write-back on its own (Return and Change Cruise Method run it).
     // Returns the number of cells written.
@@ -191,6 +197,7 @@ private:
     SgColumns groupCols_;
     Command report_, kelvane_;
     std::deque<Snapshot> undo_, redo_;
+    std::optional<CostComparison> lastLeastCost_;
     bool closed_ = false;
 };
 

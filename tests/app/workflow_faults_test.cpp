@@ -231,24 +231,27 @@ TEST_F(WorkflowFaults, FailedCreateNamesTheFileAndBringsTheFormBack) {
     ExpectNoWorkingNames();
 }
 
-// A folder that cannot be written: only meaningful where permissions bind the tester.
+// A new cruise file that cannot be written (a folder without write permission, a full
+// disk): the message names the file being made, not the setup file it came from.
 TEST_F(WorkflowFaults, UnwritableFolderIsNamedNotTheSetupFile) {
-    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-    const std::string locked = dir_.Path("locked");
-    apptest::fs::create_directory(locked);
-    apptest::fs::permissions(locked, apptest::fs::perms::owner_read | apptest::fs::perms::owner_exec);
+    const std::string target = dir_.Path("new.crz");
     CMainDialog dlg(ui_);
     ui_.PushFileName(setup_);
-    ui_.PushFileName(locked + "/new.crz");
+    ui_.PushFileName(target);
     ui_.PushNewCruise(ScriptedUi::Submit([](NewCruiseForm& f) {
         f.OnBrowse();
         f.Fields().sale_no = "1";
     }));
-    EXPECT_FALSE(dlg.OnCreate());
-    apptest::fs::permissions(locked, apptest::fs::perms::owner_all);
+    mk::detail::FailWritesAfter(0);
+    const bool created = dlg.OnCreate();
+    const int writes = mk::detail::WritesSinceArmed();
+    mk::detail::StopFailingWrites();
+    EXPECT_FALSE(created);
+    EXPECT_GE(writes, 1);
     ASSERT_FALSE(ui_.Texts().empty());
-    EXPECT_NE(ui_.Texts()[0].find(locked + "/new.crz"), std::string::npos);
-    EXPECT_EQ(ui_.Texts()[0].find("default.stp"), std::string::npos);
+    EXPECT_NE(ui_.Texts()[0].find(target), std::string::npos) << ui_.Texts()[0];
+    EXPECT_EQ(ui_.Texts()[0].find("default.stp"), std::string::npos) << ui_.Texts()[0];
+    EXPECT_FALSE(apptest::fs::exists(target));
     ExpectNoWorkingNames();
 }
 

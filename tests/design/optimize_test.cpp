@@ -7,60 +7,19 @@
 #include "design/data_warnings.h"
 #include "design/optimize.h"
 #include "design/sampling.h"
+#include "design_builder.h"
 #include "ui/scripted_ui.h"
 
 using namespace design;
+using namespace design_builder;
 
 namespace {
-
-const CostFigures kCosts{10, 30, 0.5, 2, 5, 0.25};
-
-SgRow Group(double cv, double cv2, double ta, double va) {
-    SgRow g;
-    g.sgCV = cv;
-    g.sgCV2 = cv2;
-    g.treesAcre = ta;
-    g.volAcre = va;
-    g.treesPlot = 6;
-    g.avgHt = 80;
-    g.c = g.c2 = g.t = g.v = "N";
-    return g;
-}
-
-// A stratum summarised from its groups, as the recon compilation leaves it.
-void AddStratum(Design& d, const std::string& code, const std::string& method, double acres,
-                std::vector<SgRow> groups, double plotSize = 20) {
-    StratumRow s;
-    s.stratum = code;
-    s.cruzMeth = method;
-    s.totAcres = acres;
-    s.plotSize = plotSize;
-    s.totCircum = 2 * std::sqrt(M_PI * acres * 43560);
-    for (SgRow& g : groups) {
-        g.stratum = code;
-        g.sgN = g.sgN2 = 10;
-        g.sgErr = 40;
-        d.groups.push_back(g);
-    }
-    d.strata.push_back(s);
-    SummarizeStratum(d.strata.back(), GroupsOf(d, code), SummaryMode::Fill, "01", kCosts);
-}
 
 DesignSettings Settings(bool warnings = true) {
     DesignSettings s;
     s.costs = kCosts;
     s.displayDataWarnings = warnings;
     return s;
-}
-
-Design MixedSale() {
-    Design d;
-    AddStratum(d, "1", "STR", 120, {Group(45, 0, 60, 6000), Group(70, 0, 20, 1500)});
-    AddStratum(d, "2", "PNT", 300, {Group(60, 0, 90, 9000), Group(90, 0, 40, 2000)});
-    AddStratum(d, "3", "S3P", 80, {Group(50, 35, 40, 5000)});
-    AddStratum(d, "4", "PCM", 200, {Group(55, 45, 70, 7000), Group(80, 60, 30, 900)});
-    AddStratum(d, "5", "3P", 60, {Group(35, 0, 30, 4000)});
-    return d;
 }
 
 std::vector<int> Sizes(const Design& d) {

@@ -103,6 +103,29 @@ TEST_F(DesignCommand, OptimizeSaveListTradeoffAndReturn) {
     EXPECT_EQ(Run({"--save-design", "NINE", "--no"}), cli::kExitFailure);
 }
 
+TEST_F(DesignCommand, OptimizeAtLeastCostGivesBothCosts) {
+    wstest::WriteSale(path, wstest::DefaultSale());
+    ASSERT_EQ(Run({"--lock", "2", "--optimize-cost", "9", "--tradeoff", "--json", "--yes"}), cli::kExitOk)
+        << err << out;
+    EXPECT_TRUE(Has("\"least_cost\": {")) << out;
+    EXPECT_TRUE(Has("\"optimize_for_error_cost\"")) << out;
+    EXPECT_TRUE(Has("\"least_cost_points\"")) << out;
+    EXPECT_TRUE(Has("\"text\": \"Least cost: $")) << out;
+    mk::Storage s = Reopen();
+    mk::View d = s.GetView(schema::kSVDesignTable);
+    double cost = 0;
+    for (int r = 0; r < d.RowCount(); ++r) cost += d.GetDouble(r, "StrCost");
+    EXPECT_TRUE(Has("\"cost\": " + std::to_string(static_cast<long long>(cost)))) << out;
+
+    // A target nothing reaches says so and leaves the file as it was.
+    std::vector<std::string> before = wstest::Dump(s, schema::kSVDesignTable);
+    EXPECT_EQ(Run({"--lock", "1", "--optimize-cost", "0.001"}), cli::kExitFailure);
+    EXPECT_NE(err.find("cannot be reached"), std::string::npos) << err << out;
+    mk::Storage again = Reopen();
+    EXPECT_EQ(wstest::Dump(again, schema::kSVDesignTable), before);
+    EXPECT_EQ(Run({"--optimize-cost"}), cli::kExitUsage);
+}
+
 TEST_F(DesignCommand, BadCommandLinesAreUsageErrors) {
     wstest::WriteSale(path, wstest::DefaultSale());
     const std::pair<std::vector<std::string>, const char*> cases[] = {

@@ -298,7 +298,7 @@ TEST_F(WorkspaceTest, PlotSizeRefusesNonPositiveValuesAndRecomputesBigBaf) {
     ASSERT_EQ(ws->ChangePlotSize(1), kWsDone);
     std::vector<std::string> warnings = ui.Texts();
     ASSERT_EQ(warnings.size(), 3u);
-    for (const std::string& w : warnings) EXPECT_EQ(w, kBadPlotSizeText);
+    for (const std::string& w : warnings) EXPECT_EQ(w, "Please enter a number greater than 0.");
     EXPECT_EQ(ws->Model().strata[1].plotSize, 40);
     EXPECT_EQ(Table(schema::kSVDesignTable).GetDouble(1, "PlotSize"), 40);
     for (const SgRow* g : ws->SelectedGroups())
@@ -342,7 +342,11 @@ TEST_F(WorkspaceTest, AddingAUnitRewritesTheRowAndReachesTheUnitTable) {
     });
     StratumRow old = ws->Model().strata[0];
     ASSERT_EQ(ws->AddUnits(0), kWsDone);
-    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{setup::kUnitExistsDesign, setup::kNeedUnitArea, setup::kNeedUnitArea}));
+    EXPECT_EQ(ui.Texts(),
+              (std::vector<std::string>{
+                  "Unit Exists in Unit Table.  Cannot Add the Unit to the Stratum Here.\n\nPlease Return to the "
+                  "Setup Strata Section to Add This Unit.",
+                  "Must Provide Unit Area in Acres.", "Must Provide Unit Area in Acres."}));
     const StratumRow& s = ws->Model().strata[0];
     EXPECT_EQ(s.units, "10,11,77");
     EXPECT_DOUBLE_EQ(s.totAcres, 145.2);  // "%7.1f" of 145.25
@@ -374,7 +378,7 @@ TEST_F(WorkspaceTest, RemovingAUnitTakesItsAcresAway) {
     });
     StratumRow old = ws->Model().strata[0];
     ASSERT_EQ(ws->RemoveUnits(0), kWsDone);
-    EXPECT_EQ(ui.Texts(), std::vector<std::string>{setup::kNeedUnitCode});
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Must Provide a Cutting Unit Code."});
     const StratumRow& s = ws->Model().strata[0];
     EXPECT_EQ(s.units, "11");
     EXPECT_DOUBLE_EQ(s.totAcres, 60);
@@ -416,6 +420,62 @@ TEST_F(WorkspaceTest, OptimizeKeepsLockedStrataAndUndoes) {
     EXPECT_EQ(ws->Totals().error, SaleErrorAndCost(ws->Model().strata).error);
     ASSERT_EQ(ws->Undo(), kWsDone);
     EXPECT_EQ(DumpAll(S()), before);
+}
+
+TEST_F(WorkspaceTest, LeastCostIsCheaperThanTheRuleKeepsLockedStrataAndUndoes) {
+    OpenSale();
+    ASSERT_EQ(ws->EditStratumCell(1, "Lock", "1"), kWsDone);
+    auto before = DumpAll(S());
+    const Design original = ws->Model();
+    ws->displayDataWarnings = false;
+    ws->targetError = "0";
+    EXPECT_EQ(ws->OptimizeAtLeastCost(), kWsRefused);
+    EXPECT_EQ(ui.Last()->text, "Enter a value in the edit box\nnext to the Optimize At Least Cost button.");
+    EXPECT_EQ(DumpAll(S()), before);
+    EXPECT_FALSE(ws->LastLeastCost());
+
+    ws->targetError = "12";
+    ASSERT_EQ(ws->OptimizeAtLeastCost(), kWsDone) << ui.Last()->text;
+    EXPECT_EQ(ws->UndoLabel(), "Optimize At Least Cost");
+    auto after = DumpAll(S());
+    EXPECT_NE(after[schema::kSVDesignSgTable], before[schema::kSVDesignSgTable]);
+    EXPECT_EQ(after[schema::kSVDesignTable][1], before[schema::kSVDesignTable][1]);
+    ExpectTablesMatchModel();
+    ASSERT_TRUE(ws->LastLeastCost());
+    const CostComparison& c = *ws->LastLeastCost();
+    EXPECT_EQ(c.cost, ws->Totals().cost);
+    EXPECT_LE(ws->Totals().error, 12.0);
+    // The rule's figures are those of Optimize For Error on the design as it was.
+    Design rule = original;
+    ui::ScriptedUi quiet;
+    DesignSettings settings = ws->Settings();
+    settings.displayDataWarnings = false;
+    SaleTotals ruleTotals;
+    ASSERT_EQ(design::OptimizeForError(rule, "12", settings, quiet, &ruleTotals), kOptimized);
+    EXPECT_EQ(c.ruleCost, ruleTotals.cost);
+    EXPECT_EQ(c.ruleSaleError, ruleTotals.error);
+    EXPECT_LE(c.ruleSaleError, 12.0);
+    EXPECT_LT(c.cost, c.ruleCost);
+    EXPECT_EQ(c.Text().rfind("Least cost: $", 0), 0u) << c.Text();
+    EXPECT_NE(c.Text().find(" for 12.0 %; Optimize For Error: $"), std::string::npos) << c.Text();
+
+    ASSERT_EQ(ws->Undo(), kWsDone);
+    EXPECT_EQ(DumpAll(S()), before);
+    ASSERT_EQ(ws->Redo(), kWsDone);
+    EXPECT_EQ(DumpAll(S()), after);
+}
+
+TEST(CostComparison, TextGroupsThousandsAndNamesAMissedTarget) {
+    CostComparison c;
+    c.target = 10;
+    c.cost = 7910;
+    c.ruleCost = 8790;
+    c.ruleSaleError = 9.55;
+    EXPECT_EQ(c.Text(), "Least cost: $7,910 for 10.0 %; Optimize For Error: $8,790");
+    c.cost = 1234567;
+    c.ruleCost = 999;
+    c.ruleSaleError = 10.4;
+    EXPECT_EQ(c.Text(), "Least cost: $1,234,567 for 10.0 %; Optimize For Error: $999 for 10.4 %");
 }
 
 TEST_F(WorkspaceTest, DataWarningsGuardReportsAndKelvane) {
@@ -576,6 +636,17 @@ TEST_F(WorkspaceTest, TradeoffCurveLeavesTheDesignAlone) {
     // Less precision never costs more.
     EXPECT_GT(curve.front().cost, curve.back().cost);
     EXPECT_LT(curve.front().saleError, curve.back().saleError);
+
+    // The least-cost curve meets every target, never above the rule where the rule meets it.
+    std::vector<TradeoffPoint> least = ws->LeastCostCurve();
+    ASSERT_EQ(least.size(), 29u);
+    for (std::size_t i = 0; i < least.size(); ++i) {
+        EXPECT_EQ(least[i].target, curve[i].target);
+        EXPECT_LE(least[i].saleError, least[i].target);
+        if (curve[i].saleError <= curve[i].target) EXPECT_LE(least[i].cost, curve[i].cost) << least[i].target;
+        if (i > 0) EXPECT_LE(least[i].cost, least[i - 1].cost);
+    }
+    EXPECT_EQ(DumpAll(S()), before);
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ TEST(ReconReport, ProductionCruiseSaysThereIsNothingToReport) {
     in.cruiseType = 1;
     for (bool all : {false, true}) {
         auto rep = reports::BuildRecon(in, all);
-        EXPECT_EQ(rep->Raw(0, 3), reports::kNoReconData);
+        EXPECT_EQ(rep->Raw(0, 3), "No recon data for a production cruise: the recon sample sizes do not apply.");
         EXPECT_EQ(rep->RowCount(), 4);
         EXPECT_EQ(FindRow(rep->Grid(), 0, "Stratum"), -1);
     }

@@ -287,7 +287,9 @@ TEST_F(ReportFiles, MakeReportHookReadsTheOpenStoreAndTakesTheFormsSettings) {
         });
     EXPECT_EQ(hooks.reports(ui, store, in), 0);
     EXPECT_EQ(hooks.reports(ui, store, in), 0);
-    EXPECT_EQ(seen, (std::vector<std::string>{"Sum Net CCF ", reports::kNoReconData}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{
+                  "Sum Net CCF ", "No recon data for a production cruise: the recon sample sizes do not apply."}));
     store.Close();
 }
 

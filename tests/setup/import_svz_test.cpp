@@ -128,7 +128,7 @@ TEST_F(ImportTest, ExistingTreesRefuseTheImport) {
     const std::string before = ReadBytes(cruise);
     EXPECT_EQ(Import(Line("1", "1", "1", "1")), 1);
     EXPECT_EQ(ui.Messages()[0].title, "WARNING");
-    EXPECT_EQ(ui.Messages()[0].text, setup::kTreeDataExists);
+    EXPECT_EQ(ui.Messages()[0].text, "Tree Data Already Exists.\nCannot Import the File.");
     EXPECT_EQ(ReadBytes(cruise), before);
 }
 

@@ -67,7 +67,7 @@ TEST(QuickSg, RowWithoutStratumStopsBeforeAnythingChanges) {
     SgKeys k;
     k.species = true;
     EXPECT_FALSE(QuickSampleGroups(ui, rows, k, k, false, ""));
-    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{kNoStratumText}));
+    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{"Stratum has not been defined for this row."}));
     EXPECT_EQ(rows[0][kSgTree], "");
     EXPECT_EQ(rows[0][kSgPlot], "");
 }
@@ -114,9 +114,10 @@ TEST(SgRanges, RefusedOnRowsWithoutStratumOrWithStratumClass) {
     EXPECT_FALSE(ApplyQuickSgRanges(ui, rows, current, RangeScope::AllRows, Ranges("0-9")));
     current = 1;
     EXPECT_FALSE(ApplyQuickSgRanges(ui, rows, current, RangeScope::AllRows, Ranges("0-9")));
-    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{kNoStratumText, kSgStratumClassText}));
+    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{"Stratum has not been defined for this row.",
+                                                    "A Diameter Class has already been defined for this Stratum."}));
     EXPECT_FALSE(CanDefineSgRanges(ui, rows));
-    EXPECT_EQ(ui.Texts().back(), kStrataLevelText);
+    EXPECT_EQ(ui.Texts().back(), "Diameter Classes Already Defined at Strata Level.");
     EXPECT_EQ(rows.size(), 2u);
 }
 
@@ -129,7 +130,7 @@ TEST(SgRanges, GridApplyToStratumOnSummaryStaysInTheStratum) {
     EXPECT_EQ(Col(rows, kDiaFlag), (std::vector<std::string>{"", "Sg1", "Sg", "Sg1", "Sg"}));
     // The selected row is now a piece: refused.
     EXPECT_FALSE(ApplyGridSgRanges(ui, rows, current, RangeScope::SelectedRow, Ranges("0-5"), true));
-    EXPECT_EQ(ui.Texts().back(), kSgRowDefinedText);
+    EXPECT_EQ(ui.Texts().back(), "Sample Group - Tree Based Methods\nAlready Defined for Selected Row.");
     // On a one-stratum table both wide choices split every unsplit row.
     current = 0;
     ASSERT_TRUE(ApplyGridSgRanges(ui, rows, current, RangeScope::Stratum, Ranges("0-5"), false));
@@ -151,7 +152,7 @@ TEST(SgRanges, RemoveForGroupOrAllKeepsOneRowAndItsPlotCode) {
     RemoveSgRanges(rows, 0, true);
     EXPECT_EQ(rows.size(), 2u);
     EXPECT_FALSE(HasSgRanges(ui, rows));
-    EXPECT_EQ(ui.Texts().back(), kNoSgClassesText);
+    EXPECT_EQ(ui.Texts().back(), "No Diameter Classes Defined at Sample Group Level.");
 }
 
 TEST(DeleteSampleGroups, RemovesPiecesClearsCodesAndKeepsStratumClasses) {

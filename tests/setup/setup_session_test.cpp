@@ -10,6 +10,8 @@
 #include "commands.h"
 #include "setup/import_svz.h"
 #include "setup/setup_tables.h"
+#include "setup/strata_definition.h"
+#include "setup/strata_forms.h"
 #include "setup_test_util.h"
 #include "store/config.h"
 #include "ui/scripted_ui.h"
@@ -74,39 +76,58 @@ TEST_F(SessionTest, TheMainWindowsButtonImportsAndSetsUpThroughTheHook) {
     EXPECT_EQ(strata[1], "2|7,8,9|          161.0|Y");
 }
 
-TEST_F(SessionTest, AFailedImportLeavesTheFlagAndAStrataFormNotYetThereChangesNothing) {
+TEST_F(SessionTest, AFailedImportLeavesTheFlagAndTheStrataFormRunsOnThePreparedTables) {
     WriteText(dir.Path("bad.svz"), "1,2,3\n");
     StrataDefinitionsForm d(ui, path, "N");
     EXPECT_EQ(d.ImportFile(dir.Path("bad.svz")), 1);
     EXPECT_EQ(d.UpdateFlag(), "N");
-    const std::string before = ReadBytes(path);
-    if (!setup::Definitions().strata_form) {
-        EXPECT_EQ(d.SetupForm(), 1);
-        EXPECT_NE(ui.Texts().back().find("not yet available"), std::string::npos);
-        EXPECT_EQ(d.UpdateFlag(), "N");
-        EXPECT_EQ(ReadBytes(path), before);
-    }
+    // The strata form is part of every build: it opens on the prepared work tables,
+    // and its scratch tables are gone again when it closes.
+    ASSERT_TRUE(setup::Definitions().strata_form);
+    int shown = 0;
+    ui.PushFormAs<setup::StrataForm>(setup::StrataForm::kId, [&](setup::StrataForm& f) {
+        ++shown;
+        EXPECT_EQ(f.Title(), "Define Strata and Sample Groups");
+        return false;
+    });
+    EXPECT_EQ(d.SetupForm(), 0);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(d.UpdateFlag(), "Y");
+    auto s = mk::Storage::Open(path, mk::OpenMode::ReadOnly);
+    ASSERT_TRUE(s);
+    EXPECT_TRUE(s->HasView("SVSummaryTable"));
+    EXPECT_TRUE(s->HasView("SVStrataTable"));
+    EXPECT_FALSE(s->HasView("SVSelTreeTable"));
+    EXPECT_FALSE(s->HasView("SVFillSGTable"));
 }
 
-TEST_F(SessionTest, CancelledPopulationsFormStillCommitsAndMenusOfLaterCommandsSaySo) {
+TEST_F(SessionTest, CancelledPopulationsFormStillCommitsAndItsQuickStrataCommandOpensItsForm) {
     ASSERT_EQ(setup::ImportSvz(ui, path, kExample), 0);
     ui.Clear();
-    ui.PushFormAs<PopulationsForm>(PopulationsForm::kId, [](PopulationsForm& f) {
+    ASSERT_TRUE(setup::Definitions().quick_strata);
+    int quick = 0;
+    ui.PushFormAs<PopulationsForm>(PopulationsForm::kId, [&quick](PopulationsForm& f) {
         auto menu = f.Grid().ContextMenu(f.Grid().FindColumn("Species"));
         EXPECT_EQ(menu, (std::vector<std::string>{"Add Row", "Delete Row", "", "Edit Unit Table", "",
                                                   "Quick Strata Setup", "Quick SG Setup", "",
                                                   "Define Diameter Ranges",
                                                   "Remove Defined Diameter Ranges", "", "Delete Strata",
                                                   "Delete Sample Groups"}));
-        if (!setup::Definitions().quick_strata) {
-            EXPECT_TRUE(f.MenuCommand("Quick Strata Setup", 0, 0));
-            EXPECT_EQ(static_cast<ui::ScriptedUi&>(f.Ui()).Texts().back(), "\"Quick Strata Setup\" is not yet available.");
-        }
+        // Quick Strata Setup opens its form; cancelled, it leaves the grid alone.
+        auto& scripted = static_cast<ui::ScriptedUi&>(f.Ui());
+        scripted.PushFormAs<setup::QuickStrataForm>(setup::QuickStrataForm::kId, [&quick](setup::QuickStrataForm& q) {
+            ++quick;
+            EXPECT_EQ(q.Title(), "Quick Strata Setup Form");
+            return false;
+        });
+        EXPECT_TRUE(f.MenuCommand("Quick Strata Setup", 0, 0));
+        EXPECT_EQ(f.Grid().View().GetString(0, "Stratum"), "");
         f.Grid().SetText(0, "Stratum", "4");
         return false;  // Cancel
     });
     StrataDefinitionsForm d(ui, path, "N");
     EXPECT_EQ(d.SetupTable(), 0);
+    EXPECT_EQ(quick, 1);
     EXPECT_EQ(d.UpdateFlag(), "Y");
     EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Units", "Modified"}),
               (std::vector<std::string>{"4|1|Y"}));

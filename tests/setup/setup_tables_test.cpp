@@ -88,7 +88,10 @@ TEST_F(SetupTablesTest, OtherCruiseMethodsWarnOnlyWhenTheSummaryIsBuilt) {
     WithForm([](PopulationsForm&) {});
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].title, "Warning");
-    EXPECT_EQ(ui.Messages()[0].text, setup::kOtherMethodsWarning);
+    EXPECT_EQ(ui.Messages()[0].text,
+              "Cruise methods other than PNT, FIX, and 100\nhave been detected in the recon cruise.\n\n"
+              "No Strovan statistics will be computed for those strata.\nSee documentation for further "
+              "details.");
     EXPECT_EQ(ui.Messages()[0].icon, ui::Icon::Exclamation);
     ui.Clear();
     WithForm([](PopulationsForm&) {});
@@ -213,11 +216,13 @@ TEST_F(SetupTablesTest, UnitsMissingFromTheUnitTableAndBlankStrata) {
         });
         ASSERT_TRUE(f.Accept());
     });
-    EXPECT_EQ(ui.Messages()[0].text, setup::kUnitsAddedText);
+    EXPECT_EQ(ui.Messages()[0].text, "Units Added.\nPlease Add Unit Acres to Unit Table.");
     EXPECT_EQ(ui.Messages()[0].title, "Information");
     EXPECT_EQ(ui.Messages()[0].icon, ui::Icon::Exclamation);
     EXPECT_EQ(ui.Messages()[1].kind, "form");
-    EXPECT_EQ(ui.Messages()[2].text, setup::kZeroAcresWarning);
+    EXPECT_EQ(ui.Messages()[2].text,
+              "Warning:  One or more units contain zero acres!\nPlease add correct number of acres in the "
+              "'Area' column.");
     EXPECT_EQ(ui.PendingForms(setup::EditDataForm::kId), 0u);
     EXPECT_EQ(Rows(path, "SVUnitsTable", {"CutUnit", "Area"}).back(), "9|0");
     EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Units", "TotAcres", "TotCircum"}),
@@ -290,7 +295,9 @@ TEST_F(SetupTablesTest, RemakeAsksFirstAndMarksRowsAgain) {
         ASSERT_TRUE(f.Accept());
     });
     EXPECT_EQ(ui.Messages()[0].kind, "question");
-    EXPECT_EQ(ui.Messages()[0].text, setup::kResetQuestion);
+    EXPECT_EQ(ui.Messages()[0].text,
+              "\r\n\r\nYou are about to reset your data.\r\n\r\nAll your changes will be lost.\r\n\r\n"
+              "Do You Wish to Continue?");
     EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Modified"}), (std::vector<std::string>{"3|Y"}));
 }
 

@@ -87,7 +87,7 @@ TEST_F(StrataFormTest, EmptyRangeListInApplyToAllRowsChangesNothing) {
     ASSERT_EQ(store.Commit(), 0);
     const auto before = Summary();
     form.QuickStrata(0);
-    EXPECT_EQ(ui.Texts().back(), kNoRangesText);
+    EXPECT_EQ(ui.Texts().back(), "No diameter ranges defined.");
     EXPECT_EQ(Summary(), before);
 }
 
@@ -154,7 +154,7 @@ TEST_F(StrataFormTest, DefineModifyCancelAndDeleteInTheStrataForm) {
         f.PickUnit(0, true);  // unit 10
         EXPECT_EQ(f.Items().RowCount(), 3);
         EXPECT_FALSE(f.DefineSampleGroups());
-        EXPECT_EQ(ui.Texts().back(), kNothingSelectedText);
+        EXPECT_EQ(ui.Texts().back(), "No Information Selected.");
         for (int r = 0; r < f.Items().RowCount(); ++r) f.PickItem(r, true);
         f.description = "west";
         EXPECT_TRUE(f.DefineSampleGroups());
@@ -165,7 +165,7 @@ TEST_F(StrataFormTest, DefineModifyCancelAndDeleteInTheStrataForm) {
         f.code = "1";
         f.PickUnit(1, true);
         EXPECT_FALSE(f.DefineSampleGroups());
-        EXPECT_EQ(ui.Texts().back(), kStratumDefinedText);
+        EXPECT_EQ(ui.Texts().back(), "Stratum Number Already Defined.");
         // Modify, then Cancel: the stratum stays as it was.
         EXPECT_FALSE(f.ModifyStrata(0));
         EXPECT_EQ(f.Strata().RowCount(), 1);
@@ -299,7 +299,7 @@ TEST_F(StrataFormTest, BlankPickedUnitIsUnpickedWithAMessage) {
         return false;
     });
     RunStrataDefinition(ui, store, "1");
-    EXPECT_EQ(ui.Texts().back(), kBlankUnitText);
+    EXPECT_EQ(ui.Texts().back(), "Unit Number (CutUnit) cannot be blank.");
 }
 
 }  // namespace

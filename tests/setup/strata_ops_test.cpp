@@ -49,7 +49,7 @@ TEST(QuickStrata, NoKeyMakesOneStratumSearchedFromOneAndMissingUnitsAreReported)
     EXPECT_TRUE(QuickStrata(ui, rows, StrataKeys{}));
     EXPECT_EQ(Col(rows, kStratum), (std::vector<std::string>{"2", "", "2"}));
     ASSERT_EQ(ui.Texts().size(), 1u);
-    EXPECT_EQ(ui.Texts()[0], kCutUnitRequiredText);
+    EXPECT_EQ(ui.Texts()[0], "CutUnit Code Required for Quick Strata Setup.");
 }
 
 TEST(QuickStrata, BySpeciesAndProductCombinations) {
@@ -81,7 +81,7 @@ TEST(DiameterRanges, RefusesEmptyNonNumericInvertedAndOverlappingLists) {
     std::vector<DiameterRange> out = {{"1.0", "2.0"}};
     std::string error;
     EXPECT_FALSE(ParseRangeList("", out, error));
-    EXPECT_EQ(error, kNoRangesText);
+    EXPECT_EQ(error, "No diameter ranges defined.");
     EXPECT_FALSE(ParseRangeList("0-abc", out, error));
     EXPECT_FALSE(ParseRangeList("12-6", out, error));
     EXPECT_FALSE(ParseRangeList("0-12,11.9-99", out, error));
@@ -130,7 +130,7 @@ TEST(StrataRanges, SelectedRowSplitsIntoFlaggedPiecesWithoutStratum) {
     current = 0;
     auto before = rows.size();
     EXPECT_FALSE(ApplyStrataRanges(ui, rows, current, RangeScope::SelectedRow, Ranges("0-5")));
-    EXPECT_EQ(ui.Texts().back(), kStratumOrUnitText);
+    EXPECT_EQ(ui.Texts().back(), "Stratum Already Defined or Missing Unit Code for Selected Row.");
     current = 1;
     EXPECT_FALSE(ApplyStrataRanges(ui, rows, current, RangeScope::SelectedRow, Ranges("0-5")));
     EXPECT_EQ(rows.size(), before);
@@ -143,7 +143,7 @@ TEST(StrataRanges, ApplyToStratumRefusesWhenAnyRowOfItIsAlreadySplit) {
     rows[1][kDiaFlag] = "Str1";
     int current = 0;
     EXPECT_FALSE(ApplyStrataRanges(ui, rows, current, RangeScope::Stratum, Ranges("0-11.9,12-99")));
-    EXPECT_EQ(ui.Texts().back(), kStratumClassDefinedText);
+    EXPECT_EQ(ui.Texts().back(), "Diameter class already defined for Stratum.");
     EXPECT_EQ(rows.size(), 3u);
     current = 2;
     EXPECT_TRUE(ApplyStrataRanges(ui, rows, current, RangeScope::Stratum, Ranges("0-11.9,12-99")));
@@ -160,7 +160,7 @@ TEST(StrataRanges, ApplyToAllRowsDropsStrataThenSplitsEveryRowWithUnit) {
     EXPECT_EQ(rows.size(), 7u);
     EXPECT_EQ(Col(rows, kStratum), std::vector<std::string>(7, ""));
     EXPECT_EQ(rows[0][kSgTree], "");
-    EXPECT_EQ(ui.Texts().back(), kCutUnitRequiredText);
+    EXPECT_EQ(ui.Texts().back(), "CutUnit Code Required for Quick Strata Setup.");
 }
 
 TEST(DeleteStrata, SplitStratumComesBackAsOneRowPerCombination) {

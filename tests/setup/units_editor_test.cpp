@@ -26,8 +26,12 @@ mk::View Units(const std::vector<std::pair<std::string, double>>& rows) {
 
 TEST(UnitEditor, OkNeedsPositiveAreasAndOneRowPerCode) {
     EXPECT_EQ(setup::CheckUnitTable(Units({{"1", 10}, {"2", 0.5}})), "");
-    EXPECT_EQ(setup::CheckUnitTable(Units({{"1", 10}, {"2", 0}})), setup::kZeroAcresWarning);
-    EXPECT_EQ(setup::CheckUnitTable(Units({{"1", -4}})), setup::kZeroAcresWarning);
+    EXPECT_EQ(setup::CheckUnitTable(Units({{"1", 10}, {"2", 0}})),
+              "Warning:  One or more units contain zero acres!\nPlease add correct number of acres in the "
+              "'Area' column.");
+    EXPECT_EQ(setup::CheckUnitTable(Units({{"1", -4}})),
+              "Warning:  One or more units contain zero acres!\nPlease add correct number of acres in the "
+              "'Area' column.");
     EXPECT_NE(setup::CheckUnitTable(Units({{"1", 10}, {"1", 3}})).find("Unit '1'"), std::string::npos);
     EXPECT_NE(setup::CheckUnitTable(Units({{" ", 10}})).find("no unit code"), std::string::npos);
 
@@ -46,7 +50,10 @@ TEST(UnitEditor, OkNeedsPositiveAreasAndOneRowPerCode) {
     });
     EXPECT_TRUE(setup::RunUnitEditor(ui, units));
     EXPECT_EQ(units.GetDouble(1, "Area"), 12.5);
-    EXPECT_EQ(ui.Texts(), std::vector<std::string>{setup::kZeroAcresWarning});
+    EXPECT_EQ(ui.Texts(),
+              std::vector<std::string>{
+                  "Warning:  One or more units contain zero acres!\nPlease add correct number of acres in the "
+                  "'Area' column."});
 
     // Cancel keeps the edits already written.
     ui.PushFormAs<EditDataForm>(EditDataForm::kId, [](EditDataForm& f) {
@@ -106,25 +113,29 @@ TEST(UnitDialogs, AddAUnitRefusesKnownCodesAndBadAreas) {
     ASSERT_TRUE(f.SetCode("1"));
     f.CodeLeft();
     EXPECT_FALSE(f.AddEnabled());
-    EXPECT_EQ(ui.Texts().back(), setup::kUnitExistsStrata);
+    EXPECT_EQ(ui.Texts().back(),
+              "Unit Exists in Unit Table.  Cannot Add the Unit to the Stratum.\n\nPlease Select the Modify "
+              "Stratum Definition Option to Add This Unit.");
     EXPECT_EQ(f.Area(), "   10.0");
     EXPECT_EQ(f.Description(), "Unit 1");
 
     setup::AddUnitForm d(ui, units, setup::UnitCaller::DesignForm);
     d.SetCode("1");
     d.CodeLeft();
-    EXPECT_EQ(ui.Texts().back(), setup::kUnitExistsDesign);
+    EXPECT_EQ(ui.Texts().back(),
+              "Unit Exists in Unit Table.  Cannot Add the Unit to the Stratum Here.\n\nPlease Return to the "
+              "Setup Strata Section to Add This Unit.");
 
     setup::AddUnitForm g(ui, units, setup::UnitCaller::StrataForm);
     EXPECT_FALSE(g.AddUnit());
-    EXPECT_EQ(ui.Texts().back(), setup::kNeedUnitCode);
+    EXPECT_EQ(ui.Texts().back(), "Must Provide a Cutting Unit Code.");
     g.SetCode(" 7 ");
     g.CodeLeft();
     EXPECT_TRUE(g.AddEnabled());
     for (const char* area : {"", "abc", "0", "-5", "12acres"}) {
         g.SetArea(area);
         EXPECT_FALSE(g.AddUnit()) << area;
-        EXPECT_EQ(ui.Texts().back(), setup::kNeedUnitArea);
+        EXPECT_EQ(ui.Texts().back(), "Must Provide Unit Area in Acres.");
     }
     g.SetArea("2.5");
     g.SetLogMethod("480");
@@ -195,7 +206,7 @@ TEST_F(StrataRow, RemovingAUnitUngroupsItsRowsAndDropsFurtherPieces) {
         return f.RemoveUnit();
     });
     ASSERT_TRUE(setup::RemoveUnitDialog(ui, units, summary, strata, 0));
-    EXPECT_EQ(ui.Texts(), std::vector<std::string>{setup::kNeedUnitCode});
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Must Provide a Cutting Unit Code."});
     // The only unit went: Units empty, acres 0.0 after twelve blanks.
     EXPECT_EQ(strata.GetString(0, "Units"), "");
     EXPECT_EQ(strata.GetString(0, "TotAcres"), "            0.0");

@@ -13,7 +13,7 @@ TEST(ScriptedUi, RecordsMessagesAndAnswersInOrder) {
     EXPECT_EQ(u.MessageBox("Warning", "Again?", Icon::Exclamation, Buttons::YesNo), Answer::Yes);
     EXPECT_EQ(u.MessageBox("", "plain", Icon::Information), Answer::Ok);
     ASSERT_EQ(u.Messages().size(), 3u);
-    EXPECT_EQ(u.Messages()[2].title, kAppName);
+    EXPECT_EQ(u.Messages()[2].title, "Strovan");
     EXPECT_EQ(u.Texts(), (std::vector<std::string>{"Save?", "Again?", "plain"}));
 }
 
