@@ -17,6 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/bundled_files.h"
 #include "command_line.h"
 #include "commands.h"
 #include "design/rows.h"
@@ -46,7 +47,7 @@ constexpr const char* kHelp =
     "  --svz FILE       a recon cruise of your own\n"
     "  --out DIR        where the files go (default: strovan-run)\n"
     "  --error PERCENT  target sale error (default 10)\n"
-    "  --setup STP      setup file (default: the bundled data/setup/default.stp)\n"
+    "  --setup STP      setup file (default: the bundled default.stp)\n"
     "  --json           the steps and the design as JSON\n";
 
 // Relative costs of a typical two-person crew, stated once for the example.
@@ -54,15 +55,11 @@ const std::vector<std::pair<const char*, const char*>> kCosts = {
     {"CrewPlot", "90"}, {"CntPlot", "6"},  {"Trav", "12"},      {"CrewTree", "90"}, {"TreeTally", "250"},
     {"Tree3P", "80"},   {"TreeMeas", "15"}, {"Paint", "14.50"}, {"TreePaint", "60"}};
 
-// Bundled files: beside the working folder first, else in the source tree the
-// program was built from.
+// A bundled file, found beside the program; its name under the data folder when
+// missing, so that the message names what is missing.
 std::string Bundled(const std::string& rel) {
-    if (fs::exists(rel)) return rel;
-#ifdef STROVAN_SOURCE_DIR
-    fs::path p = fs::path(STROVAN_SOURCE_DIR) / rel;
-    if (fs::exists(p)) return p.string();
-#endif
-    return rel;
+    std::string found = app::BundledFile(rel);
+    return found.empty() ? rel : found;
 }
 
 struct StepResult {
@@ -174,7 +171,7 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
     CommonOptions opts;
     std::string problem;
     if (!CommonOptions::Extract(args, opts, problem)) return UsageError(err, problem, kUsage);
-    std::string svz, out_dir = "strovan-run", error = "10", setup = Bundled("data/setup/default.stp");
+    std::string svz, out_dir = "strovan-run", error = "10", setup = Bundled("setup/default.stp");
     bool example = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -421,8 +418,20 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
     return kExitOk;
 }
 
-CommandRegistrar run_reg{Command{"run", "run [--example | --svz FILE] [--out DIR] [--error 10]",
-                                 "design a cruise from a recon cruise, start to finish", Run}};
+CommandRegistrar run_reg{Command{
+    .name = "run",
+    .synopsis = "run [--example | --svz FILE] [--out DIR] [--error 10]",
+    .summary = "design a cruise from a recon cruise, start to finish",
+    .run = Run,
+    .details = "Creates a cruise file from the setup file, imports the recon, defines one stratum per recon\n"
+               "stratum (its group of units) and sample groups by species and product, sets relative costs,\n"
+               "compiles, optimises the sample sizes for the target sale error, and writes the design\n"
+               "summary (text and PDF) and the field cruise file.\n",
+    .options = {{"--example", "", "the bundled example sale (examples/sale.svz)"},
+                {"--svz", "FILE", "a recon cruise of your own"},
+                {"--out", "DIR", "where the files go (default: strovan-run)"},
+                {"--error", "PERCENT", "target sale error (default 10)"},
+                {"--setup", "STP", "setup file (default: the bundled default.stp)"}}}};
 
 }  // namespace
 }  // namespace cli

@@ -393,8 +393,27 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
 }
 
 const CommandRegistrar reg{Command{
-    "design", "design FILE.crz [--set S/SG/COL=V]... [--method S=M] [...] [--return|--exit]",
-    "Work on the design of a cruise file as the design form does", Run}};
+    .name = "design",
+    .synopsis = "design FILE.crz [--set S/SG/COL=V]... [--method S=M] [...] [--return|--exit]",
+    .summary = "work on the design of a cruise file as the design form does",
+    .run = Run,
+    .details = "The options run in the order given, on one workspace; the file is committed at the end.\n"
+               "A command that fails takes back what ran before it.\n",
+    .arguments = {{"FILE.crz", "", "the cruise file, compiled"}},
+    .options = {{"--set", "STRATUM/SG/COLUMN=VALUE", "edit a cell (an empty SG edits the stratum row)"},
+                {"--method", "STRATUM=METHOD", "change the cruise method of a stratum"},
+                {"--plot-size", "STRATUM=VALUE", "change the BAF or fixed plot size of a stratum"},
+                {"--add-unit", "STRATUM:CODE:AREA", "add a new cutting unit to a stratum"},
+                {"--remove-unit", "STRATUM:CODE", "remove a cutting unit from a stratum"},
+                {"--lock", "STRATUM", "lock the error of a stratum for the optimisation"},
+                {"--optimize", "ERROR", "optimise the sample sizes for a target sale error in percent"},
+                {"--save-design", "ID", "save the design under a name"},
+                {"--load-design", "ID", "load a saved design"},
+                {"--remove-design", "ID", "remove a saved design"},
+                {"--list-designs", "", "list the saved designs"},
+                {"--tradeoff", "", "the trade-off curve of cost against sale error"},
+                {"--return", "", "write the design back as Return does"},
+                {"--exit", "", "close without the write-back, as Exit does"}}}};
 
 }  // namespace
 

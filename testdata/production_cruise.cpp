@@ -1,11 +1,11 @@
-#include "stats/production_generator.h"
+#include "testdata/production_cruise.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "store/schema.h"
 
-namespace stats {
+namespace testdata {
 
 namespace {
 
@@ -297,4 +297,4 @@ bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseShape& sh
     return true;
 }
 
-}  // namespace stats
+}  // namespace testdata
