@@ -1,0 +1,270 @@
+// The user guide's walk-through, step by step as it tells the forester to work, on the
+// forms the windows show: the example sale from an empty file to the field file. Then
+// the windows of the guide on that design (the pictures of the guide, saved into
+// STROVAN_SCREENSHOT_DIR when it is set), and the help window itself.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/bundled_files.h"
+#include "app/main_dialog.h"
+#include "app/step_hooks.h"
+#include "app/user_guide.h"
+#include "costs_window.h"
+#include "design/design_form.h"
+#include "design/workspace.h"
+#include "design_form_window.h"
+#include "help_window.h"
+#include "main_window.h"
+#include "output/field_file_forms.h"
+#include "qt_ui.h"
+#include "reports/report_window.h"
+#include "setup/setup_session.h"
+#include "setup/strata_definition.h"
+#include "setup_windows.h"
+#include "store/cruise_store.h"
+#include "store/schema.h"
+#include "strata_windows.h"
+#include "ui/forms.h"
+#include "ui/scripted_ui.h"
+
+namespace {
+
+// The letters the guide has the forester type down the sample-group columns.
+const std::string kLetters = "ABCDEFGHJKLMNPQRSTUVWXYZ";
+
+struct Stratum {
+    const char* code;
+    std::vector<std::string> units;
+    const char* method;  // chosen in the design form ("100" stays)
+};
+const Stratum kStrata[] = {{"1", {"1", "2", "3", "4", "5", "6"}, "PNT"},
+                           {"2", {"7", "8", "9", "10"}, "FIX"},
+                           {"3", {"11", "12"}, "100"}};
+
+QString ShotPath(const QString& name) {
+    QString dir = qEnvironmentVariable("STROVAN_SCREENSHOT_DIR");
+    return (dir.isEmpty() ? QString(STROVAN_BINARY_DIR) : dir) + "/" + name;
+}
+
+}  // namespace
+
+class GuideTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void WalkthroughReproducesTheExampleDesign();
+    void WindowsOfTheGuideOnTheExampleDesign();
+    void HelpWindowOpensTheFormsSectionAndSearches();
+
+private:
+    QTemporaryDir dir_;
+    std::string crz_, field_, summary_;
+    std::vector<ui::RecordedMessage> messages_;
+    double sale_error_ = 0, cost_ = 0;
+};
+
+void GuideTest::initTestCase() {
+    QVERIFY(dir_.isValid());
+    crz_ = dir_.filePath("54321_design.crz").toStdString();
+    field_ = dir_.filePath("54321.crz").toStdString();
+    summary_ = dir_.filePath("summary.txt").toStdString();
+}
+
+void GuideTest::WalkthroughReproducesTheExampleDesign() {
+    const std::string setup = app::BundledFile("setup/default.stp"), svz = app::BundledFile("examples/sale.svz");
+    QVERIFY(!setup.empty() && !svz.empty());
+    ui::ScriptedUi ui;
+    app::HookedSteps steps(ui);
+    app::CMainDialog main(ui, &steps);
+    main.OnInitDialog();
+
+    // 1. Create a New Cruise File: Browse for default.stp, sale 54321 "Cedar Flats", unit 03.
+    ui.PushFileName(setup);
+    ui.PushFileName(crz_);
+    ui.PushNewCruise(ui::ScriptedUi::Submit([](ui::NewCruiseForm& f) {
+        f.OnBrowse();
+        f.Fields().sale_no = "54321";
+        f.Fields().sale_name = "Cedar Flats";
+        f.OnUnitChosen("03");
+    }));
+    QVERIFY(main.OnCreate());
+
+    // 2. Establish Strata and Sample Groups: File, Import .SVZ File; then STRATA SETUP
+    // FORM, one stratum per group of recon units, its items all picked, the sample
+    // groups lettered A, B, C ... down both columns; Return; RETURN.
+    ui.PushFormAs<setup::StrataDefinitionsForm>(setup::StrataDefinitionsForm::kId, [&](setup::StrataDefinitionsForm& f) {
+        ui.PushFileName(svz);
+        if (f.ImportFile() != 0) return false;
+        ui.PushFormAs<setup::StrataForm>(setup::StrataForm::kId, [&](setup::StrataForm& s) {
+            for (const Stratum& st : kStrata) {
+                if (s.code != st.code) return false;  // the form offers the next code itself
+                auto& units = s.Units();
+                for (int r = 0; r < units.RowCount(); ++r) {
+                    const std::string unit = units.Text(r, units.FindColumn("CutUnit"));
+                    // The units of the stratum before stay ticked: Unselect All first.
+                    s.PickUnit(r, std::find(st.units.begin(), st.units.end(), unit) != st.units.end());
+                }
+                auto& items = s.Items();
+                for (int r = 0; r < items.RowCount(); ++r)
+                    if (!s.ItemHidden(r) && !items.ReadOnly(r, items.FindColumn("Select"))) s.PickItem(r, true);
+                ui.PushFormAs<setup::PopulationsForm>(setup::PopulationsForm::kId, [](setup::PopulationsForm& p) {
+                    auto& g = p.Grid();
+                    for (int r = 0; r < g.RowCount(); ++r) {
+                        const std::string letter(1, kLetters[r]);
+                        g.SetText(r, "SgTree", letter);
+                        g.SetText(r, "SgPlot", letter);
+                    }
+                    return p.Accept();
+                });
+                if (!s.DefineSampleGroups()) return false;
+            }
+            return true;
+        });
+        return f.SetupForm() == 0;
+    });
+    main.OnEstablishStrata();
+
+    // 3. Define Relative Cruising Costs.
+    ui.PushCosts([](ui::CostsForm& f) {
+        f.Values() = {"90", "6", "12", "90", "250", "80", "15", "14.50", "60"};
+        return f.OnOk();
+    });
+    QVERIFY(main.OnCosts());
+
+    // 4. Strovan Processing: the design form. Change Cruise Method of strata 1 and 2,
+    // Optimize For Error at 10 %, Make Report (Strovan Summary, File Save), Make
+    // Kelvane (54321.crz, no recon plots), Return.
+    bool designed = false;
+    ui.PushFormAs<design::DesignForm>(design::kDesignFormId, [&](design::DesignForm& f) {
+        design::DesignWorkspace& ws = f.Workspace();
+        for (std::size_t i = 0; i < std::size(kStrata); ++i) {
+            if (std::string(kStrata[i].method) == "100") continue;
+            const std::string method = kStrata[i].method;
+            ui.PushFormAs<design::MethodSelectionForm>(design::kSelectMethodFormId,
+                                                        [method](design::MethodSelectionForm& m) {
+                                                            return m.TickMethod(method);
+                                                        });
+            if (ws.ChangeCruiseMethod(i) != design::kWsDone) return false;
+        }
+        ws.targetError = "10";
+        if (ws.OptimizeForError() != design::kWsDone) return false;
+        sale_error_ = ws.Totals().error;
+        cost_ = ws.Totals().cost;
+
+        ui.PushFormAs<reports::ReportChooserForm>(reports::ReportChooserForm::kId, [](reports::ReportChooserForm& c) {
+            c.choice = reports::ReportKind::Summary;
+            return true;
+        });
+        ui.PushFormAs<reports::ReportWindowForm>(reports::ReportWindowForm::kId, [&](reports::ReportWindowForm& r) {
+            ui.PushFileName(summary_);
+            return r.Save();
+        });
+        ws.MakeReport();
+
+        ui.PushFileName(field_);
+        ui.PushNewCruise(ui::ScriptedUi::Submit([](ui::NewCruiseForm& n) { n.OnPurposeChosen("Timber Sale"); }));
+        ui.PushFormAs<output::ReconStrataForm>(output::ReconStrataForm::kId, [](output::ReconStrataForm&) { return true; });
+        ws.MakeKelvane();
+        designed = ws.Return() == design::kWsDone;
+        return designed;
+    });
+    main.OnDesignProcessing();
+    messages_ = ui.Messages();
+    QVERIFY(designed);
+
+    // The example design: sale error 9.55 % (shown as 9.6), cost $8,790.
+    QCOMPARE(sale_error_, 9.55);
+    QCOMPARE(cost_, 8790.0);
+    QVERIFY(std::filesystem::file_size(field_) > 0);
+    std::ifstream text(summary_);
+    std::stringstream s;
+    s << text.rdbuf();
+    QVERIFY(s.str().find("Sale Error") != std::string::npos);
+    QVERIFY(s.str().find("9.6") != std::string::npos);
+    bool created = false;
+    for (const auto& m : messages_) created = created || m.text.find("Has Been Created") != std::string::npos;
+    QVERIFY(created);
+}
+
+// The windows the guide shows, on the design the walk-through made.
+void GuideTest::WindowsOfTheGuideOnTheExampleDesign() {
+    QVERIFY(std::filesystem::exists(crz_));
+    gui::QtUi qt;
+    ui::ScriptedUi ui;
+    {
+        app::CMainDialog logic(ui);
+        logic.SetFilePath(crz_);
+        logic.OnInitDialog();
+        gui::MainWindow w(logic);
+        w.show();
+        QVERIFY(w.grab().save(ShotPath("main-window.png")));
+    }
+    store::CCruiseStore store(ui);
+    QCOMPARE(store.Open(crz_), 0);
+    {
+        setup::PopulationsForm form(ui, store, schema::kSVSummaryTable, true);
+        gui::PopulationsWindow w(form);
+        w.resize(900, 520);
+        w.show();
+        QVERIFY(w.grab().save(ShotPath("populations-form.png")));
+    }
+    {
+        design::WorkspaceInputs in;
+        in.path = crz_;
+        in.uom = "03";
+        design::DesignWorkspace ws(ui, store, in);
+        QCOMPARE(ws.Open(), 0);
+        gui::DesignFormWindow w(ws);
+        w.resize(1180, 640);
+        w.show();
+        w.UpdateChartNow();
+        QTest::qWait(50);
+        QCOMPARE(w.findChild<QLineEdit*>()->text().trimmed(), QString("9.6"));
+        QVERIFY(w.grab().save(ShotPath("design-form.png")));
+    }
+    store.Close();
+}
+
+void GuideTest::HelpWindowOpensTheFormsSectionAndSearches() {
+    app::UserGuide guide;
+    QVERIFY(guide.Load(app::DataDir() / "guide"));
+    gui::HelpWindow w(guide);
+    w.resize(1000, 640);
+    QVERIFY(w.ShowTopic(app::HelpTopic(ui::kHelpCosts)));
+    const app::GuideSection& costs = guide.Sections()[w.CurrentSection()];
+    QCOMPARE(QString::fromStdString(costs.anchor), QString("relative-cruising-costs"));
+    QVERIFY(w.Contents()->currentItem());
+    QCOMPARE(w.Contents()->currentItem()->text(0), QString::fromStdString(costs.title));
+    w.show();
+    QVERIFY(w.grab().save(ShotPath("help-window.png")));
+
+    // A search lists the sections holding every word; choosing one shows it.
+    w.SearchField()->setText("Student");
+    QVERIFY(w.Contents()->topLevelItemCount() > 0);
+    QTreeWidgetItem* first = w.Contents()->topLevelItem(0);
+    w.Contents()->setCurrentItem(first);
+    const std::string& text = guide.Sections()[w.CurrentSection()].text;
+    QVERIFY(QString::fromStdString(text).contains("Student", Qt::CaseInsensitive));
+    QVERIFY(!w.Page()->extraSelections().isEmpty());
+    w.SearchField()->setText("zzzz-nothing");
+    QCOMPARE(w.Contents()->topLevelItemCount(), 1);
+    QVERIFY(!(w.Contents()->topLevelItem(0)->flags() & Qt::ItemIsEnabled));
+
+    // The context of a window is its form's, or its owner's.
+    QDialog plain;
+    QCOMPARE(gui::HelpContextOf(&plain), ui::kHelpMain);
+}
+
+QTEST_MAIN(GuideTest)
+#include "guide_test.moc"
