@@ -5,6 +5,8 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QImageReader>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -176,21 +179,13 @@ void HelpWindow::ShowSection(int index) {
     if (s.page != shown_page_) {
         page_->document()->setBaseUrl(QUrl::fromLocalFile(QString::fromStdString(guide_.Folder().string()) + "/"));
         page_->setMarkdown(Q(guide_.PageText(s.page)));
+        FitPictures();
         shown_page_ = s.page;
     }
     current_ = index;
-    // The heading of the section: the n-th heading of its level and title on the page.
-    int seen = 0, wanted = 0;
-    for (int i = 0; i < index; ++i)
-        if (sections[i].page == s.page && sections[i].title == s.title && sections[i].level == s.level) ++wanted;
-    int top = 0;
-    for (QTextBlock b = page_->document()->begin(); b.isValid(); b = b.next()) {
-        if (b.blockFormat().headingLevel() == s.level && b.text().trimmed() == Q(s.title).trimmed() && seen++ == wanted) {
-            top = static_cast<int>(page_->document()->documentLayout()->blockBoundingRect(b).top());
-            break;
-        }
-    }
-    page_->verticalScrollBar()->setValue(top);
+    ScrollToCurrent();
+    // The page is laid out for its width only once the window is shown.
+    if (!isVisible()) QTimer::singleShot(0, this, &HelpWindow::ScrollToCurrent);
     {
         QSignalBlocker block(contents_);
         for (QTreeWidgetItemIterator it(contents_); *it; ++it)
@@ -200,6 +195,47 @@ void HelpWindow::ShowSection(int index) {
             }
     }
     Highlight();
+}
+
+// Screenshots are wider than the page: shown at most 720 pixels wide, so that the
+// text beside them needs no scrolling sideways.
+void HelpWindow::FitPictures() {
+    constexpr int kMaxWidth = 720;
+    const QDir folder(QString::fromStdString(guide_.Folder().string()));
+    for (QTextBlock b = page_->document()->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            QTextFragment f = it.fragment();
+            if (!f.isValid() || !f.charFormat().isImageFormat()) continue;
+            QTextImageFormat image = f.charFormat().toImageFormat();
+            const QSize size = QImageReader(folder.filePath(image.name())).size();
+            if (!size.isValid() || size.width() <= kMaxWidth) continue;
+            image.setWidth(kMaxWidth);
+            image.setHeight(size.height() * kMaxWidth / size.width());
+            QTextCursor c(page_->document());
+            c.setPosition(f.position());
+            c.setPosition(f.position() + f.length(), QTextCursor::KeepAnchor);
+            c.setCharFormat(image);
+        }
+    }
+}
+
+// The heading of the current section at the top of the page: the n-th heading of its
+// level and title on its page.
+void HelpWindow::ScrollToCurrent() {
+    const auto& sections = guide_.Sections();
+    if (current_ < 0 || current_ >= static_cast<int>(sections.size())) return;
+    const app::GuideSection& s = sections[current_];
+    int seen = 0, wanted = 0;
+    for (int i = 0; i < current_; ++i)
+        if (sections[i].page == s.page && sections[i].title == s.title && sections[i].level == s.level) ++wanted;
+    for (QTextBlock b = page_->document()->begin(); b.isValid(); b = b.next()) {
+        if (b.blockFormat().headingLevel() == s.level && b.text().trimmed() == Q(s.title).trimmed() &&
+            seen++ == wanted) {
+            page_->verticalScrollBar()->setValue(
+                static_cast<int>(page_->document()->documentLayout()->blockBoundingRect(b).top()));
+            return;
+        }
+    }
 }
 
 void HelpWindow::FollowLink(const QUrl& url) {

@@ -29,6 +29,8 @@ private:
     void Search(const QString& text);
     void FollowLink(const QUrl& url);
     void Highlight();
+    void ScrollToCurrent();
+    void FitPictures();
 
     const app::UserGuide& guide_;
     QLineEdit* search_;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
@@ -21,6 +22,8 @@
 #include "app/step_hooks.h"
 #include "app/user_guide.h"
 #include "costs_window.h"
+#include "new_cruise_window.h"
+#include "report_window.h"
 #include "design/design_form.h"
 #include "design/workspace.h"
 #include "design_form_window.h"
@@ -55,6 +58,14 @@ const Stratum kStrata[] = {{"1", {"1", "2", "3", "4", "5", "6"}, "PNT"},
 QString ShotPath(const QString& name) {
     QString dir = qEnvironmentVariable("STROVAN_SCREENSHOT_DIR");
     return (dir.isEmpty() ? QString(STROVAN_BINARY_DIR) : dir) + "/" + name;
+}
+
+// A window of a step, on the step's own form, as the forester sees it at that point.
+bool Shot(QWidget& w, const QString& name, QSize size = {}) {
+    if (size.isValid()) w.resize(size);
+    w.show();
+    QTest::qWait(30);
+    return w.grab().save(ShotPath(name));
 }
 
 }  // namespace
@@ -92,13 +103,17 @@ void GuideTest::WalkthroughReproducesTheExampleDesign() {
     // 1. Create a New Cruise File: Browse for default.stp, sale 54321 "Cedar Flats", unit 03.
     ui.PushFileName(setup);
     ui.PushFileName(crz_);
-    ui.PushNewCruise(ui::ScriptedUi::Submit([](ui::NewCruiseForm& f) {
+    bool shot = false;
+    ui.PushNewCruise(ui::ScriptedUi::Submit([&shot](ui::NewCruiseForm& f) {
         f.OnBrowse();
         f.Fields().sale_no = "54321";
         f.Fields().sale_name = "Cedar Flats";
         f.OnUnitChosen("03");
+        gui::NewCruiseWindow w(f);
+        shot = Shot(w, "new-cruise.png");
     }));
     QVERIFY(main.OnCreate());
+    QVERIFY(shot);
 
     // 2. Establish Strata and Sample Groups: File, Import .SVZ File; then STRATA SETUP
     // FORM, one stratum per group of recon units, its items all picked, the sample
@@ -118,12 +133,20 @@ void GuideTest::WalkthroughReproducesTheExampleDesign() {
                 auto& items = s.Items();
                 for (int r = 0; r < items.RowCount(); ++r)
                     if (!s.ItemHidden(r) && !items.ReadOnly(r, items.FindColumn("Select"))) s.PickItem(r, true);
-                ui.PushFormAs<setup::PopulationsForm>(setup::PopulationsForm::kId, [](setup::PopulationsForm& p) {
+                if (std::string(st.code) == "2") {
+                    gui::StrataFormWindow w(s);
+                    shot = Shot(w, "strata-form.png", {900, 720});
+                }
+                ui.PushFormAs<setup::PopulationsForm>(setup::PopulationsForm::kId, [&](setup::PopulationsForm& p) {
                     auto& g = p.Grid();
                     for (int r = 0; r < g.RowCount(); ++r) {
                         const std::string letter(1, kLetters[r]);
                         g.SetText(r, "SgTree", letter);
                         g.SetText(r, "SgPlot", letter);
+                    }
+                    if (std::string(st.code) == "1") {
+                        gui::PopulationsWindow w(p);
+                        shot = shot && Shot(w, "sample-groups-form.png", {760, 360});
                     }
                     return p.Accept();
                 });
@@ -136,11 +159,15 @@ void GuideTest::WalkthroughReproducesTheExampleDesign() {
     main.OnEstablishStrata();
 
     // 3. Define Relative Cruising Costs.
-    ui.PushCosts([](ui::CostsForm& f) {
+    QVERIFY(shot);
+    ui.PushCosts([&](ui::CostsForm& f) {
         f.Values() = {"90", "6", "12", "90", "250", "80", "15", "14.50", "60"};
+        gui::CostsWindow w(f);
+        shot = Shot(w, "costs.png");
         return f.OnOk();
     });
     QVERIFY(main.OnCosts());
+    QVERIFY(shot);
 
     // 4. Strovan Processing: the design form. Change Cruise Method of strata 1 and 2,
     // Optimize For Error at 10 %, Make Report (Strovan Summary, File Save), Make
@@ -159,6 +186,12 @@ void GuideTest::WalkthroughReproducesTheExampleDesign() {
         }
         ws.targetError = "10";
         if (ws.OptimizeForError() != design::kWsDone) return false;
+        {
+            gui::DesignFormWindow w(ws);
+            w.resize(1180, 640);
+            w.UpdateChartNow();
+            if (!Shot(w, "design-form.png") || w.findChild<QLineEdit*>()->text().trimmed() != "9.6") return false;
+        }
         sale_error_ = ws.Totals().error;
         cost_ = ws.Totals().cost;
 
@@ -167,6 +200,8 @@ void GuideTest::WalkthroughReproducesTheExampleDesign() {
             return true;
         });
         ui.PushFormAs<reports::ReportWindowForm>(reports::ReportWindowForm::kId, [&](reports::ReportWindowForm& r) {
+            gui::ReportWindow w(r);
+            shot = Shot(w, "report-summary.png", {820, 640});
             ui.PushFileName(summary_);
             return r.Save();
         });
@@ -182,6 +217,7 @@ void GuideTest::WalkthroughReproducesTheExampleDesign() {
     main.OnDesignProcessing();
     messages_ = ui.Messages();
     QVERIFY(designed);
+    QVERIFY(shot);
 
     // The example design: sale error 9.55 % (shown as 9.6), cost $8,790.
     QCOMPARE(sale_error_, 9.55);
@@ -200,38 +236,22 @@ void GuideTest::WalkthroughReproducesTheExampleDesign() {
 // The windows the guide shows, on the design the walk-through made.
 void GuideTest::WindowsOfTheGuideOnTheExampleDesign() {
     QVERIFY(std::filesystem::exists(crz_));
-    gui::QtUi qt;
     ui::ScriptedUi ui;
     {
         app::CMainDialog logic(ui);
         logic.SetFilePath(crz_);
         logic.OnInitDialog();
         gui::MainWindow w(logic);
-        w.show();
-        QVERIFY(w.grab().save(ShotPath("main-window.png")));
+        QVERIFY(Shot(w, "main-window.png"));
     }
+    // The whole sale's setup table, as STRATA SETUP TABLE shows it after the walk-through.
     store::CCruiseStore store(ui);
     QCOMPARE(store.Open(crz_), 0);
     {
         setup::PopulationsForm form(ui, store, schema::kSVSummaryTable, true);
+        QCOMPARE(form.Grid().RowCount(), 63);
         gui::PopulationsWindow w(form);
-        w.resize(900, 520);
-        w.show();
-        QVERIFY(w.grab().save(ShotPath("populations-form.png")));
-    }
-    {
-        design::WorkspaceInputs in;
-        in.path = crz_;
-        in.uom = "03";
-        design::DesignWorkspace ws(ui, store, in);
-        QCOMPARE(ws.Open(), 0);
-        gui::DesignFormWindow w(ws);
-        w.resize(1180, 640);
-        w.show();
-        w.UpdateChartNow();
-        QTest::qWait(50);
-        QCOMPARE(w.findChild<QLineEdit*>()->text().trimmed(), QString("9.6"));
-        QVERIFY(w.grab().save(ShotPath("design-form.png")));
+        QVERIFY(Shot(w, "populations-form.png", {900, 520}));
     }
     store.Close();
 }
@@ -246,8 +266,8 @@ void GuideTest::HelpWindowOpensTheFormsSectionAndSearches() {
     QCOMPARE(QString::fromStdString(costs.anchor), QString("relative-cruising-costs"));
     QVERIFY(w.Contents()->currentItem());
     QCOMPARE(w.Contents()->currentItem()->text(0), QString::fromStdString(costs.title));
-    w.show();
-    QVERIFY(w.grab().save(ShotPath("help-window.png")));
+    QVERIFY(Shot(w, "help-window.png"));
+    QVERIFY(w.Page()->verticalScrollBar()->value() > 0);  // the page is scrolled to the section
 
     // A search lists the sections holding every word; choosing one shows it.
     w.SearchField()->setText("Student");

@@ -22,7 +22,7 @@ TEST(UserGuide, CutsPagesAtHeadingsOutsideCode) {
                  {"forms.md", "# Forms\ntext\n## Relative `cruising` costs\n```\n# not a heading\n```\n"
                               "## Costs\n### Costs\nmore\n## Costs\n"}});
     const auto& s = g.Sections();
-    ASSERT_EQ(s.size(), 8u);
+    ASSERT_EQ(s.size(), 7u);
     EXPECT_EQ(s[0].title, "index.md");  // the text before a page's first heading
     EXPECT_EQ(s[1].title, "Strovan user guide");
     EXPECT_EQ(s[1].anchor, "strovan-user-guide");
