@@ -1,5 +1,7 @@
 #include "testdata/large_trees.h"
 
+#include "testdata/splitmix.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -7,17 +9,6 @@
 namespace testdata {
 
 namespace {
-
-struct SplitMix64 {
-    uint64_t s;
-    uint64_t Next() {
-        s += 0x9E3779B97F4A7C15ull;
-        uint64_t z = s;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-};
 
 constexpr int kRows = 100000;
 constexpr const char* kLayout =
