@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "app/bundled_files.h"
+#include "app/costs_dialog.h"
 #include "app/main_dialog.h"
 #include "app/step_hooks.h"
 #include "app/user_guide.h"
@@ -281,9 +282,26 @@ void GuideTest::HelpWindowOpensTheFormsSectionAndSearches() {
     QCOMPARE(w.Contents()->topLevelItemCount(), 1);
     QVERIFY(!(w.Contents()->topLevelItem(0)->flags() & Qt::ItemIsEnabled));
 
-    // The context of a window is its form's, or its owner's.
+    // The context of a window is its form's, or its owner's; F1 anywhere in it opens
+    // the guide there.
     QDialog plain;
     QCOMPARE(gui::HelpContextOf(&plain), ui::kHelpMain);
+    gui::QtUi qt;
+    ui::ScriptedUi scripted;
+    app::CCostsDialog costs_form(scripted);
+    gui::CostsWindow window(costs_form);
+    QDialog owned(&window);
+    QCOMPARE(gui::HelpContextOf(&owned), ui::kHelpCosts);
+    window.show();
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* help = qobject_cast<gui::HelpWindow*>(QApplication::activeModalWidget());
+        QVERIFY(help);
+        shown = help->Contents()->currentItem()->text(0);
+        help->close();
+    });
+    QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, Qt::Key_F1);
+    QCOMPARE(shown, QString("Relative cruising costs"));
 }
 
 QTEST_MAIN(GuideTest)
