@@ -150,7 +150,7 @@ void WriteDesktopManPage(std::ostream& out, const std::string& version) {
            "creates a cruise file, establishes strata and sample groups, takes the relative cruising "
            "costs, compiles the recon cruise, and opens the design form, in which cruise methods, "
            "errors, sample sizes and frequencies are shaped with the sale error and cost recomputed at "
-           "every edit. It writes the field cruise file and the reports. Its Help menu and F1 open the "
+           "every edit. It writes the field cruise file and the reports. Its Help button and F1 open the "
            "user guide.\n"
         << ".SH ARGUMENTS\n";
     RoffEntries(out, {{help.argument.name, "", help.argument.text}});

@@ -132,15 +132,15 @@ void HelpWindow::Search(const QString& text) {
     const auto& sections = guide_.Sections();
     QTreeWidgetItem* current = nullptr;
     if (text.trimmed().isEmpty()) {
-        std::vector<QTreeWidgetItem*> open;  // the last item of each heading level
+        std::vector<std::pair<int, QTreeWidgetItem*>> open;  // the headings above, with their levels
         for (std::size_t i = 0; i < sections.size(); ++i) {
             const int level = sections[i].level;
             if (level > 3) continue;
-            while (!open.empty() && static_cast<int>(open.size()) >= level) open.pop_back();
-            auto* item = open.empty() ? new QTreeWidgetItem(contents_) : new QTreeWidgetItem(open.back());
+            while (!open.empty() && open.back().first >= level) open.pop_back();
+            auto* item = open.empty() ? new QTreeWidgetItem(contents_) : new QTreeWidgetItem(open.back().second);
             item->setText(0, Q(sections[i].title));
             item->setData(0, Qt::UserRole, static_cast<int>(i));
-            open.push_back(item);
+            open.emplace_back(level, item);
             if (static_cast<int>(i) == current_) current = item;
         }
         contents_->collapseAll();
@@ -159,6 +159,7 @@ void HelpWindow::Search(const QString& text) {
         }
     }
     if (current) {
+        for (QTreeWidgetItem* p = current->parent(); p; p = p->parent()) p->setExpanded(true);
         contents_->setCurrentItem(current);
         contents_->scrollToItem(current);
     }
@@ -190,6 +191,7 @@ void HelpWindow::ShowSection(int index) {
         QSignalBlocker block(contents_);
         for (QTreeWidgetItemIterator it(contents_); *it; ++it)
             if ((*it)->data(0, Qt::UserRole).toInt() == index && ((*it)->flags() & Qt::ItemIsEnabled)) {
+                for (QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent()) p->setExpanded(true);
                 contents_->setCurrentItem(*it);
                 break;
             }

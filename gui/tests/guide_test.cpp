@@ -268,6 +268,12 @@ void GuideTest::HelpWindowOpensTheFormsSectionAndSearches() {
     QVERIFY(w.Contents()->currentItem());
     QCOMPARE(w.Contents()->currentItem()->text(0), QString::fromStdString(costs.title));
     QVERIFY(Shot(w, "help-window.png"));
+    // Headings nest by level: the four subsections of the populations form are its
+    // children, side by side.
+    const auto found = w.Contents()->findItems("The populations form", Qt::MatchExactly | Qt::MatchRecursive);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found[0]->parent()->text(0), QString("Strata and sample groups"));
+    QCOMPARE(found[0]->childCount(), 4);
     QVERIFY(w.Page()->verticalScrollBar()->value() > 0);  // the page is scrolled to the section
 
     // A search lists the sections holding every word; choosing one shows it.
