@@ -45,11 +45,12 @@ void RoffVerbatim(std::ostream& out, const std::string& text) {
     out << ".fi\n";
 }
 
-void ManHeader(std::ostream& out, const char* name, const std::string& version, const char* what) {
+void ManHeader(std::ostream& out, const std::string& program, const std::string& version, const char* what) {
+    std::string title;
+    for (char c : program) title += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     out << ".\\\" Generated from the programs' option tables; do not edit.\n"
-        << ".TH " << name << " 1 \"\" \"Strovan " << version << "\" \"User Commands\"\n"
-        << ".SH NAME\n" << RoffCode(name == std::string("STROVAN") ? "strovan" : "strovan-cli") << " \\- " << what
-        << '\n';
+        << ".TH " << title << " 1 \"\" \"Strovan " << version << "\" \"User Commands\"\n"
+        << ".SH NAME\n" << RoffCode(program) << " \\- " << what << '\n';
 }
 
 void ManFiles(std::ostream& out) {
@@ -103,7 +104,7 @@ ValueKind KindOf(const Option& o, std::vector<std::string>& words) {
 }  // namespace
 
 void WriteCliManPage(std::ostream& out, const std::string& version) {
-    ManHeader(out, "STROVAN-CLI", version, "timber cruise design from the command line");
+    ManHeader(out, "strovan-cli", version, "timber cruise design from the command line");
     out << ".SH SYNOPSIS\n.B strovan\\-cli\n.I COMMAND\n[\\fIARGS\\fR...]\n.br\n"
            ".B strovan\\-cli\n.I COMMAND\n\\-\\-help\n.br\n.B strovan\\-cli\n\\-\\-help | \\-\\-version\n"
            ".SH DESCRIPTION\n"
@@ -143,7 +144,7 @@ void WriteCliManPage(std::ostream& out, const std::string& version) {
 
 void WriteDesktopManPage(std::ostream& out, const std::string& version) {
     const app::DesktopCommandLine& help = app::DesktopCommandLineHelp();
-    ManHeader(out, "STROVAN", version, "design the sampling plan of a timber cruise");
+    ManHeader(out, "strovan", version, "design the sampling plan of a timber cruise");
     out << ".SH SYNOPSIS\n.B strovan\n[\\fI" << RoffCode(help.argument.name) << "\\fR]\n"
         << ".SH DESCRIPTION\n" << Roff(help.summary) << '\n'
         << ".PP\nstrovan is the desktop program with which a forester designs a timber cruise: it opens or "
