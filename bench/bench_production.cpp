@@ -10,7 +10,7 @@
 
 #include "mk/mk.h"
 #include "stats/production.h"
-#include "stats/production_generator.h"
+#include "testdata/production_cruise.h"
 
 namespace {
 
@@ -18,13 +18,13 @@ const design::CostFigures kCosts{12.5, 40, 0.4, 1.5, 4.0, 0.2};
 
 std::unique_ptr<mk::Storage> Cruise(int64_t trees) {
     auto s = std::make_unique<mk::Storage>();
-    stats::ProductionCruiseShape shape;
+    testdata::ProductionCruiseShape shape;
     shape.strata = 99;
     shape.groupsPerStratum = 24;
     shape.unitsPerStratum = 4;
     shape.trees = trees;
     shape.uom = "01";
-    stats::WriteProductionCruise(*s, shape);
+    testdata::WriteProductionCruise(*s, shape);
     return s;
 }
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/settings.h"
-#include "recon_sale_gen.h"
+#include "testdata/recon_sale.h"
 #include "stats/recon_compiler.h"
 #include "store/schema.h"
 #include "ui/scripted_ui.h"
@@ -46,7 +46,7 @@ const std::string& Sale(int trees) {
     auto it = made.find(trees);
     if (it != made.end()) return it->second;
     std::string path = Folder() + "/sale" + std::to_string(trees) + ".crz";
-    if (!reconsale::WriteReconSale(path, trees)) std::abort();
+    if (!testdata::recon::WriteReconSale(path, trees)) std::abort();
     return made.emplace(trees, path).first->second;
 }
 

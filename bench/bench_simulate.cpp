@@ -17,7 +17,7 @@
 
 #include "app/settings.h"
 #include "design/optimize.h"
-#include "recon_sale_gen.h"
+#include "testdata/recon_sale.h"
 #include "simulate/population.h"
 #include "simulate/simulate.h"
 #include "stats/recon_compiler.h"
@@ -58,7 +58,7 @@ struct Sale {
         std::string tmpl = (fs::temp_directory_path() / "strovan_bench_simulate_XXXXXX").string();
         dir = mkdtemp(tmpl.data());
         const std::string path = dir + "/sale.crz";
-        if (!reconsale::WriteReconSale(path, kTrees)) std::abort();
+        if (!testdata::recon::WriteReconSale(path, kTrees)) std::abort();
         auto s = mk::Storage::Open(path);
         if (!s) std::abort();
         storage = std::make_unique<mk::Storage>(std::move(*s));

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "../tools/svz_generator.h"
+#include "testdata/svz.h"
 #include "mk/mk.h"
 #include "setup/import_svz.h"
 #include "setup/sample_groups_ops.h"
@@ -29,7 +29,7 @@ struct Scratch {
         std::string tmpl = (fs::temp_directory_path() / "strovan_bench_strata_XXXXXX").string();
         dir = mkdtemp(tmpl.data());
         const std::string svz = dir + "/big.svz";
-        std::ofstream(svz, std::ios::binary) << svzgen::MakeSvz(100000, 400, 30);
+        std::ofstream(svz, std::ios::binary) << testdata::MakeSvz(100000, 400, 30);
         prepared = dir + "/prepared.crz";
         auto s = mk::Storage::Create(prepared);
         for (const auto& t : schema::SharedTables()) (void)s->GetAs(t.description);

@@ -239,23 +239,6 @@ constexpr const char* kNewUsage =
     "usage: strovan-cli new --setup STP --sale N [--cruise N] [--year Y] [--region R]\n"
     "       [--forest F] [--district D] [--name NAME] [--uom 01|03] [--force] [--json] OUT\n";
 
-constexpr const char* kNewDetails =
-    "Arguments:\n"
-    "  OUT               the cruise file to create (.crz)\n"
-    "Options:\n"
-    "  --setup STP       setup file the new cruise file is made from (required)\n"
-    "  --sale N          sale number, at most 5 characters (required)\n"
-    "  --cruise N        cruise number\n"
-    "  --year Y          calendar year\n"
-    "  --region R        region, at most 2 characters (default: the setup file's)\n"
-    "  --forest F        forest, at most 2 characters (default: the setup file's)\n"
-    "  --district D      district, at most 2 characters (default: the setup file's)\n"
-    "  --name NAME       sale name, at most 25 characters\n"
-    "  --uom 01|03       unit of measure: 01 board feet, 03 cubic feet (default 03)\n"
-    "  --force           replace OUT when it exists already\n"
-    "  --json            print the result and every message as JSON\n"
-    "  --yes, --no       answer the questions a step asks\n";
-
 int RunNew(const std::vector<std::string>& raw, std::ostream& out, std::ostream& err) {
     std::vector<std::string> args = raw;
     CommonOptions opts;
@@ -381,17 +364,38 @@ int RunCosts(const std::vector<std::string>& raw, std::ostream& out, std::ostrea
 }
 
 CommandRegistrar info_reg{Command{
-    "info", "info FILE [--json]",
-    "Check a cruise file and show its sale, workflow settings and costs (never changes it)",
-    RunInfo}};
-CommandRegistrar new_reg{Command{"new", "new --setup STP --sale N [...] [--force] OUT",
-                                 "Create a cruise file from a setup file", RunNew, kNewDetails}};
+    .name = "info",
+    .synopsis = "info FILE",
+    .summary = "check a cruise file and show its sale, workflow settings and costs (never changes it)",
+    .run = RunInfo,
+    .details = "A file of an older structure is named with the way to update it (strovan-cli update).\n",
+    .arguments = {{"FILE", "", "the cruise file (.crz)"}}}};
+CommandRegistrar new_reg{Command{
+    .name = "new",
+    .synopsis = "new --setup STP --sale N [OPTIONS] OUT",
+    .summary = "create a cruise file from a setup file",
+    .run = RunNew,
+    .arguments = {{"OUT", "", "the cruise file to create (.crz)"}},
+    .options = {{"--setup", "STP", "setup file the new cruise file is made from (required)"},
+                {"--sale", "N", "sale number, at most 5 characters (required)"},
+                {"--cruise", "N", "cruise number"},
+                {"--year", "Y", "calendar year"},
+                {"--region", "R", "region, at most 2 characters (default: the setup file's)"},
+                {"--forest", "F", "forest, at most 2 characters (default: the setup file's)"},
+                {"--district", "D", "district, at most 2 characters (default: the setup file's)"},
+                {"--name", "NAME", "sale name, at most 25 characters"},
+                {"--uom", "01|03", "unit of measure: 01 board feet, 03 cubic feet (default 03)"},
+                {"--force", "", "replace OUT when it exists already"}}}};
 CommandRegistrar costs_reg{Command{
-    "costs", "costs FILE [--set KEY=VALUE ...] [--json]",
-    "Show or change the relative cruising costs of a cruise file", RunCosts,
-    "Keys: CrewPlot, CntPlot, Trav, CrewTree, TreeTally, Tree3P, TreeMeas (digits only),\n"
-    "      Paint, TreePaint (any text; its leading number counts)\n"
-    "Exit status 0 only when the change was saved.\n"}};
+    .name = "costs",
+    .synopsis = "costs FILE [--set KEY=VALUE ...]",
+    .summary = "show or change the relative cruising costs of a cruise file",
+    .run = RunCosts,
+    .details = "Keys: CrewPlot, CntPlot, Trav, CrewTree, TreeTally, Tree3P, TreeMeas (digits only),\n"
+               "      Paint, TreePaint (any text; its leading number counts)\n"
+               "Exit status 0 only when the change was saved.\n",
+    .arguments = {{"FILE", "", "the cruise file (.crz)"}},
+    .options = {{"--set", "KEY=VALUE", "change one cost setting (repeat for more)"}}}};
 
 }  // namespace
 }  // namespace cli

@@ -246,8 +246,13 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
     return code;
 }
 
-const CommandRegistrar kCompile{{"compile", "compile FILE.crz [--json] [--all-methods]",
-                                 "compile the recon (or production) data into the design tables", Run}};
+const CommandRegistrar kCompile{Command{
+    .name = "compile",
+    .synopsis = "compile FILE.crz [--all-methods]",
+    .summary = "compile the recon (or production) data into the design tables",
+    .run = Run,
+    .arguments = {{"FILE.crz", "", "the cruise file"}},
+    .options = {{"--all-methods", "", "show the statistics of every cruise method, not only the chosen ones"}}}};
 
 }  // namespace
 

@@ -143,8 +143,14 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
 }
 
 const CommandRegistrar reg{Command{
-    "samplesize", "samplesize --cv CV --error E [--cv2 CV2] [--json]",
-    "sample sizes that reach a target error (two stages with --cv2)", Run}};
+    .name = "samplesize",
+    .synopsis = "samplesize --cv CV --error E [--cv2 CV2]",
+    .summary = "sample sizes that reach a target error (two stages with --cv2)",
+    .run = Run,
+    .details = "Exit status 1 when no sample size reaches the target.\n",
+    .options = {{"--cv", "CV", "coefficient of variation in percent (of the first stage)"},
+                {"--error", "E", "target sampling error in percent (95 % level)"},
+                {"--cv2", "CV2", "coefficient of variation of the second stage"}}}};
 
 }  // namespace
 

@@ -285,11 +285,19 @@ int RunFieldFileCommand(const std::vector<std::string>& all_args, std::ostream& 
 }
 
 CommandRegistrar field_file_reg{Command{
-    "field-file",
-    "field-file FILE.crz OUT.crz [--purpose TEXT] [--recon-strata 1,3|none] [--autofill N|none] "
-    "[--sale-name TEXT] [--cruise N] [--sale N]",
-    "Write the design of a cruise file into a new cruise file for the field program",
-    RunFieldFileCommand}};
+    .name = "field-file",
+    .synopsis = "field-file FILE.crz OUT.crz [OPTIONS]",
+    .summary = "write the design of a cruise file into a new cruise file for the field program",
+    .run = RunFieldFileCommand,
+    .details = "--yes also replaces an existing OUT.crz.\n",
+    .arguments = {{"FILE.crz", "", "the cruise file holding the design"},
+                  {"OUT.crz", "", "the field cruise file to write"}},
+    .options = {{"--purpose", "TEXT", "TS, CC, ROW, OTH or the list entry (\"Timber Sale\", ...)"},
+                {"--recon-strata", "1,3|none", "recon strata whose plots are carried over (default none)"},
+                {"--autofill", "N|none", "which of several species default rows to take, from 1 (default none)"},
+                {"--sale-name", "TEXT", "sale name of the field file (default: the cruise file's)"},
+                {"--cruise", "N", "cruise number of the field file"},
+                {"--sale", "N", "sale number of the field file"}}}};
 
 }  // namespace
 }  // namespace cli

@@ -52,9 +52,13 @@ int RunImport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
     return imported ? kExitOk : kExitFailure;
 }
 
-CommandRegistrar reg_import({"import", "import FILE.crz RECON.svz",
-                             "import a recon cruise (.svz) into a cruise file without trees",
-                             RunImport});
+CommandRegistrar reg_import{Command{
+    .name = "import",
+    .synopsis = "import FILE.crz RECON.svz",
+    .summary = "import a recon cruise (.svz) into a cruise file without trees",
+    .run = RunImport,
+    .arguments = {{"FILE.crz", "", "the cruise file, which must hold no trees yet"},
+                  {"RECON.svz", "", "the recon cruise, comma-separated text"}}}};
 
 }  // namespace
 

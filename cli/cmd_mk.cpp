@@ -63,8 +63,18 @@ int Copy(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
     return cli::kExitOk;
 }
 
-cli::CommandRegistrar dumpCmd{cli::Command{"dump", "dump FILE", "print a Metakit file as JSON", Dump}};
-cli::CommandRegistrar copyCmd{
-    cli::Command{"copy", "copy IN OUT", "write every view of IN into a fresh, packed OUT", Copy}};
+cli::CommandRegistrar dumpCmd{cli::Command{.name = "dump",
+                                           .synopsis = "dump FILE",
+                                           .summary = "print a Metakit file as JSON",
+                                           .run = Dump,
+                                           .arguments = {{"FILE", "", "any Metakit file (.crz, .stp)"}},
+                                           .common = false}};
+cli::CommandRegistrar copyCmd{cli::Command{.name = "copy",
+                                           .synopsis = "copy IN OUT",
+                                           .summary = "write every view of IN into a fresh, packed OUT",
+                                           .run = Copy,
+                                           .arguments = {{"IN", "", "the Metakit file to copy"},
+                                                         {"OUT", "", "the copy to write"}},
+                                           .common = false}};
 
 }  // namespace

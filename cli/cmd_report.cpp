@@ -114,8 +114,16 @@ int Report(const std::vector<std::string>& raw, std::ostream& out, std::ostream&
 }
 
 cli::CommandRegistrar reportCmd{cli::Command{
-    "report",
-    "report FILE.crz --kind summary|kelvane|mirtel|recon-current|recon-all [--text OUT.txt] [--pdf OUT.pdf]",
-    "build a report of a cruise file: its text, a paged PDF, or every cell as JSON", Report}};
+    .name = "report",
+    .synopsis = "report FILE.crz --kind summary|kelvane|mirtel|recon-current|recon-all [--text OUT.txt] "
+                "[--pdf OUT.pdf]",
+    .summary = "build a report of a cruise file: its text, a paged PDF, or every cell as JSON",
+    .run = Report,
+    .arguments = {{"FILE.crz", "", "the cruise file holding the design"}},
+    .options = {{"--kind", "summary|kelvane|mirtel|recon-current|recon-all",
+                 "the design summary, the Kelvane or Mirtel setup forms, or the recon sample sizes of the "
+                 "current design or of all methods"},
+                {"--text", "OUT.txt", "save the report as text (not the kelvane and mirtel forms)"},
+                {"--pdf", "OUT.pdf", "print the report into a paged PDF"}}}};
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/bundled_files.h"
 #include "command_line.h"
 #include "commands.h"
 #include "design/rows.h"
@@ -39,26 +40,6 @@ constexpr const char* kUsage =
     "                       [--forest F] [--district D] [--name NAME] [--uom 01|03] [--cost KEY=VALUE]...\n"
     "                       [--out DIR] [--error PERCENT] [--setup STP] [--json]\n";
 
-constexpr const char* kHelp =
-    "Designs a cruise from a recon cruise, start to finish: creates a cruise file from the\n"
-    "setup file, imports the recon, defines one stratum per recon stratum (its group of\n"
-    "units) and sample groups by species and product, sets relative costs, compiles,\n"
-    "optimises the sample sizes for the target sale error, writes the design summary\n"
-    "(text and PDF) and the field cruise file; states what Optimize At Least Cost would\n"
-    "cost for the same target.\n\n"
-    "  --example        the bundled example sale (examples/sale.svz), sale 54321 Cedar Flats,\n"
-    "                   with the relative costs of a typical two-person crew\n"
-    "  --svz FILE       a recon cruise of your own; --sale is then required\n"
-    "  --sale N, --cruise N, --year Y, --region R, --forest F, --district D, --name NAME,\n"
-    "  --uom 01|03      the identification of the new cruise file, as `new` takes it\n"
-    "  --cost KEY=VALUE a relative cost, as `costs --set` takes it (KEY one of CrewPlot,\n"
-    "                   CntPlot, Trav, CrewTree, TreeTally, Tree3P, TreeMeas, Paint, TreePaint);\n"
-    "                   costs not given are the example's with --example and 0 otherwise\n"
-    "  --out DIR        where the files go (default: strovan-run)\n"
-    "  --error PERCENT  target sale error (default 10)\n"
-    "  --setup STP      setup file (default: the bundled data/setup/default.stp)\n"
-    "  --json           the steps and the design as JSON\n";
-
 // The example's identity, and the relative costs of a typical two-person crew.
 const std::vector<std::pair<std::string, std::string>> kExampleIdentity = {
     {"sale", "54321"}, {"name", "Cedar Flats"}, {"uom", "03"}};
@@ -66,15 +47,11 @@ const std::vector<std::pair<std::string, std::string>> kExampleCosts = {
     {"CrewPlot", "90"}, {"CntPlot", "6"},  {"Trav", "12"},      {"CrewTree", "90"}, {"TreeTally", "250"},
     {"Tree3P", "80"},   {"TreeMeas", "15"}, {"Paint", "14.50"}, {"TreePaint", "60"}};
 
-// Bundled files: beside the working folder first, else in the source tree the
-// program was built from.
+// A bundled file, found beside the program; its name under the data folder when
+// missing, so that the message names what is missing.
 std::string Bundled(const std::string& rel) {
-    if (fs::exists(rel)) return rel;
-#ifdef STROVAN_SOURCE_DIR
-    fs::path p = fs::path(STROVAN_SOURCE_DIR) / rel;
-    if (fs::exists(p)) return p.string();
-#endif
-    return rel;
+    std::string found = app::BundledFile(rel);
+    return found.empty() ? rel : found;
 }
 
 struct StepResult {
@@ -230,7 +207,7 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
     CommonOptions opts;
     std::string problem;
     if (!CommonOptions::Extract(args, opts, problem)) return UsageError(err, problem, kUsage);
-    std::string svz, out_dir = "strovan-run", error = "10", setup = Bundled("data/setup/default.stp");
+    std::string svz, out_dir = "strovan-run", error = "10", setup = Bundled("setup/default.stp");
     bool example = false;
     // Identification for `new` and relative costs for `costs`, in the order given.
     std::map<std::string, std::string> identity;
@@ -262,9 +239,6 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
                 return kExitUsage;
             }
             if (ok) costs.emplace_back(kv.substr(0, eq), kv.substr(eq + 1));
-        } else if (a == "--help" || a == "-h") {
-            out << kUsage << '\n' << kHelp;
-            return kExitOk;
         } else ok = false;
         if (!ok) {
             err << "strovan-cli: run: unexpected '" << a << "'\n" << kUsage;
@@ -533,8 +507,33 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
     return kExitOk;
 }
 
-CommandRegistrar run_reg{Command{"run", "run [--example | --svz FILE --sale N] [--out DIR] [--error 10]",
-                                 "design a cruise from a recon cruise, start to finish", Run, kHelp}};
+CommandRegistrar run_reg{Command{
+    .name = "run",
+    .synopsis = "run [--example | --svz FILE --sale N] [--out DIR] [--error 10]",
+    .summary = "design a cruise from a recon cruise, start to finish",
+    .run = Run,
+    .details = "Creates a cruise file from the setup file, imports the recon, defines one stratum per recon\n"
+               "stratum (its group of units) and sample groups by species and product, sets relative costs,\n"
+               "compiles, optimises the sample sizes for the target sale error, and writes the design\n"
+               "summary (text and PDF) and the field cruise file; states what Optimize At Least Cost\n"
+               "would cost for the same target.\n",
+    .options = {{"--example", "", "the bundled example sale (examples/sale.svz), sale 54321 Cedar Flats, with the "
+                                  "relative costs of a typical two-person crew"},
+                {"--svz", "FILE", "a recon cruise of your own; --sale is then required"},
+                {"--sale", "N", "sale number of the new cruise file"},
+                {"--cruise", "N", "cruise number"},
+                {"--year", "Y", "year"},
+                {"--region", "R", "region"},
+                {"--forest", "F", "forest"},
+                {"--district", "D", "district"},
+                {"--name", "NAME", "sale name"},
+                {"--uom", "01|03", "unit of measure: 01 board feet, 03 cubic feet"},
+                {"--cost", "KEY=VALUE",
+                 "a relative cost, as costs --set takes it (CrewPlot, CntPlot, Trav, CrewTree, TreeTally, Tree3P, "
+                 "TreeMeas, Paint, TreePaint); costs not given are the example's with --example and 0 otherwise"},
+                {"--out", "DIR", "where the files go (default: strovan-run)"},
+                {"--error", "PERCENT", "target sale error (default 10)"},
+                {"--setup", "STP", "setup file (default: the bundled default.stp)"}}}};
 
 }  // namespace
 }  // namespace cli

@@ -165,10 +165,21 @@ int RunSampleGroups(const std::vector<std::string>& argv, std::ostream& out, std
         });
 }
 
-CommandRegistrar reg_sample_groups({"sample-groups",
-                                    "sample-groups FILE.crz --quick [tree=KEYS] [plot=KEYS] [--diameter-ranges R] "
-                                    "[--scope S] | --delete STRATUM|all | --remove-ranges [--scope S] | --sort COLS",
-                                    "code, delete or sort the sample groups of the setup", RunSampleGroups});
+CommandRegistrar reg_sample_groups{Command{
+    .name = "sample-groups",
+    .synopsis = "sample-groups FILE.crz --quick [tree=KEYS] [plot=KEYS] [--diameter-ranges R] "
+                "[--scope S] | --delete STRATUM|all | --remove-ranges [--scope S] | --sort COLS",
+    .summary = "code, delete or sort the sample groups of the setup",
+    .run = RunSampleGroups,
+    .details = "KEYS: species,product,ld (any of them), for the tree-based (tree=) and plot-based (plot=)\n"
+               "sample groups; rows that have a code keep it.\n",
+    .arguments = {{"FILE.crz", "", "the cruise file"}},
+    .options = {{"--quick", "[tree=KEYS] [plot=KEYS]", "quick sample-group setup: one letter per combination"},
+                {"--diameter-ranges", "R", "split tree-based sample groups by diameter ranges (\"0-11.9,12-99\")"},
+                {"--scope", "S", "all, stratum:CODE (ranges) or group:SP/PROD/LD (--remove-ranges)"},
+                {"--delete", "STRATUM|all", "delete the sample groups of one stratum or of all"},
+                {"--remove-ranges", "", "remove the diameter ranges defined at sample-group level"},
+                {"--sort", "COL[,COL[,COL]]", "sort the table by up to three columns"}}}};
 
 }  // namespace
 

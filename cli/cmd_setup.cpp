@@ -261,10 +261,22 @@ int RunSetup(const std::vector<std::string>& argv, std::ostream& out, std::ostre
     return code;
 }
 
-CommandRegistrar reg_setup({"setup",
-                            "setup FILE.crz --show | [--remake] [--set T:C=V --where C=V]... "
-                            "[--add-unit CODE:AREA[:LOGMETH]] [--accept|--cancel]",
-                            "show or edit the strata and sample-group setup tables", RunSetup});
+CommandRegistrar reg_setup{Command{
+    .name = "setup",
+    .synopsis = "setup FILE.crz --show | [--remake] [--set T:C=V --where C=V]... [--add-unit CODE:AREA[:LOGMETH]] "
+                "[--accept|--cancel]",
+    .summary = "show or edit the strata and sample-group setup tables",
+    .run = RunSetup,
+    .details = "The edits run in the order given on the populations form; --accept then ends with its OK\n"
+               "(product check, missing units, strata summary rebuilt), --cancel with its Cancel.\n",
+    .arguments = {{"FILE.crz", "", "the cruise file"}},
+    .options = {{"--show", "", "show the setup tables (give it alone)"},
+                {"--remake", "", "remake the tables from the recon data (asks first)"},
+                {"--set", "TABLE:COLUMN=VALUE", "set a cell of the rows chosen by the --where that follows"},
+                {"--where", "COLUMN=VALUE[,...]", "the rows the --set before it changes"},
+                {"--add-unit", "CODE:AREA[:LOGMETH]", "add a cutting unit to the unit table"},
+                {"--accept", "", "end as the form's OK does"},
+                {"--cancel", "", "end as the form's Cancel does"}}}};
 
 }  // namespace
 

@@ -26,24 +26,6 @@ constexpr const char* kUsage =
     "usage: strovan-cli simulate FILE.crz [--replicates 1000] [--seed N] [--target E] [--threads N] [--json] "
     "[--csv OUT]\n";
 
-constexpr const char* kDetails =
-    "Cruises the file's current design many times over against its recon plots and trees\n"
-    "and tells how often the sale error meets the target, how far the achieved errors\n"
-    "spread, and how often the estimate plus or minus its error holds the recon's volume.\n"
-    "The file is only read.\n"
-    "\n"
-    "Options:\n"
-    "  --replicates N  simulated cruises (1 to 1000000; default 1000)\n"
-    "  --seed N        seed of the random draws (default 1); a seed gives the same numbers\n"
-    "                  whatever the number of threads\n"
-    "  --target E      sale error (percent) the contract asks for (default 10)\n"
-    "  --threads N     threads to use (1 to 256; default every core)\n"
-    "  --csv OUT       also write the per-stratum table as comma-separated text\n"
-    "  --json          the results as JSON on standard output\n"
-    "\n"
-    "Exit status: 0 simulated, 1 the file cannot be read or nothing in it can be\n"
-    "simulated, 2 a wrong command line.\n";
-
 struct Args {
     std::string file, csv;
     simulate::Options options;
@@ -178,8 +160,24 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
 }
 
 const CommandRegistrar reg{Command{
-    "simulate", "simulate FILE.crz [--replicates 1000] [--seed N] [--target E] [--threads N] [--json] [--csv OUT]",
-    "simulate the design's cruise from the recon data: how often it meets the target error", Run, kDetails}};
+    .name = "simulate",
+    .synopsis = "simulate FILE.crz [--replicates 1000] [--seed N] [--target E] [--threads N] [--csv OUT]",
+    .summary = "simulate the design's cruise from the recon data: how often it meets the target error",
+    .run = Run,
+    .details = "Cruises the file's current design many times over against its recon plots and trees\n"
+               "and tells how often the sale error meets the target, how far the achieved errors\n"
+               "spread, and how often the estimate plus or minus its error holds the recon's volume.\n"
+               "The file is only read.\n"
+               "\n"
+               "Exit status: 0 simulated, 1 the file cannot be read or nothing in it can be\n"
+               "simulated, 2 a wrong command line.\n",
+    .arguments = {{"FILE.crz", "", "the cruise file, compiled, with its recon plots and trees"}},
+    .options = {{"--replicates", "N", "simulated cruises (1 to 1000000; default 1000)"},
+                {"--seed", "N", "seed of the random draws (default 1); a seed gives the same numbers whatever the "
+                                "number of threads"},
+                {"--target", "E", "sale error (percent) the contract asks for (default 10)"},
+                {"--threads", "N", "threads to use (1 to 256; default every core)"},
+                {"--csv", "OUT", "also write the per-stratum table as comma-separated text"}}}};
 
 }  // namespace
 

@@ -51,8 +51,10 @@ int RunUpdate(const std::vector<std::string>& raw, std::ostream& out, std::ostre
 }
 
 cli::CommandRegistrar reg{cli::Command{
-    "update", "update FILE [--json]",
-    "check a cruise file and bring an older one to the current structure (backup beside it)",
-    RunUpdate}};
+    .name = "update",
+    .synopsis = "update FILE",
+    .summary = "check a cruise file and bring an older one to the current structure (backup beside it)",
+    .run = RunUpdate,
+    .arguments = {{"FILE", "", "the cruise file (.crz)"}}}};
 
 }  // namespace

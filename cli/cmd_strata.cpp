@@ -177,10 +177,22 @@ int RunStrata(const std::vector<std::string>& argv, std::ostream& out, std::ostr
         });
 }
 
-CommandRegistrar reg_strata({"strata",
-                             "strata FILE.crz --quick [KEYS] [--diameter-ranges R [--scope S]] | --define CODE "
-                             "--units U,... [--items SP/PROD/LD,...] | --delete CODE|all",
-                             "define or delete the strata of the setup", RunStrata});
+CommandRegistrar reg_strata{Command{
+    .name = "strata",
+    .synopsis = "strata FILE.crz --quick [KEYS] [--diameter-ranges R [--scope S]] | --define CODE "
+                "--units U,... [--items SP/PROD/LD,...] | --delete CODE|all",
+    .summary = "define or delete the strata of the setup",
+    .run = RunStrata,
+    .details = "KEYS: any of unit,species,product,ld; without keys one stratum takes every unassigned row.\n",
+    .arguments = {{"FILE.crz", "", "the cruise file"}},
+    .options = {{"--quick", "[KEYS]", "quick strata setup: one stratum per combination of the keys"},
+                {"--diameter-ranges", "R", "split rows by diameter ranges, as \"0-11.9,12-99\""},
+                {"--scope", "all|stratum:CODE", "the rows the diameter ranges apply to (default all)"},
+                {"--define", "CODE", "define stratum CODE from the units given with --units"},
+                {"--units", "U1,U2,...", "the cutting units of the stratum being defined"},
+                {"--items", "SP/PROD/LD,...", "only these species/product/live-dead items of the units"},
+                {"--description", "TEXT", "description of the stratum being defined"},
+                {"--delete", "CODE|all", "delete one stratum or all of them"}}}};
 
 }  // namespace
 

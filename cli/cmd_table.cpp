@@ -157,7 +157,13 @@ int Table(const std::vector<std::string>& raw, std::ostream& out, std::ostream& 
 }
 
 cli::CommandRegistrar tableCmd{cli::Command{
-    "table", "table FILE TABLE [--json] [--csv OUT | --pdf OUT [--landscape]]",
-    "show a table of a cruise (or any Metakit) file, or write it as CSV or a paged PDF", Table}};
+    .name = "table",
+    .synopsis = "table FILE TABLE [--csv OUT | --pdf OUT [--landscape]]",
+    .summary = "show a table of a cruise (or any Metakit) file, or write it as CSV or a paged PDF",
+    .run = Table,
+    .arguments = {{"FILE", "", "the cruise file (or any Metakit file)"}, {"TABLE", "", "the table's name"}},
+    .options = {{"--csv", "OUT", "write the table as comma-separated text"},
+                {"--pdf", "OUT", "print the table into a paged PDF"},
+                {"--landscape", "", "print the PDF across the page"}}}};
 
 }  // namespace

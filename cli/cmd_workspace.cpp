@@ -413,19 +413,31 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
     return committed ? kExitOk : kExitFailure;
 }
 
-constexpr const char* kDetails =
-    "The commands run in the order given; a failing one takes back what ran before it.\n"
-    "  --optimize E        Optimize For Error: sizes for a sale error of E %\n"
-    "  --optimize-cost E   Optimize At Least Cost: the cheapest sizes whose sale error is at most E %\n"
-    "                      (locked and 100 % strata stay as they are); states what Optimize For Error\n"
-    "                      would cost for the same target (JSON: least_cost)\n"
-    "  --tradeoff          cost against sale error for targets of 2 to 30 %, by both optimisations\n"
-    "  --lock S            lock stratum S so that neither optimisation changes it\n"
-    "  --return            write the design into the per-method tables, as the form's Return\n";
-
 const CommandRegistrar reg{Command{
-    "design", "design FILE.crz [--set S/SG/COL=V]... [--method S=M] [...] [--return|--exit]",
-    "Work on the design of a cruise file as the design form does", Run, kDetails}};
+    .name = "design",
+    .synopsis = "design FILE.crz [--set S/SG/COL=V]... [--method S=M] [...] [--return|--exit]",
+    .summary = "work on the design of a cruise file as the design form does",
+    .run = Run,
+    .details = "The options run in the order given, on one workspace; the file is committed at the end.\n"
+               "A command that fails takes back what ran before it.\n",
+    .arguments = {{"FILE.crz", "", "the cruise file, compiled"}},
+    .options = {{"--set", "STRATUM/SG/COLUMN=VALUE", "edit a cell (an empty SG edits the stratum row)"},
+                {"--method", "STRATUM=METHOD", "change the cruise method of a stratum"},
+                {"--plot-size", "STRATUM=VALUE", "change the BAF or fixed plot size of a stratum"},
+                {"--add-unit", "STRATUM:CODE:AREA", "add a new cutting unit to a stratum"},
+                {"--remove-unit", "STRATUM:CODE", "remove a cutting unit from a stratum"},
+                {"--lock", "STRATUM", "lock a stratum so that neither optimisation changes it"},
+                {"--optimize", "ERROR", "Optimize For Error: sizes for a target sale error in percent"},
+                {"--optimize-cost", "ERROR",
+                 "Optimize At Least Cost: the cheapest sizes whose sale error is at most ERROR %, "
+                 "with what Optimize For Error would cost (JSON: least_cost)"},
+                {"--save-design", "ID", "save the design under a name"},
+                {"--load-design", "ID", "load a saved design"},
+                {"--remove-design", "ID", "remove a saved design"},
+                {"--list-designs", "", "list the saved designs"},
+                {"--tradeoff", "", "cost against sale error for targets of 2 to 30 %, by both optimisations"},
+                {"--return", "", "write the design back as Return does"},
+                {"--exit", "", "close without the write-back, as Exit does"}}}};
 
 }  // namespace
 

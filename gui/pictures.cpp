@@ -1,10 +1,13 @@
 #include "pictures.h"
 
 #include <cmath>
+#include <filesystem>
+#include <string>
 
 #include <QPainter>
 #include <QPainterPath>
 
+#include "app/bundled_files.h"
 #include "app/main_dialog.h"
 
 namespace gui {
@@ -133,7 +136,14 @@ void PictureWidget::paintEvent(QPaintEvent*) {
 }
 
 QIcon AppIcon() {
+    // The installed icon, as the desktop shows it; a drawn tree where it is missing.
     QIcon icon;
+    const std::filesystem::path dir = app::DataDir() / "icons";
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const std::filesystem::path png = dir / ("strovan-" + std::to_string(size) + ".png");
+        if (!app::DataDir().empty() && std::filesystem::exists(png)) icon.addFile(QString::fromStdString(png.string()));
+    }
+    if (!icon.isNull()) return icon;
     for (int size : {16, 24, 32, 48, 64, 96, 128, 256}) {
         QPixmap pix(size, size);
         pix.fill(Qt::transparent);

@@ -1,5 +1,7 @@
 #include "qt_ui.h"
 
+#include <filesystem>
+
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -15,11 +17,11 @@
 #include <QTimer>
 #include <QValidator>
 
+#include "app/bundled_files.h"
+#include "app/user_guide.h"
 #include "form_registry.h"
+#include "help_window.h"
 #include "pictures.h"
-
-// The help page is compiled into this static library; make sure it is registered.
-static void InitHelpResource() { Q_INIT_RESOURCE(help); }
 
 namespace gui {
 
@@ -133,9 +135,10 @@ std::optional<std::string> QtUi::SaveFileName(const ui::FileDialogSpec& spec) {
     return RunFileDialog(Parent(), spec, QFileDialog::AcceptSave);
 }
 
-QtUi::QtUi() = default;
+QtUi::QtUi() : help_key_(InstallHelpKey(*this)) {}
 QtUi::~QtUi() {
     while (!busy_.empty()) EndBusy();
+    delete help_key_;
 }
 
 bool QtUi::RunForm(ui::Form& form) {
@@ -201,18 +204,17 @@ void QtUi::ShowAbout() {
 }
 
 void QtUi::ShowHelp(int context) {
-    InitHelpResource();
-    QDialog dlg(Parent());
-    dlg.setWindowTitle("Strovan Help");
-    auto* layout = new QVBoxLayout(&dlg);
-    auto* browser = new QTextBrowser;
-    browser->setSource(QUrl("qrc:/help/strovan.html#context-" + QString::number(context)));
-    layout->addWidget(browser);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    layout->addWidget(buttons);
-    dlg.resize(640, 480);
-    dlg.exec();
+    const std::filesystem::path folder = app::DataDir() / "guide";
+    app::UserGuide guide;
+    if (app::DataDir().empty() || !guide.Load(folder)) {
+        Error("The user guide was not found" +
+                  (app::DataDir().empty() ? std::string(".") : " in " + folder.string() + "."),
+              "Strovan Help");
+        return;
+    }
+    HelpWindow window(guide, Parent());
+    if (!window.ShowTopic(app::HelpTopic(context))) window.ShowSection(0);
+    window.exec();
 }
 
 void QtUi::MinimizeMain() {

@@ -38,7 +38,7 @@ public:
     QWidget* Parent() const;
 
 private:
-
+    QObject* help_key_;
     QPointer<QWidget> main_;
     struct Busy;
     std::vector<std::unique_ptr<Busy>> busy_;

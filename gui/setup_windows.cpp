@@ -9,6 +9,7 @@
 #include "form_registry.h"
 #include "grid_widget.h"
 #include "setup/setup_grid_model.h"
+#include "ui/forms.h"
 
 namespace gui {
 
@@ -106,7 +107,7 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     if (form.HelpShown()) {
         QPushButton* help = buttons->addButton("Help", QDialogButtonBox::HelpRole);
-        connect(help, &QPushButton::clicked, this, [this] { form_.Ui().ShowHelp(1); });
+        connect(help, &QPushButton::clicked, this, [this] { form_.Ui().ShowHelp(ui::kHelpPopulations); });
     }
     connect(buttons, &QDialogButtonBox::accepted, this, &PopulationsWindow::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &PopulationsWindow::reject);

@@ -19,6 +19,7 @@
 #include "setup/setup_grid_model.h"
 #include "setup/strata_definition.h"
 #include "setup/strata_forms.h"
+#include "ui/forms.h"
 
 namespace gui {
 
@@ -310,7 +311,7 @@ StrataFormWindow::StrataFormWindow(setup::StrataForm& form, QWidget* parent) : Q
     bottom->addWidget(help);
     layout->addLayout(bottom);
     connect(back, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this, [this] { form_.Ui().ShowHelp(2); });
+    connect(help, &QPushButton::clicked, this, [this] { form_.Ui().ShowHelp(ui::kHelpStrataSetup); });
     Refresh();
     resize(900, 640);
 }

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, only when something is missing.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
-      xvfb xauth ccache)
+      xvfb xauth ccache desktop-file-utils appstream man-db)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

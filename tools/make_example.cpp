@@ -6,20 +6,15 @@
 
 #include "mk/mk.h"
 #include "store/schema.h"
+#include "testdata/splitmix.h"
 
 namespace {
 
 // Deterministic, so the bundled file only changes when this program does.
 struct Rng {
-    uint64_t s = 20100318;
-    uint64_t Next() {
-        s += 0x9E3779B97F4A7C15ull;
-        uint64_t z = s;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double Uniform(double lo, double hi) { return lo + (hi - lo) * static_cast<double>(Next() >> 11) / 9007199254740992.0; }
+    testdata::SplitMix64 g{20100318};
+    uint64_t Next() { return g.Next(); }
+    double Uniform(double lo, double hi) { return lo + (hi - lo) * g.Unit(); }
 };
 
 bool Fill(mk::Storage& s) {

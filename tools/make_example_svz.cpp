@@ -27,19 +27,14 @@
 #include <string>
 #include <vector>
 
+#include "testdata/splitmix.h"
+
 namespace {
 
 struct Rng {
-    uint64_t s;
-    explicit Rng(uint64_t seed) : s(seed) {}
-    uint64_t Next() {  // splitmix64
-        s += 0x9E3779B97F4A7C15ull;
-        uint64_t z = s;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double Uniform() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
+    testdata::SplitMix64 g;
+    explicit Rng(uint64_t seed) : g{seed} {}
+    double Uniform() { return g.Unit(); }
     double Uniform(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
     // Box-Muller on our own uniforms: the standard library's normal distribution
     // differs between library implementations.

@@ -1,9 +1,7 @@
 // Writes the 100,000-row tree table that the engine's tests and benchmark run on:
 //   make_large_trees OUT.mk
-// The rows come from a splitmix64 sequence (seed 20240601), twelve draws per row, so
-// the content is the same on every machine; tests/data/metakit/README.md documents the
-// recipe and the per-column checksums the result must have. The file is written by
-// our own engine, so its byte layout may differ from the library's; its content may not.
+// The file is written by our own engine, so its byte layout may differ from the
+// library's; its content may not.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -11,55 +9,7 @@
 #include <system_error>
 
 #include "mk/mk.h"
-
-namespace {
-
-struct SplitMix64 {
-    uint64_t s;
-    uint64_t Next() {
-        s += 0x9E3779B97F4A7C15ull;
-        uint64_t z = s;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-};
-
-constexpr int kRows = 100000;
-constexpr const char* kLayout =
-    "Trees[Stratum:S,CutUnit:S,Plot:S,Tree:S,Sp:S,ProdP:S,DBH:F,TotHt:F,NCUFTVolPP:D,NBDFTVolPP:D,"
-    "KPI:L,TreeCnt:I]";
-
-mk::Status Fill(mk::Storage& s) {
-    auto v = s.GetAs(kLayout);
-    if (!v) return v.error();
-    static const char* const kSpecies[] = {"202", "122", "263", "015", "017", "019", "081", "108", "242", ""};
-    static const char* const kProducts[] = {"01", "02", "20"};
-    const double kUnit = 1.0 / 9007199254740992.0;  // 2^-53
-    SplitMix64 rng{20240601};
-    v->SetRowCount(kRows);
-    for (int r = 0; r < kRows; ++r) {
-        uint64_t u[12];
-        for (uint64_t& x : u) x = rng.Next();
-        char stratum[3];
-        std::snprintf(stratum, sizeof stratum, "%02u", unsigned(u[0] % 12 + 1));
-        v->SetString(r, 0, stratum);
-        v->SetString(r, 1, std::to_string(u[1] % 40 + 1));
-        v->SetString(r, 2, std::to_string(u[2] % 500 + 1));
-        v->SetString(r, 3, std::to_string(u[3] % 60 + 1));
-        v->SetString(r, 4, kSpecies[u[4] % 10]);
-        v->SetString(r, 5, kProducts[u[5] % 3]);
-        v->SetFloat(r, 6, static_cast<float>(5.0 + double(u[6] % 4000) / 100.0));
-        v->SetFloat(r, 7, static_cast<float>(10.0 + double(u[7] % 1900) / 10.0));
-        v->SetDouble(r, 8, double(u[8] >> 11) * kUnit * 250.0);
-        v->SetDouble(r, 9, double(u[9] >> 11) * kUnit * 1500.0);
-        v->SetLong(r, 10, static_cast<int64_t>(u[10] % 2000000000001ull) - 1000000000000ll);
-        v->SetInt(r, 11, static_cast<int32_t>(u[11] % 300));
-    }
-    return s.Commit();
-}
-
-}  // namespace
+#include "testdata/large_trees.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -74,7 +24,7 @@ int main(int argc, char** argv) {
     mk::Status st;
     {
         auto s = mk::Storage::Create(part);
-        st = s ? Fill(*s) : mk::Status(s.error());
+        st = s ? testdata::WriteLargeTrees(*s) : mk::Status(s.error());
     }
     if (st) std::filesystem::rename(part, out, ec);
     if (!st || ec) {

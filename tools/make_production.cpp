@@ -8,7 +8,7 @@
 #include <string>
 
 #include "mk/mk.h"
-#include "stats/production_generator.h"
+#include "testdata/production_cruise.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ bool ParseCount(const char* text, long long& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    stats::ProductionCruiseShape shape;
+    testdata::ProductionCruiseShape shape;
     std::string path;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make_production: %s\n", s.error().message.c_str());
         return 1;
     }
-    if (!stats::WriteProductionCruise(*s, shape)) {
+    if (!testdata::WriteProductionCruise(*s, shape)) {
         std::fprintf(stderr, "make_production: a table description does not parse\n");
         return 1;
     }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "../bench/recon_sale_gen.h"
+#include "testdata/recon_sale.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {
@@ -12,15 +12,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     int trees = argc == 3 ? std::atoi(argv[2]) : 100000;
-    if (trees < reconsale::kUnits) {
-        std::fprintf(stderr, "make_recon_sale: at least %d trees, one a unit\n", reconsale::kUnits);
+    if (trees < testdata::recon::kUnits) {
+        std::fprintf(stderr, "make_recon_sale: at least %d trees, one a unit\n", testdata::recon::kUnits);
         return 2;
     }
-    if (!reconsale::WriteReconSale(argv[1], trees)) {
+    if (!testdata::recon::WriteReconSale(argv[1], trees)) {
         std::fprintf(stderr, "make_recon_sale: cannot write %s\n", argv[1]);
         return 1;
     }
     std::printf("Wrote %s: %d recon trees, %d units, %d strata of 24 sample groups\n", argv[1],
-                trees / reconsale::kUnits * reconsale::kUnits, reconsale::kUnits, reconsale::kStrata);
+                trees / testdata::recon::kUnits * testdata::recon::kUnits, testdata::recon::kUnits, testdata::recon::kStrata);
     return 0;
 }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "svz_generator.h"
+#include "testdata/svz.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -19,6 +19,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::ofstream out(argv[1], std::ios::binary);
-    out << svzgen::MakeSvz(trees, units, strata);
+    out << testdata::MakeSvz(trees, units, strata);
     return out ? 0 : 1;
 }

@@ -135,9 +135,16 @@ inline constexpr const char* kAboutTitle = "About Strovan";
 inline constexpr const char* kAboutVersion = "Strovan Version 20110422";
 inline constexpr const char* kAboutDate = "Release Date:  April 22, 2011";
 
-// Help contexts of the program.
+// Help contexts of the program: each opens its form's section of the user guide.
 inline constexpr int kHelpMain = 1;
+inline constexpr int kHelpStrataSetup = 2;
+inline constexpr int kHelpPopulations = 3;
+inline constexpr int kHelpNewCruise = 4;
+inline constexpr int kHelpUnits = 5;
 inline constexpr int kHelpCosts = 6;
 inline constexpr int kHelpDesign = 7;
+inline constexpr int kHelpReports = 8;
+inline constexpr int kHelpFieldFile = 9;
+inline constexpr int kHelpSavedDesigns = 10;
 
 }  // namespace ui

@@ -6,7 +6,7 @@
 #include "app/main_dialog.h"
 #include "compile_dispatch.h"
 #include "mk/mk.h"
-#include "stats/production_generator.h"
+#include "testdata/production_cruise.h"
 #include "store/schema.h"
 #include "support/scratch.h"
 #include "ui/scripted_ui.h"
@@ -18,11 +18,11 @@ protected:
     void Make(int64_t trees) {
         auto s = mk::Storage::Create(path_);
         ASSERT_TRUE(s.ok());
-        stats::ProductionCruiseShape shape;
+        testdata::ProductionCruiseShape shape;
         shape.strata = 12;
         shape.trees = trees;
         shape.uom = "01";
-        ASSERT_TRUE(stats::WriteProductionCruise(*s, shape));
+        ASSERT_TRUE(testdata::WriteProductionCruise(*s, shape));
         // Strata and settings, but no tree.
         if (trees == 0) s->GetView(schema::kTreeTable).RemoveAll();
         ASSERT_TRUE(s->Commit().ok());

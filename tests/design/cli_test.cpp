@@ -37,7 +37,7 @@ TEST(SampleSizeCommand, BadCommandLinesAreUsageErrors) {
         {{"--cv", "30", "--error", "0"}, "--error must be greater than 0"},
         {{"--cv", "30", "--error"}, "--error needs a value"},
         {{"--cv", "30", "--cv", "40", "--error", "5"}, "--cv given twice"},
-        {{"--n", "30"}, "unknown argument '--n'"},
+        {{"--n", "30"}, "unknown option --n"},
     };
     for (const auto& [args, message] : cases) {
         std::string out, err;

@@ -6,7 +6,7 @@
 
 #include "design/rows.h"
 #include "stats/production.h"
-#include "stats/production_generator.h"
+#include "testdata/production_cruise.h"
 #include "store/schema.h"
 
 namespace {
@@ -231,11 +231,11 @@ TEST(ProductionRun, ThreePPointStratumGetsOneRowFromAllItsTrees) {
 TEST(ProductionGenerated, EveryMethodComputesFiniteRows) {
     for (const std::string& uom : {std::string("01"), std::string("03")}) {
         mk::Storage s;
-        stats::ProductionCruiseShape shape;
+        testdata::ProductionCruiseShape shape;
         shape.strata = 12;
         shape.trees = 3000;
         shape.uom = uom;
-        ASSERT_TRUE(stats::WriteProductionCruise(s, shape));
+        ASSERT_TRUE(testdata::WriteProductionCruise(s, shape));
         stats::ProductionReport rep;
         ASSERT_EQ(stats::CompileProductionStatistics(s, uom, Costs(), &rep), 0);
         ASSERT_EQ(rep.strata.size(), 12u);

@@ -8,7 +8,7 @@
 
 #include "mk/mk.h"
 
-namespace stats {
+namespace testdata {
 
 struct ProductionCruiseShape {
     int strata = 12;
@@ -28,4 +28,4 @@ const std::vector<std::string>& ProductionMethods();
 // when a table cannot be opened.
 bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseShape& shape);
 
-}  // namespace stats
+}  // namespace testdata

@@ -1,15 +1,11 @@
-#pragma once
-// A large made-up recon cruise as .svz text, for the import benchmark and make_svz:
-// `units` cutting units in `strata` recon strata (point, fixed-plot and 100 % in
-// turn), `trees` trees spread over about ten per plot, eight species in two products,
-// some planned plots left empty. Deterministic.
+#include "testdata/svz.h"
+
 #include <cstdint>
 #include <cstdio>
-#include <string>
 
-namespace svzgen {
+namespace testdata {
 
-inline std::string MakeSvz(int trees = 100000, int units = 400, int strata = 30) {
+std::string MakeSvz(int trees, int units, int strata) {
     static const char* species[] = {"DF", "WH", "RC", "RA", "PP", "LP", "GF", "SS"};
     uint64_t s = 12345;
     auto next = [&s]() {  // a linear congruential generator is plenty here
@@ -45,4 +41,4 @@ inline std::string MakeSvz(int trees = 100000, int units = 400, int strata = 30)
     return out;
 }
 
-}  // namespace svzgen
+}  // namespace testdata

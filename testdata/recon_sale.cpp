@@ -1,21 +1,19 @@
-#pragma once
-// A generated recon sale written through the engine: 400 cutting units in 99 strata of
-// 24 sample groups (12 species x 2 products), recon units cruised in turn with fixed
-// plots (10 to the acre), points (BAF 20) and 100 %, about five trees a plot. Seeded, so a
-// size always gives the same file. Shared by the recon benchmark and make_recon_sale.
+#include "testdata/recon_sale.h"
+
 #include <cmath>
 #include <cstdint>
-#include <string>
+#include <cstdio>
+#include <vector>
 
 #include "app/settings.h"
 #include "app/setup_file.h"
 #include "mk/mk.h"
 #include "store/schema.h"
 
-namespace reconsale {
+namespace testdata::recon {
 
-inline constexpr int kUnits = 400;
-inline constexpr int kStrata = 99;
+namespace {
+
 inline constexpr const char* kSpecies[12] = {"DF", "WH", "RC", "PP", "LP", "WL", "ES", "AF", "GF", "SP", "IC", "RA"};
 inline constexpr const char* kProds[2] = {"01", "02"};
 // Sample-group codes: capital letters without I and O.
@@ -35,8 +33,9 @@ private:
     uint64_t s_;
 };
 
-// Writes the sale at path; false when the engine refuses.
-inline bool WriteReconSale(const std::string& path, int trees) {
+}  // namespace
+
+bool WriteReconSale(const std::string& path, int trees) {
     auto created = mk::Storage::Create(path);
     if (!created) return false;
     mk::Storage s = std::move(*created);
@@ -148,4 +147,4 @@ inline bool WriteReconSale(const std::string& path, int trees) {
     return s.Commit().ok();
 }
 
-}  // namespace reconsale
+}  // namespace testdata::recon

@@ -1,28 +1,21 @@
-#include "stats/production_generator.h"
+#include "testdata/production_cruise.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "store/schema.h"
+#include "testdata/splitmix.h"
 
-namespace stats {
+namespace testdata {
 
 namespace {
 
 // Deterministic: the same shape always gives the same file.
 struct Rng {
-    uint64_t s;
-    explicit Rng(uint64_t seed) : s(seed * 0x2545F4914F6CDD1Dull + 1) {}
-    uint64_t Next() {
-        s += 0x9E3779B97F4A7C15ull;
-        uint64_t z = s;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double Uniform(double lo, double hi) {
-        return lo + (hi - lo) * static_cast<double>(Next() >> 11) / 9007199254740992.0;
-    }
+    SplitMix64 g;
+    explicit Rng(uint64_t seed) : g{seed * 0x2545F4914F6CDD1Dull + 1} {}
+    uint64_t Next() { return g.Next(); }
+    double Uniform(double lo, double hi) { return lo + (hi - lo) * g.Unit(); }
     int Int(int lo, int hi) { return lo + static_cast<int>(Next() % static_cast<uint64_t>(hi - lo + 1)); }
     bool Chance(double p) { return Uniform(0, 1) < p; }
 };
@@ -297,4 +290,4 @@ bool WriteProductionCruise(mk::Storage& storage, const ProductionCruiseShape& sh
     return true;
 }
 
-}  // namespace stats
+}  // namespace testdata
