@@ -13,6 +13,7 @@
 #include "grid/grid_model.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -52,6 +53,7 @@ public:
     GridWidget* GroupView() { return groupView_; }
     QSplitter* Splitter() { return splitter_; }
     TradeoffChart* Chart() { return chart_; }
+    QLabel* Notice() { return notice_; }
     QAction* UndoAction() { return undo_; }
     QAction* RedoAction() { return redo_; }
     // Everything shown again from the workspace (after any command).
@@ -87,6 +89,7 @@ private:
     TradeoffChart* chart_ = nullptr;
     QLineEdit* saleError_ = nullptr;
     QLineEdit* cost_ = nullptr;
+    QLabel* notice_ = nullptr;  // why the sale error or cost is incomplete
     QSpinBox* target_ = nullptr;
     QPushButton* optimize_ = nullptr;
     QPushButton* report_ = nullptr;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "design/sampling.h"
 #include "store/cruise_store.h"
 
 namespace design {
@@ -65,6 +66,11 @@ int ParseInteger(const std::string& text) {
     if (v > INT_MAX) return INT_MAX;
     if (v < INT_MIN) return INT_MIN;
     return static_cast<int>(v);
+}
+
+bool ErrorComputable(const SgRow& row, std::string_view method) {
+    if (method == "100") return true;
+    return row.sgN >= 1 && (!IsTwoStage(method) || row.sgN2 >= 1);
 }
 
 bool IsLocked(const StratumRow& row) { return ParseNumber(row.lock) > 0; }

@@ -298,7 +298,8 @@ TEST_F(WorkspaceTest, PlotSizeRefusesNonPositiveValuesAndRecomputesBigBaf) {
     ASSERT_EQ(ws->ChangePlotSize(1), kWsDone);
     std::vector<std::string> warnings = ui.Texts();
     ASSERT_EQ(warnings.size(), 3u);
-    for (const std::string& w : warnings) EXPECT_EQ(w, kBadPlotSizeText);
+    for (const std::string& w : warnings)
+        EXPECT_EQ(w.substr(w.find(". Enter ")), ". Enter a number greater than 0 and at most 1,000.") << w;
     EXPECT_EQ(ws->Model().strata[1].plotSize, 40);
     EXPECT_EQ(Table(schema::kSVDesignTable).GetDouble(1, "PlotSize"), 40);
     for (const SgRow* g : ws->SelectedGroups())
@@ -342,7 +343,9 @@ TEST_F(WorkspaceTest, AddingAUnitRewritesTheRowAndReachesTheUnitTable) {
     });
     StratumRow old = ws->Model().strata[0];
     ASSERT_EQ(ws->AddUnits(0), kWsDone);
-    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{setup::kUnitExistsDesign, setup::kNeedUnitArea, setup::kNeedUnitArea}));
+    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{setup::kUnitExistsDesign, setup::kNeedUnitArea,
+                                                    "Area: 'abc' is not a number. Enter a number greater than 0 "
+                                                    "and at most 1,000,000 acres."}));
     const StratumRow& s = ws->Model().strata[0];
     EXPECT_EQ(s.units, "10,11,77");
     EXPECT_DOUBLE_EQ(s.totAcres, 145.2);  // "%7.1f" of 145.25
