@@ -166,9 +166,7 @@ SaleTotals SaleErrorAndCost(const std::vector<StratumRow>& strata) {
     return t;
 }
 
-std::string FormatCost(double cost, const CostFigures& costs) {
-    return CostsSet(costs) ? FormatCost(cost) : kCostNotSet;
-}
+std::string FormatSaleCost(double cost) { return cost > 0 ? FormatCost(cost) : kCostNotSet; }
 
 std::string FormatSaleError(const SaleTotals& totals) {
     return totals.ErrorComputable() ? FormatSaleError(totals.error) : kNotComputable;

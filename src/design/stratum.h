@@ -43,8 +43,9 @@ SaleTotals SaleErrorAndCost(const std::vector<StratumRow>& strata);
 // Texts for the "Sale Error" and "Cost" boxes.
 std::string FormatSaleError(double error);
 std::string FormatCost(double cost);
-// The cost as the form shows it: "not set" while no relative cost is.
-std::string FormatCost(double cost, const CostFigures& costs);
+// The sale's cost as the form and the reports show it: "not set" when no cost the
+// methods need is set (the cost is then 0), never "0.0".
+std::string FormatSaleCost(double cost);
 inline constexpr const char* kCostNotSet = "not set";
 // The sale error as the form shows it: "not computable" while a stratum has no error.
 std::string FormatSaleError(const SaleTotals& totals);

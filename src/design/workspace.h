@@ -74,8 +74,8 @@ public:
     // "not computable" while a stratum has no error; UncomputableText() says which.
     std::string SaleErrorText() const { return FormatSaleError(totals_); }
     std::string UncomputableText() const { return design::UncomputableText(totals_); }
-    // "not set" while the file has no relative costs.
-    std::string CostText() const { return FormatCost(totals_.cost, in_.costs); }
+    // "not set" while no cost the methods need is set.
+    std::string CostText() const { return FormatSaleCost(totals_.cost); }
     // The costs the strata's methods need but do not have; empty when none is missing.
     std::string CostWarning() const { return design::CostWarning(model_.strata, in_.costs); }
     DesignSettings Settings() const;
