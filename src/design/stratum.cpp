@@ -127,11 +127,14 @@ std::string CostWarning(const std::vector<StratumRow>& strata, const CostFigures
     for (const Figure& f : figures) {
         if (f.value > 0) continue;
         std::string list;
+        int count = 0;
         for (const StratumRow& s : strata)
             if (std::find(f.methods.begin(), f.methods.end(), s.cruzMeth) != f.methods.end())
-                list += (list.empty() ? "" : ", ") + s.stratum;
-        if (!list.empty()) text += std::string("\nThe ") + f.name + " is 0 or not set; the cost of strata " + list +
-                                   " leaves it out.";
+                list += (count++ ? ", " : "") + s.stratum;
+        if (count > 0)
+            text += std::string("\nThe ") + f.name + " is 0 or not set; " +
+                    (count == 1 ? "the cost of stratum " + list + " leaves" : "the costs of strata " + list + " leave") +
+                    " it out.";
     }
     return text.empty() ? text
                         : "Warning:  The estimated costs are incomplete." + text +

@@ -556,6 +556,8 @@ int Run::Go() {
     const int cMod = strata.FindColumn("Modified");
     for (int r = 0; r < strata.RowCount(); ++r) strata.SetString(r, cMod, schema::kFlagNo);
 
+    // A cost the chosen methods need but do not have leaves the strata's costs short.
+    if (std::string w = design::CostWarning(design, costs_); !w.empty()) warnings_.push_back(w);
     if (!warnings_.empty()) {
         std::string text;
         for (const std::string& w : warnings_) {

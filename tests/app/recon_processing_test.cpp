@@ -71,9 +71,12 @@ TEST(ReconProcessing, CompilesWithTheFilesUnitAndCostsAndShowsOneWarning) {
     const bool form = static_cast<bool>(app::Hooks().design_form);
     ASSERT_EQ(texts.size(), form ? 1u : 2u);
     EXPECT_EQ(ui.Messages()[0].title, "Warning");
+    // The same warning names the cost the chosen method needs but the file has not set.
     EXPECT_EQ(texts[0],
               "Strata Number: 1\nCombining Recon Plots Sampled With Different Fix Plot Sizes.\nWill Skip Fix Plot "
-              "Calculations and Use Default Values.");
+              "Calculations and Use Default Values.\n\nWarning:  The estimated costs are incomplete.\nThe paint cost "
+              "per tree (paint cost and trees marked per can) is 0 or not set; the cost of stratum 1 leaves it "
+              "out.\nEnter the missing values under Setup Relative Cruising Costs.");
     if (!form) EXPECT_EQ(texts[1], "The design form is not available in this version of Strovan.");
 
     auto s = mk::Storage::Open(crz, mk::OpenMode::ReadOnly);

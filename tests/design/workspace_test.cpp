@@ -731,7 +731,7 @@ TEST_F(WorkspaceTest, MissingCostsAreNamedAndANoCostSaleIsNotSet) {
     noTally.tally = 0;
     EXPECT_EQ(CostWarning(ws->Model().strata, noTally),
               "Warning:  The estimated costs are incomplete.\nThe cost per tallied tree (tree crew cost and trees "
-              "tallied per hour) is 0 or not set; the cost of strata 1, 3 leaves it out.\nEnter the missing values "
+              "tallied per hour) is 0 or not set; the costs of strata 1, 3 leave it out.\nEnter the missing values "
               "under Setup Relative Cruising Costs.");
     EXPECT_EQ(CostWarning(ws->Model().strata, CostFigures{}), "");  // nothing set: the cost says so
     EXPECT_EQ(FormatSaleCost(0), "not set");
