@@ -6,6 +6,8 @@
 
 #include "design/data_warnings.h"
 #include "design/sampling.h"
+#include "store/cruise_store.h"
+#include "store/value_rules.h"
 #include "design/sg_rules.h"
 
 namespace design {
@@ -88,11 +90,15 @@ void DistributeStratum(const StratumRow& s, SgRefs& groups, int size, double str
 int OptimizeForError(Design& d, const std::string& targetText, const DesignSettings& settings,
                      ui::UiPort& ui, SaleTotals* totals) {
     if (settings.displayDataWarnings && !ConfirmDataWarnings(d.groups, ui)) return kOptimizeDeclined;
-    double target = ParseNumber(targetText);
-    if (!(target > 0)) {
-        ui.Warning(kNoTargetText, "Warning");
+    const store::CheckedValue typed = store::Check(store::rules::kTargetError, targetText);
+    if (!typed.ok()) {
+        // Nothing above 0 is no target at all; anything else names what the box takes.
+        double v = 0;
+        const bool none = !store::WholeNumber(targetText, v) || !(v > 0);
+        ui.Warning(none ? kNoTargetText : typed.refusal, "Warning");
         return kOptimizeNoTarget;
     }
+    double target = typed.number;
     double all = 0, everyTree = 0;
     for (const StratumRow& s : d.strata) {
         all += s.totalVol;

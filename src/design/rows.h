@@ -106,7 +106,6 @@ bool ErrorComputable(const SgRow& row, std::string_view method);
 
 // The leading number of a text, 0 when there is none.
 double ParseNumber(const std::string& text);
-int ParseInteger(const std::string& text);
 bool IsLocked(const StratumRow& row);
 
 }  // namespace design

@@ -157,10 +157,16 @@ TEST(Optimize, DegenerateSalesTerminate) {
 
     Design empty;
     ASSERT_EQ(OptimizeForError(empty, "10", Settings(), ui), kOptimized);
-    Design huge = MixedSale();
-    ASSERT_EQ(OptimizeForError(huge, "1e12", Settings(), ui), kOptimized);
-    for (int n : Sizes(huge)) EXPECT_LE(n, 10);
+    Design loose = MixedSale();
+    ASSERT_EQ(OptimizeForError(loose, "100", Settings(), ui), kOptimized);
+    for (int n : Sizes(loose)) EXPECT_LE(n, 10);
     EXPECT_TRUE(ui.Messages().empty());
+    // A target beyond any sale error is no target: refused, naming what the box takes.
+    Design huge = MixedSale();
+    EXPECT_EQ(OptimizeForError(huge, "1e12", Settings(), ui), kOptimizeNoTarget);
+    EXPECT_EQ(ui.Texts().back(),
+              "Target sale error: '1e12' is too large. Enter a number greater than 0 and at most 100 percent.");
+    EXPECT_EQ(Sizes(huge), Sizes(MixedSale()));
 }
 
 TEST(Optimize, RefusesAMissingTarget) {
