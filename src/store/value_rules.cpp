@@ -184,8 +184,10 @@ const ValueRule kSgCode = Text("Sample group code", schema::kWidthSgCode);
 const ValueRule kSpecies = Text("Species", schema::kWidthTreeCode);
 const ValueRule kProduct = Text("Prod", schema::kWidthTreeCode);
 const ValueRule kLiveDead = Text("LD", schema::kWidthTreeCode);
-const ValueRule kDiameter = {
-    .name = "Diameter", .kind = K::Decimal, .min = 0, .max = 999.9, .mayBeEmpty = true, .unit = "inches"};
+const ValueRule kSgTree = Text("SgTree", schema::kWidthSgCode);
+const ValueRule kSgPlot = Text("SgPlot", schema::kWidthSgCode);
+const ValueRule kDMin = {.name = "DMin", .kind = K::Decimal, .min = 0, .max = 999.9, .mayBeEmpty = true, .unit = "inches"};
+const ValueRule kDMax = {.name = "DMax", .kind = K::Decimal, .min = 0, .max = 999.9, .mayBeEmpty = true, .unit = "inches"};
 
 const ValueRule kSaleNo = Text("Sale Number", schema::kWidthSaleNo, false, true);
 const ValueRule kSaleName = Text("Sale Name", schema::kWidthSaleName);
@@ -226,9 +228,9 @@ const ValueRule* RuleFor(std::string_view table, std::string_view column) {
     static const Entry kStrata[] = {{"Description", &kStratumDescription}, {"Lock", &kLock}};
     static const Entry kUnits[] = {{"CutUnit", &kCutUnit},   {"Area", &kUnitArea}, {"Description", &kUnitDescription},
                                    {"LogMeth", &kLogMeth},   {"PayUnit", &kPayUnit}};
-    static const Entry kSetup[] = {{"Stratum", &kStratumCode}, {"SgTree", &kSgCode},  {"SgPlot", &kSgCode},
+    static const Entry kSetup[] = {{"Stratum", &kStratumCode}, {"SgTree", &kSgTree},   {"SgPlot", &kSgPlot},
                                    {"SampGroup", &kSgCode},    {"Species", &kSpecies}, {"Prod", &kProduct},
-                                   {"LD", &kLiveDead},         {"DMin", &kDiameter},  {"DMax", &kDiameter},
+                                   {"LD", &kLiveDead},         {"DMin", &kDMin},       {"DMax", &kDMax},
                                    {"CutUnit", &kCutUnit}};
     static const Entry kStrataSetup[] = {{"Description", &kStratumDescription}, {"Stratum", &kStratumCode}};
     auto find = [&](const auto& entries) -> const ValueRule* {

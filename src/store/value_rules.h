@@ -56,7 +56,7 @@ extern const ValueRule kStratumDescription, kLock, kPlotSize, kBaf, kTargetError
 // Cutting units.
 extern const ValueRule kCutUnit, kUnitArea, kUnitDescription, kLogMeth, kPayUnit;
 // Codes and ranges of the setup tables.
-extern const ValueRule kStratumCode, kSgCode, kSpecies, kProduct, kLiveDead, kDiameter;
+extern const ValueRule kStratumCode, kSgCode, kSgTree, kSgPlot, kSpecies, kProduct, kLiveDead, kDMin, kDMax;
 // Cruise identification.
 extern const ValueRule kSaleNo, kSaleName, kRegion, kForest, kDistrict, kCalYear;
 

@@ -116,9 +116,9 @@ TEST_F(TypedValues, UnitsInTheEditorAndOnTheCommandLine) {
     ExpectRefused({"setup", crz_, "--add-unit", "77: "}, setup::kNeedUnitArea);
     // Sample-group and stratum codes are as wide as the field program takes them.
     ExpectRefused({"setup", crz_, "--set", "SVSummaryTable:SgTree=" + std::string(36, 'Q'), "--where", "CutUnit=10"},
-                  "is too long. Please enter no more than 2 characters.");
+                  "SgTree: '" + std::string(36, 'Q') + "' is too long. Please enter no more than 2 characters.");
     ExpectRefused({"setup", crz_, "--set", "SVSummaryTable:DMin=abc", "--where", "CutUnit=10"},
-                  "Diameter: 'abc' is not a number.");
+                  "DMin: 'abc' is not a number.");
     // A good value is taken, trimmed.
     ASSERT_EQ(Run({"setup", crz_, "--add-unit", " 77 :12.5"}), cli::kExitOk) << err_.str();
     auto after = mk::Storage::Open(crz_, mk::OpenMode::ReadOnly);
