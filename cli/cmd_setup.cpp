@@ -10,7 +10,9 @@
 #include "setup/setup_grid.h"
 #include "setup/setup_session.h"
 #include "setup/setup_tables.h"
+#include "setup/units_editor.h"
 #include "store/cruise_store.h"
+#include "store/value_rules.h"
 #include "setup_cli_common.h"
 
 namespace cli {
@@ -124,11 +126,6 @@ void PrintTable(std::ostream& out, const std::string& name, const mk::View& v) {
     }
 }
 
-// A positive number taking the whole text.
-bool PositiveArea(const std::string& text, double& area) {
-    return store::WholeNumber(text, area) && area > 0 && area < 1e12;
-}
-
 // Applies the edits through the form; false (reported) on the first that cannot be made.
 bool ApplyEdits(ui::UiPort& ui, store::CCruiseStore& store, setup::PopulationsForm& form,
                 const SetupArgs& s, int& usage) {
@@ -180,11 +177,14 @@ bool ApplyEdits(ui::UiPort& ui, store::CCruiseStore& store, setup::PopulationsFo
             return false;
         }
         for (int r : rows) {
-            if (!grid->SetText(r, col, e.value)) {
-                ui.MessageBox("Error", "The column " + e.column + " of " + e.table + " cannot be edited.",
+            if (std::string why = grid->EditRefusal(r, col, e.value); !why.empty()) {
+                ui.MessageBox("Error",
+                              grid->ReadOnly(r, col) ? "The column " + e.column + " of " + e.table + " cannot be edited."
+                                                     : why,
                               ui::Icon::Stop);
                 return false;
             }
+            grid->SetText(r, col, e.value);
         }
         // An edit of the unit table counts as a change of the grid, as "Edit Unit
         // Table" does.
@@ -193,27 +193,35 @@ bool ApplyEdits(ui::UiPort& ui, store::CCruiseStore& store, setup::PopulationsFo
     if (!s.units.empty()) {
         mk::View units = *storage.GetAs(schema::kSVUnitsTableDesc);
         for (const NewUnit& u : s.units) {
-            double area = 0;
+            const std::string code = store::Trim(u.code);
             bool exists = false;
-            for (int r = 0; r < units.RowCount(); ++r) exists = exists || units.GetString(r, "CutUnit") == u.code;
-            if (exists || u.code.size() > 3) {
-                ui.MessageBox("Warning",
-                              exists ? "Unit '" + u.code + "' is already in the unit table."
-                                     : std::string("Please enter no more than 3 characters."),
-                              ui::Icon::Exclamation);
-                return false;
-            }
-            if (!PositiveArea(u.area, area)) {
-                ui.MessageBox("Warning", "Must Provide Unit Area in Acres.", ui::Icon::Exclamation);
+            for (int r = 0; r < units.RowCount(); ++r) exists = exists || store::Trim(units.GetString(r, "CutUnit")) == code;
+            store::CheckedValue area = store::Check(store::rules::kUnitArea, u.area);
+            std::string why = exists ? "Unit '" + code + "' is already in the unit table."
+                              : code.empty() ? std::string(setup::kNeedUnitCode)
+                                             : store::Refusal(store::rules::kCutUnit, code);
+            if (why.empty()) why = area.empty ? std::string(setup::kNeedUnitArea) : area.refusal;
+            if (why.empty()) why = store::Refusal(store::rules::kLogMeth, u.log_method);
+            if (!why.empty()) {
+                ui.MessageBox("Warning", why, ui::Icon::Exclamation);
                 return false;
             }
             int r = units.AddRow();
             units.SetString(r, "Select", "0");
-            units.SetString(r, "CutUnit", u.code);
-            units.SetDouble(r, "Area", area);
-            units.SetString(r, "LogMeth", u.log_method);
+            units.SetString(r, "CutUnit", code);
+            units.SetDouble(r, "Area", area.number);
+            units.SetString(r, "LogMeth", store::Trim(u.log_method));
         }
         form.Grid().SetModified(true);
+    }
+    // However a unit changed, it passes the unit editor's check before anything is kept.
+    bool units_changed = !s.units.empty();
+    for (const Edit& e : s.edits) units_changed = units_changed || e.table == schema::kSVUnitsTable;
+    if (units_changed) {
+        if (std::string why = setup::CheckUnitTable(*storage.GetAs(schema::kSVUnitsTableDesc)); !why.empty()) {
+            ui.MessageBox("Warning", why, ui::Icon::Exclamation);
+            return false;
+        }
     }
     return true;
 }

@@ -102,7 +102,10 @@ void WriteStratum(JsonWriter& j, const design::StratumRow& s, bool production) {
     j.Field("Stratum", s.stratum).Field("Description", s.description).Field("Units", s.units);
     j.Field("CruzMeth", s.cruzMeth);
     if (!production) j.Field("Lock", s.lock);
-    j.Field("Error", s.error).Field("SumN", s.sumN).Field("SumN2", s.sumN2).Field("WtCV", s.wtCV);
+    j.Key("Error");
+    if (s.errorComputable) j.Double(s.error);
+    else j.Null();  // no sample size to compute it from
+    j.Field("SumN", s.sumN).Field("SumN2", s.sumN2).Field("WtCV", s.wtCV);
     j.Field("WtCV2", s.wtCV2).Field("Trees/Acre", s.treesAcre).Field("Vol/Acre", s.volAcre);
     j.Field("TotalVol", s.totalVol).Field("TotAcres", s.totAcres).Field("StrCost", s.strCost);
     j.Field("Trees/Plot", s.treesPlot).Field("PlotSpacing", s.plotSpacing);
@@ -111,10 +114,13 @@ void WriteStratum(JsonWriter& j, const design::StratumRow& s, bool production) {
     j.EndObject();
 }
 
-void WriteGroup(JsonWriter& j, const design::SgRow& g) {
+void WriteGroup(JsonWriter& j, const design::SgRow& g, const std::string& method) {
     j.BeginObject();
     j.Field("Stratum", g.stratum).Field("SgCode", g.sgCode).Field("Description", g.description);
-    j.Field("SgErr", g.sgErr).Field("SgN", g.sgN).Field("SgN2", g.sgN2).Field("SgCV", g.sgCV);
+    j.Key("SgErr");
+    if (design::ErrorComputable(g, method)) j.Double(g.sgErr);
+    else j.Null();
+    j.Field("SgN", g.sgN).Field("SgN2", g.sgN2).Field("SgCV", g.sgCV);
     j.Field("SgCV2", g.sgCV2).Field("Trees/Acre", g.treesAcre).Field("Vol/Acre", g.volAcre);
     j.Field("Freq", g.freq).Field("KZ", g.kz).Field("Trees/Plot", g.treesPlot).Field("AvgHt", g.avgHt);
     j.Field("BigBaf", g.bigBaf).Field("C", g.c).Field("C2", g.c2).Field("T", g.t).Field("V", g.v);
@@ -132,14 +138,18 @@ void PrintText(std::ostream& out, const design::DesignWorkspace& ws) {
     out << "Strata:\n";
     for (std::size_t i = 0; i < d.strata.size(); ++i) {
         const design::StratumRow& s = d.strata[i];
-        out << "  " << s.stratum << "  " << s.cruzMeth << "  acres " << G(s.totAcres) << "  error " << G(s.error)
+        out << "  " << s.stratum << "  " << s.cruzMeth << "  acres " << G(s.totAcres) << "  error "
+            << (s.errorComputable ? G(s.error) : design::kNotComputable)
             << "  n " << s.sumN << "/" << s.sumN2 << "  cost " << G(s.strCost) << (design::IsLocked(s) ? "  locked" : "")
             << '\n';
         for (const design::SgRow* g : ws.GroupsOfStratum(i))
             out << "      " << g->sgCode << "  CV " << G(g->sgCV) << "/" << G(g->sgCV2) << "  n " << g->sgN << "/"
-                << g->sgN2 << "  error " << G(g->sgErr) << "  freq " << g->freq << "  KZ " << g->kz << '\n';
+                << g->sgN2 << "  error " << (design::ErrorComputable(*g, s.cruzMeth) ? G(g->sgErr) : design::kNotComputable)
+                << "  freq " << g->freq << "  KZ " << g->kz << '\n';
     }
     out << "Sale Error: " << ws.SaleErrorText() << "\nCost: " << ws.CostText() << '\n';
+    if (!ws.UncomputableText().empty()) out << ws.UncomputableText() << '\n';
+    if (!ws.CostWarning().empty()) out << ws.CostWarning() << '\n';
 }
 
 int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& err) {
@@ -250,7 +260,10 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
                 }
                 rc = ws.EditSgCell(g, p[2], p[3]);
             }
-            if (rc != design::kWsDone) failure = "cannot set " + p[2] + " in " + op.value.substr(0, op.value.find('='));
+            if (rc != design::kWsDone)
+                failure = ws.Refusal() != design::kCellFixedText && !ws.Refusal().empty()
+                              ? ws.Refusal()
+                              : "cannot set " + p[2] + " in " + op.value.substr(0, op.value.find('='));
         } else if (op.name == "method") {
             int s = stratum(p[0]);
             if (s < 0) break;
@@ -356,14 +369,21 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
         j.Field("file", path).Field("cruise_type", ws.IsProduction() ? "Production" : "Design/Recon");
         j.Field("uom", in.uom).Field("committed", committed).Field("returned", returned);
         if (!failure.empty()) j.Field("error", failure);
-        j.Field("sale_error", ws.Totals().error).Field("cost", ws.Totals().cost);
+        j.Key("sale_error");
+        if (ws.Totals().ErrorComputable()) j.Double(ws.Totals().error);
+        else j.Null();
+        j.Field("cost", ws.Totals().cost);
         j.Field("sale_error_text", ws.SaleErrorText()).Field("cost_text", ws.CostText());
+        j.Key("uncomputable_strata").BeginArray();
+        for (const std::string& code : ws.Totals().uncomputable) j.String(code);
+        j.EndArray();
+        if (!ws.CostWarning().empty()) j.Field("cost_warning", ws.CostWarning());
         j.Key("strata").BeginArray();
         for (const auto& s : ws.Model().strata) WriteStratum(j, s, ws.IsProduction());
         j.EndArray();
         j.Key("sample_groups").BeginArray();
         for (std::size_t i = 0; i < ws.Model().strata.size(); ++i)
-            for (const design::SgRow* g : ws.GroupsOfStratum(i)) WriteGroup(j, *g);
+            for (const design::SgRow* g : ws.GroupsOfStratum(i)) WriteGroup(j, *g, ws.Model().strata[i].cruzMeth);
         j.EndArray();
         if (designs) {
             j.Key("designs").BeginArray();

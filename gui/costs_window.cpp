@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/costs_dialog.h"
 #include "form_registry.h"
 #include "qt_ui.h"
 
@@ -58,6 +59,8 @@ CostsWindow::CostsWindow(ui::CostsForm& form, QWidget* parent) : QDialog(parent)
             label->setWordWrap(true);
             auto* edit = new FieldEdit(0, ui::CostFieldDigitsOnly(f.field));
             edit->SetValue(QString::fromStdString(form_.Values()[f.field]));
+            // The plausible range of the field.
+            edit->setToolTip(QString::fromStdString(app::CostFieldHint(f.field)));
             edit->setMaximumWidth(90);
             label->setBuddy(edit);
             grid->addWidget(label, row, 0);

@@ -153,7 +153,7 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     auto* figures = new QFormLayout;
     saleError_ = new QLineEdit;
     saleError_->setReadOnly(true);
-    saleError_->setMaximumWidth(90);
+    saleError_->setMaximumWidth(120);  // room for "not computable"
     cost_ = new QLineEdit;
     cost_->setReadOnly(true);
     cost_->setMaximumWidth(140);
@@ -185,6 +185,11 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     chart_ = new TradeoffChart;
     top->addWidget(chart_, 1);
     layout->addLayout(top);
+    notice_ = new QLabel;
+    notice_->setWordWrap(true);
+    notice_->setStyleSheet("color: #a00000;");
+    notice_->hide();
+    layout->addWidget(notice_);
 
     for (QPushButton* b : {optimize_, leastCost_, report_, kelvane_, help, ret}) b->setAutoDefault(false);
     connect(leastCost_, &QPushButton::clicked, this, [this] {
@@ -222,6 +227,13 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
         if (column == "Lock") text = m.IsChecked(e.col, e.row) ? "1" : "0";
         ws_.EditStratumCell(static_cast<std::size_t>(e.row), column, text);
         AfterChange();
+    });
+    // Each cell takes what its value rule allows; a refused text never reaches the grid.
+    strata_.OnCheckEdit([this](const grid::GridModel& m, int col, int64_t row, const std::string& text) {
+        return ws_.CheckStratumCell(static_cast<std::size_t>(row), m.Heading(col), text);
+    });
+    groups_.OnCheckEdit([this](const grid::GridModel& m, int col, int64_t row, const std::string& text) {
+        return ws_.CheckSgCell(static_cast<std::size_t>(row), m.Heading(col), text);
     });
     groups_.OnEdit([this](grid::GridModel&, const grid::EditEvent& e) {
         if (filling_) return;
@@ -332,7 +344,13 @@ void DesignFormWindow::UpdateChartNow() {
 
 void DesignFormWindow::RefreshTotals() {
     saleError_->setText(Q(ws_.SaleErrorText()));
+    saleError_->setToolTip(Q(ws_.UncomputableText()));
     cost_->setText(Q(ws_.CostText()));
+    cost_->setToolTip(Q(ws_.CostWarning()));
+    std::string notice = ws_.UncomputableText();
+    if (!ws_.CostWarning().empty()) notice += (notice.empty() ? "" : "\n") + ws_.CostWarning();
+    notice_->setText(Q(notice));
+    notice_->setVisible(!notice.empty());
 }
 
 void DesignFormWindow::UpdateEnabled() {
@@ -414,8 +432,8 @@ void DesignFormWindow::ShowGroups() {
         }
     }
     groups_.SetHintsShown(ws_.hints);
-    for (std::size_t i = 0; i < groups.size(); ++i) FillGroupRow(static_cast<int>(i), *groups[i]);
     shownMethod_ = method;
+    for (std::size_t i = 0; i < groups.size(); ++i) FillGroupRow(static_cast<int>(i), *groups[i]);
     filling_ = false;
     groups_.NotifyLayoutChanged();
     groupView_->ApplyLayout();
@@ -426,7 +444,7 @@ void DesignFormWindow::FillGroupRow(int row, const design::SgRow& g) {
     const auto& cols = design::SgGridColumns();
     for (std::size_t c = 0; c < cols.size(); ++c) {
         int col = static_cast<int>(c);
-        groups_.SetText(col, row, design::SgCellText(g, cols[c]));
+        groups_.SetText(col, row, design::SgCellText(g, cols[c], shownMethod_));
         unsigned colour = design::SgCellColour(g, cols[c]);
         if (colour != design::kNormalTextColour) groups_.SetTextColor(col, row, grid::Color::FromColorRef(colour));
     }

@@ -55,6 +55,7 @@ public:
     GridWidget* GroupView() { return groupView_; }
     QSplitter* Splitter() { return splitter_; }
     TradeoffChart* Chart() { return chart_; }
+    QLabel* Notice() { return notice_; }
     QAction* UndoAction() { return undo_; }
     QAction* RedoAction() { return redo_; }
     // Everything shown again from the workspace (after any command).
@@ -90,6 +91,7 @@ private:
     TradeoffChart* chart_ = nullptr;
     QLineEdit* saleError_ = nullptr;
     QLineEdit* cost_ = nullptr;
+    QLabel* notice_ = nullptr;  // why the sale error or cost is incomplete
     QSpinBox* target_ = nullptr;
     QPushButton* optimize_ = nullptr;
     QPushButton* leastCost_ = nullptr;

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QTimer>
+#include <QToolTip>
 
 #include "qt_ui.h"
 #include "ui/ui_port.h"
@@ -100,7 +101,10 @@ bool GridTableModel::setData(const QModelIndex& index, const QVariant& value, in
         return model_.ToggleCheck(c, r);
     }
     if (role != Qt::EditRole) return false;
-    return model_.EditCell(c, r, value.toString().toStdString());
+    if (model_.EditCell(c, r, value.toString().toStdString())) return true;
+    if (!model_.LastRefusal().empty())
+        emit editRefused(c, static_cast<int>(r), QString::fromStdString(model_.LastRefusal()));
+    return false;
 }
 
 Qt::ItemFlags GridTableModel::flags(const QModelIndex& index) const {
@@ -250,6 +254,12 @@ GridWidget::GridWidget(grid::GridModel& model, QWidget* parent)
     });
     connect(this, &QTableView::clicked, this, [this](const QModelIndex& i) {
         if (i.isValid()) model_.Click(i.column(), i.row());
+    });
+    // The cell keeps its old text; the hint under it says why.
+    connect(adapter_, &GridTableModel::editRefused, this, [this](int col, int row, const QString& reason) {
+        refusal_ = reason;
+        QRect cell = visualRect(adapter_->index(row, col));
+        QToolTip::showText(viewport()->mapToGlobal(cell.bottomLeft()), reason, viewport(), cell, 6000);
     });
     connect(this, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
         if (i.isValid()) model_.DoubleClick(i.column(), i.row());

@@ -50,6 +50,8 @@ signals:
     // The model's layout changed: the view re-applies widths, hidden parts and spans.
     void layoutNeeded();
     void currentMoved(int col, int row);
+    // A user's edit was refused; `reason` names the column and what it takes.
+    void editRefused(int col, int row, const QString& reason);
 
 private:
     grid::GridModel& model_;
@@ -110,6 +112,8 @@ public:
     // The menu the form offers for a cell, as the right-click would show it; empty
     // while a cell is being edited.
     QMenu* BuildContextMenu(const QModelIndex& index);
+    // The reason of the last refused edit, as the hint at its cell showed it.
+    const QString& RefusalHint() const { return refusal_; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -123,6 +127,7 @@ private:
     grid::GridModel& model_;
     GridTableModel* adapter_;
     ui::UiPort* ui_ = nullptr;
+    QString refusal_;
     std::set<int64_t> hidden_rows_shown_;  // rows hidden in the view now
     std::vector<std::pair<int64_t, int>> heights_set_;
     QFrame* find_bar_ = nullptr;

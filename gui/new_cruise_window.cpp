@@ -11,6 +11,7 @@
 
 #include "form_registry.h"
 #include "qt_ui.h"
+#include "store/value_rules.h"
 
 namespace gui {
 
@@ -50,13 +51,13 @@ NewCruiseWindow::NewCruiseWindow(ui::NewCruiseForm& form, QWidget* parent)
     setup_ = MakeEdit();
     setup_->setReadOnly(true);  // chosen with Browse, which checks the file
     browse_ = new QPushButton("Browse");
-    sale_no_ = MakeEdit(ui::kSaleNoMax);
+    sale_no_ = new FieldEdit(store::rules::kSaleNo);
     cruise_no_ = MakeEdit();
-    cal_year_ = MakeEdit();
-    region_ = MakeEdit(ui::kCodeMax);
-    forest_ = MakeEdit(ui::kCodeMax);
-    district_ = MakeEdit(ui::kCodeMax);
-    sale_name_ = MakeEdit(ui::kSaleNameMax);
+    cal_year_ = new FieldEdit(store::rules::kCalYear);
+    region_ = new FieldEdit(store::rules::kRegion);
+    forest_ = new FieldEdit(store::rules::kForest);
+    district_ = new FieldEdit(store::rules::kDistrict);
+    sale_name_ = new FieldEdit(store::rules::kSaleName);
     purpose_ = MakeCombo(ui::kPurposeEntries);
     unit_ = MakeUnitCombo();
     type_ = MakeCombo(ui::kCruiseTypeEntries);

@@ -22,6 +22,7 @@
 #include "form_registry.h"
 #include "help_window.h"
 #include "pictures.h"
+#include "store/value_rules.h"
 
 namespace gui {
 
@@ -245,6 +246,11 @@ FieldEdit::FieldEdit(int max_chars, bool digits_only, QWidget* parent)
     // No QLineEdit length limit: it would cut a paste short without a word.
     setValidator(new FieldValidator(this));
     connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { accepted_ = t; });
+}
+
+FieldEdit::FieldEdit(const store::ValueRule& rule, QWidget* parent)
+    : FieldEdit(rule.maxLength, rule.digits || (rule.kind == store::ValueKind::Whole && rule.min >= 0), parent) {
+    setToolTip(QString::fromStdString("Enter " + store::RangeText(rule) + "."));
 }
 
 void FieldEdit::SetValue(const QString& text) {

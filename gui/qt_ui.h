@@ -9,6 +9,8 @@
 
 #include "ui/ui_port.h"
 
+namespace store { struct ValueRule; }
+
 namespace gui {
 
 class QtUi : public ui::UiPort {
@@ -53,6 +55,9 @@ class FieldEdit : public QLineEdit {
 public:
     // max_chars 0: no limit.
     explicit FieldEdit(int max_chars = 0, bool digits_only = false, QWidget* parent = nullptr);
+    // A field that takes a value of the rule: its length, digits alone for digit codes
+    // and whole numbers, and what it accepts as the field's tooltip.
+    explicit FieldEdit(const store::ValueRule& rule, QWidget* parent = nullptr);
 
     // Shows a value of the program's own (e.g. as stored), which is never refused.
     void SetValue(const QString& text);

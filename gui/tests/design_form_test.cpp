@@ -128,6 +128,7 @@ private slots:
     void cleanup();
     void GridsShowTheDesignByMethod();
     void CellEditRecomputesAndUndoes();
+    void RefusedCellKeepsItsTextAndSaysWhy();
     void MenusAndChart();
     void SavedDesignsDialogThroughTheUiPort();
     void Screenshot();
@@ -212,6 +213,31 @@ void DesignFormTest::CellEditRecomputesAndUndoes() {
     // Escape never closes the form.
     QTest::keyClick(&w, Qt::Key_Escape);
     QVERIFY(w.isVisible());
+}
+
+void DesignFormTest::RefusedCellKeepsItsTextAndSaysWhy() {
+    gui::DesignFormWindow w(*ws_);
+    w.show();
+    grid::GridModel& g = w.GroupGrid();
+    gui::GridTableModel* adapter = w.GroupView()->Adapter();
+    const int n = Column(g, "SgN");
+    const std::string kept = g.Text(n, 0);
+    const std::string sale = ws_->SaleErrorText();
+    QVERIFY(!adapter->setData(adapter->index(0, n), "-5", Qt::EditRole));
+    QCOMPARE(g.Text(n, 0), kept);
+    QCOMPARE(ws_->SaleErrorText(), sale);
+    QCOMPARE(w.GroupView()->RefusalHint().toStdString(),
+             std::string("SgN: '-5' is too small. Enter a whole number from 1 to 1,000,000."));
+    QVERIFY(!w.UndoAction()->isEnabled());
+    // The strata grid's description is as wide as the field program's.
+    const int d = Column(w.StrataGrid(), "Description");
+    QVERIFY(!w.StrataView()->Adapter()->setData(w.StrataView()->Adapter()->index(0, d), QString(26, 'x'),
+                                                Qt::EditRole));
+    QVERIFY(w.StrataView()->RefusalHint().contains("Please enter no more than 25 characters."));
+    // A value the rule takes is taken.
+    QVERIFY(g.EditCell(n, 0, "12"));
+    QCOMPARE(ws_->SelectedGroups()[0]->sgN, 12);
+    QVERIFY(w.Notice()->isHidden());  // every stratum has its sizes and costs
 }
 
 void DesignFormTest::MenusAndChart() {

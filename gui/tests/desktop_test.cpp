@@ -312,7 +312,7 @@ void DesktopTest::MessagesSitOverTheFormThatRaisedThem() {
     });
     QVERIFY(!ui.RunForm(costs));
     QVERIFY(over_form);
-    QVERIFY(box_text.startsWith("Cost of a quart of marker paint: \"1e400\""));
+    QVERIFY(box_text.startsWith("Cost of a quart of marker paint: '1e400' is too large."));
 }
 
 QTEST_MAIN(DesktopTest)

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "store/cruise_store.h"
+#include "store/value_rules.h"
 
 namespace app {
 
@@ -12,12 +13,11 @@ bool IsDigits(const std::string& text) {
 }
 
 std::string CostValueProblem(int field, const std::string& value) {
-    const std::string name = ui::kCostFieldNames[field];
-    if (!store::LeadingDoubleInRange(value))
-        return name + ": \"" + value + "\" is too large a number.\nEnter a number of 0 or more.";
-    if (store::LeadingDouble(value) < 0)
-        return name + ": \"" + value + "\" is negative.\nEnter a number of 0 or more.";
-    return {};
+    return store::Refusal(store::rules::Costs()[field], value);
+}
+
+std::string CostFieldHint(int field) {
+    return "Enter " + store::RangeText(store::rules::Costs()[field]) + ".";
 }
 
 bool CCostsDialog::OnOk() {
@@ -28,12 +28,14 @@ bool CCostsDialog::OnOk() {
                            ui::Icon::Exclamation);
             return false;
         }
-        std::string problem = CostValueProblem(f, values_[f]);
-        if (!problem.empty()) {
-            ui_.Error(problem, "Error");
+        store::CheckedValue v = store::Check(store::rules::Costs()[f], values_[f]);
+        if (!v.ok()) {
+            ui_.Error(v.refusal, "Error");
             return false;
         }
     }
+    // Stored without the blanks around them, as every value the forester types.
+    for (int f = 0; f < ui::kCostFieldCount; ++f) values_[f] = store::Trim(values_[f]);
     return true;
 }
 

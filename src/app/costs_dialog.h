@@ -18,9 +18,9 @@ public:
     void OnHelp() override { ui_.ShowHelp(ui::kHelpCosts); }
     // The count and rate fields take digits alone; a value as the file holds it is
     // kept as it is, so the form can always be confirmed without retyping what another
-    // program stored. No field may hold a negative number or one too large to compute
-    // with: every cost figure stays finite. A refusal names the field and keeps the
-    // form open.
+    // program stored. Every field must hold a number in its plausible range (or
+    // nothing): every cost figure stays finite and meaningful. A refusal names the
+    // field and its range, and keeps the form open.
     bool OnOk() override;
 
 private:
@@ -33,5 +33,7 @@ private:
 bool IsDigits(const std::string& text);
 // Empty when the value can be stored in the field; otherwise why not.
 std::string CostValueProblem(int field, const std::string& value);
+// The hint of a field: what it takes, its plausible range.
+std::string CostFieldHint(int field);
 
 }  // namespace app

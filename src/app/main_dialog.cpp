@@ -8,6 +8,7 @@
 #include "app/costs_dialog.h"
 #include "app/cruise_file.h"
 #include "app/new_cruise_dialog.h"
+#include "design/workspace_rows.h"
 #include "store/config.h"
 #include "store/cruise_store.h"
 #include "store/file_checker.h"
@@ -340,6 +341,8 @@ bool CMainDialog::OnCosts() {
     bool saved = false;
     if (dlg.DoModal()) {
         WriteCostValues(file.Storage(), dlg.Values());
+        // A design already made shows the new costs the next time it is looked at.
+        design::RecostDesignTables(file.Storage(), ComputeCostFigures(dlg.Values()));
         saved = file.Commit();
         if (saved) costs_ = ComputeCostFigures(dlg.Values());
     }

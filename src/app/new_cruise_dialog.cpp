@@ -1,8 +1,10 @@
 #include "app/new_cruise_dialog.h"
 
 #include "mk/mk.h"
+#include "store/cruise_store.h"
 #include "store/file_checker.h"
 #include "store/schema.h"
+#include "store/value_rules.h"
 
 namespace app {
 
@@ -13,12 +15,7 @@ std::string PurposeCode(const std::string& entry) {
     return "";
 }
 
-size_t CharCount(const std::string& text) {
-    size_t n = 0;
-    for (unsigned char c : text)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
+size_t CharCount(const std::string& text) { return store::CharCount(text); }
 
 bool CNewCruiseDialog::DoModal() {
     unit_changed_ = 0;
@@ -59,21 +56,28 @@ std::string CNewCruiseDialog::SuggestedFileName() const {
     return fields_.sale_no + (mode_ == ui::kModeNewDesign ? "_design.crz" : ".crz");
 }
 
-bool CNewCruiseDialog::CheckLengths() {
+bool CNewCruiseDialog::CheckFields() {
     const struct {
-        const std::string& text;
-        int max;
-    } limits[] = {{fields_.sale_no, ui::kSaleNoMax},
-                  {fields_.sale_name, ui::kSaleNameMax},
-                  {fields_.region, ui::kCodeMax},
-                  {fields_.forest, ui::kCodeMax},
-                  {fields_.district, ui::kCodeMax}};
-    for (const auto& l : limits) {
-        if (CharCount(l.text) <= static_cast<size_t>(l.max)) continue;
-        ui_.MessageBox("", "Please enter no more than " + std::to_string(l.max) + " characters.",
-                       ui::Icon::Exclamation);
-        return false;
+        std::string& text;
+        const store::ValueRule& rule;
+    } fields[] = {{fields_.sale_no, store::rules::kSaleNo},   {fields_.sale_name, store::rules::kSaleName},
+                  {fields_.region, store::rules::kRegion},    {fields_.forest, store::rules::kForest},
+                  {fields_.district, store::rules::kDistrict}, {fields_.cal_year, store::rules::kCalYear}};
+    for (const auto& f : fields) {
+        if (CharCount(store::Trim(f.text)) > static_cast<size_t>(f.rule.maxLength)) {
+            ui_.MessageBox("", "Please enter no more than " + std::to_string(f.rule.maxLength) + " characters.",
+                           ui::Icon::Exclamation);
+            return false;
+        }
+        // An empty sale number gets its own message below.
+        store::CheckedValue v = store::Check(f.rule, f.text);
+        if (!v.ok() && !v.empty) {
+            ui_.MessageBox("", v.refusal, ui::Icon::Exclamation);
+            return false;
+        }
     }
+    // Stored without the blanks around them: a sale number " 123" is sale 123.
+    for (const auto& f : fields) f.text = store::Trim(f.text);
     return true;
 }
 
@@ -91,7 +95,7 @@ bool CNewCruiseDialog::ChooseOutputFile() {
 }
 
 bool CNewCruiseDialog::OnOk() {
-    if (!CheckLengths()) return false;
+    if (!CheckFields()) return false;
     if (mode_ == ui::kModeNewDesign && fields_.setup_file.empty()) {
         ui_.Error("Need to supply a valid Cruise Object Setup File.");
         return false;

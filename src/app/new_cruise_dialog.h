@@ -31,7 +31,8 @@ public:
     std::string SuggestedFileName() const;
 
 private:
-    bool CheckLengths();
+    // Each typed field against its value rule (length, digits, storable text).
+    bool CheckFields();
     bool ChooseOutputFile();
 
     ui::UiPort& ui_;

@@ -7,6 +7,7 @@
 #include "design/sampling.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
+#include "store/value_rules.h"
 
 namespace design {
 
@@ -25,14 +26,6 @@ std::string Fixed(const char* format, double v) {
 }
 
 bool Uom01(const std::string& uom) { return uom == schema::kUomBoardFeet; }
-
-// The whole trimmed text as a number above 0.
-bool PositiveNumber(const std::string& raw, double& out) {
-    double v = 0;
-    if (!store::WholeNumber(raw, v) || !(v > 0) || v > 1e9) return false;
-    out = v;
-    return true;
-}
 
 }  // namespace
 
@@ -97,7 +90,8 @@ std::string SgColumnHint(std::string_view c, const std::string& uom) {
     return "";
 }
 
-std::string SgCellText(const SgRow& r, std::string_view c) {
+std::string SgCellText(const SgRow& r, std::string_view c, std::string_view method) {
+    if (c == "SgErr" && !method.empty() && !ErrorComputable(r, method)) return kNoError;
     switch (SgColumnFromName(c)) {
     case SgColumn::C: return r.c;
     case SgColumn::C2: return r.c2;
@@ -171,7 +165,7 @@ std::string StratumCellText(const StratumRow& r, std::string_view c) {
     if (c == "Units") return r.units;
     if (c == "CruzMeth") return r.cruzMeth;
     if (c == "Lock") return r.lock;
-    if (c == "Error") return G(r.error);
+    if (c == "Error") return r.errorComputable ? G(r.error) : kNoError;
     if (c == "SumN") return std::to_string(r.sumN);
     if (c == "SumN2") return std::to_string(r.sumN2);
     if (c == "WtCV") return G(r.wtCV);
@@ -229,12 +223,12 @@ std::string PlotSizeForm::Label() const {
 
 bool PlotSizeForm::OnOk() {
     // A plot size of 0 divides every frequency and KZ formula; refuse it here.
-    double v = 0;
-    if (!PositiveNumber(value, v)) {
-        ui_.Warning(kBadPlotSizeText, "Warning");
+    store::CheckedValue v = store::Check(point_ ? store::rules::kBaf : store::rules::kPlotSize, value);
+    if (!v.ok()) {
+        ui_.Warning(v.refusal, "Warning");
         return false;
     }
-    value_ = v;
+    value_ = v.number;
     return true;
 }
 

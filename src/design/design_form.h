@@ -19,6 +19,8 @@ inline constexpr const char* kPlotSizeFormId = "design.plot_size";
 inline constexpr const char* kDesignFormTitlePrefix = "Strovan Form     ";
 inline constexpr const char* kSelectMethodHeading = "Select New Cruise Method From the List Below";
 inline constexpr const char* kUnderConstructionText = "Option under construction.";
+// The refusal of an edit of a cell that takes none (read-only, hidden, no such cell).
+inline constexpr const char* kCellFixedText = "This cell cannot be changed.";
 
 // --- Colours (Windows colour values: red in the low byte) ---------------------------
 inline constexpr unsigned kReadOnlyBackground = 15000804;
@@ -36,8 +38,10 @@ const std::vector<std::string>& SgGridColumns();
 bool SgColumnShown(std::string_view method, std::string_view column);
 bool SgColumnReadOnly(std::string_view method, std::string_view column);
 std::string SgColumnHint(std::string_view column, const std::string& uom);
-// The cell as the grid shows it ("%g" for numbers).
-std::string SgCellText(const SgRow& row, std::string_view column);
+// The cell as the grid shows it ("%g" for numbers). Given the stratum's method, the
+// error of a group without the sizes it needs shows as kNoError, never as 0.
+std::string SgCellText(const SgRow& row, std::string_view column, std::string_view method = {});
+inline constexpr const char* kNoError = "n/c";
 
 // --- Strata grid ----------------------------------------------------------------------
 const std::vector<std::string>& StratumGridColumns();
@@ -46,6 +50,7 @@ bool StratumColumnShown(std::string_view column);
 bool StratumColumnReadOnly(std::string_view column);
 bool StratumColumnRightAligned(std::string_view column);
 std::string StratumColumnHint(std::string_view column, const std::string& uom);
+// A stratum whose error cannot be computed shows kNoError in Error.
 std::string StratumCellText(const StratumRow& row, std::string_view column);
 
 // Right-click menu item of the strata grid for the plot size; empty for tree methods.
@@ -77,7 +82,7 @@ public:
     std::string Label() const;
 
     std::string value;  // the edit box
-    // Refuses a value that is not a number above 0 (the dialog stays open).
+    // Refuses a value outside the plot size's (or BAF's) rule (the dialog stays open).
     bool OnOk();
     double Value() const { return value_; }
 
@@ -87,7 +92,6 @@ private:
     double value_ = 0;
 };
 
-inline constexpr const char* kBadPlotSizeText = "Please enter a number greater than 0.";
 
 // Unit lists are codes joined by ",".
 std::vector<std::string> SplitUnits(const std::string& units);

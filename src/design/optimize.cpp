@@ -6,6 +6,8 @@
 
 #include "design/data_warnings.h"
 #include "design/sampling.h"
+#include "store/cruise_store.h"
+#include "store/value_rules.h"
 #include "design/sg_rules.h"
 
 namespace design {
@@ -16,20 +18,19 @@ bool IsEveryTree(const StratumRow& s) { return s.cruzMeth == "100"; }
 
 double GroupCv(const SgRow& g, bool twoStage) { return twoStage ? (g.sgCV + g.sgCV2) / 2 : g.sgCV; }
 
-// Sample size and error of one group for its part of the stratum's target. A tree
-// group without variation has a target of 0 and is left unsampled (size 0, as for any
-// target of 0); plots are another matter, every group keeps at least two.
+// Sample size and error of one group for its part of the stratum's target. A group
+// without variation has a target of 0; it still keeps the smallest sample, two, since
+// a group the crew samples not at all has no error to show (and is no design).
 void SizeGroup(SgRow& g, const StratumContext& ctx, double weight, double target) {
     const std::string& m = ctx.cruzMeth;
     if (IsOneOf(m, {"STR", "3P", "PNT", "FIX"})) {
-        g.sgN = SampleSize(g.sgCV, target);
-        if (IsPlotMethod(m)) g.sgN = std::max(g.sgN, 2);
+        g.sgN = std::max(SampleSize(g.sgCV, target), 2);
         g.sgErr = SamplingError(g.sgCV, g.sgN);
         if (m == "STR") g.sgErr = CorrectedError(g.sgErr, g.sgN, TruncInt(g.treesAcre * ctx.totAcres + 1));
     } else if (m == "S3P") {
         SampleSizes s = TwoStageSampleSizes(g.sgCV, g.sgCV2, target);
-        g.sgN = s.n1;
-        g.sgN2 = s.n2;
+        g.sgN = std::max(s.n1, 2);
+        g.sgN2 = std::max(s.n2, 2);
         g.sgErr = TwoStageError(g.sgCV, g.sgCV2, g.sgN, g.sgN2);
     } else if (IsTwoStage(m)) {
         SampleSizes s = TwoStageSampleSizes(weight * g.sgCV, weight * g.sgCV2, target);
@@ -89,11 +90,15 @@ void DistributeStratum(const StratumRow& s, SgRefs& groups, int size, double str
 int OptimizeForError(Design& d, const std::string& targetText, const DesignSettings& settings,
                      ui::UiPort& ui, SaleTotals* totals) {
     if (settings.displayDataWarnings && !ConfirmDataWarnings(d.groups, ui)) return kOptimizeDeclined;
-    double target = ParseNumber(targetText);
-    if (!(target > 0)) {
-        ui.Warning(kNoTargetText, "Warning");
+    const store::CheckedValue typed = store::Check(store::rules::kTargetError, targetText);
+    if (!typed.ok()) {
+        // Nothing above 0 is no target at all; anything else names what the box takes.
+        double v = 0;
+        const bool none = !store::WholeNumber(targetText, v) || !(v > 0);
+        ui.Warning(none ? kNoTargetText : typed.refusal, "Warning");
         return kOptimizeNoTarget;
     }
+    double target = typed.number;
     double all = 0, everyTree = 0;
     for (const StratumRow& s : d.strata) {
         all += s.totalVol;

@@ -1,12 +1,10 @@
 #include "design/rows.h"
 
 #include <cctype>
-#include <charconv>
-#include <climits>
-#include <cstdlib>
 #include <unordered_map>
 #include <utility>
 
+#include "design/sampling.h"
 #include "store/cruise_store.h"
 
 namespace design {
@@ -60,11 +58,9 @@ SgColumn SgColumnFromName(std::string_view name) {
 // "nan" typed into a cell is no number (0) rather than an endless sample size.
 double ParseNumber(const std::string& text) { return store::LeadingDouble(text); }
 
-int ParseInteger(const std::string& text) {
-    long v = std::strtol(text.c_str(), nullptr, 10);
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
-    return static_cast<int>(v);
+bool ErrorComputable(const SgRow& row, std::string_view method) {
+    if (method == "100") return true;
+    return row.sgN >= 1 && (!IsTwoStage(method) || row.sgN2 >= 1);
 }
 
 bool IsLocked(const StratumRow& row) { return ParseNumber(row.lock) > 0; }

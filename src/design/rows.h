@@ -47,6 +47,10 @@ struct StratumRow {
     double treesPlot = 0;
     int plotSpacing = 0;  // feet
     double plotSize = 0;  // BAF for point methods, plot size for fixed plots
+    // False when a sample group lacks a size its method needs: the stratum then has no
+    // error at all (its stored Error means nothing). Never stored; worked out from the
+    // groups by SummarizeStratum and MarkErrorComputable.
+    bool errorComputable = true;
 };
 
 // What the sample-group formulas need to know of their stratum.
@@ -95,9 +99,13 @@ enum class SgColumn {
 // By the column name as stored ("Trees/Acre", "SgCV2", ...).
 SgColumn SgColumnFromName(std::string_view name);
 
+// Whether the sample sizes that the method's error needs are there (at least 1). A
+// group without them has no error, not an error of 0. A 100 % cruise measures every
+// tree: it has no sampling error to compute.
+bool ErrorComputable(const SgRow& row, std::string_view method);
+
 // The leading number of a text, 0 when there is none.
 double ParseNumber(const std::string& text);
-int ParseInteger(const std::string& text);
 bool IsLocked(const StratumRow& row);
 
 }  // namespace design

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
@@ -30,9 +31,19 @@ std::int64_t ClampSize(double x) {
 
 }  // namespace
 
-double Trunc1(double x) { return std::trunc(x * 10.0) / 10.0; }
-double Trunc2(double x) { return std::trunc(x * 100.0) * 0.01; }
-double Trunc3(double x) { return std::trunc(x * 1000.0) * 0.001; }
+double Truncate(double x, int decimals) {
+    static constexpr double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+    if (!std::isfinite(x)) return 0.0;
+    const double scale = kScale[std::clamp(decimals, 0, 6)];
+    const double y = x * scale;
+    // Beyond 2^52 every double is whole: nothing is left to cut.
+    if (std::fabs(y) >= 4503599627370496.0) return x;
+    // A product within a few units in the last place of a whole number is that number:
+    // the value had these decimals, and only its binary form fell short of them.
+    const double whole = std::round(y);
+    const bool exact = std::fabs(y - whole) <= 8 * DBL_EPSILON * std::max(1.0, std::fabs(y));
+    return (exact ? whole : std::trunc(y)) / scale;
+}
 
 int TruncInt(double x) {
     if (!(x == x)) return 0;

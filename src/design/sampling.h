@@ -7,10 +7,13 @@
 
 namespace design {
 
-// Truncation toward zero at one, two or three decimals.
-double Trunc1(double x);
-double Trunc2(double x);
-double Trunc3(double x);
+// Truncation toward zero at `decimals` places (0 to 6); the one truncation of the
+// program. A value that has no more decimals than that already comes back unchanged,
+// although its double may lie just below it (16.15 is held as 16.1499...). Not finite: 0.
+double Truncate(double x, int decimals);
+inline double Trunc1(double x) { return Truncate(x, 1); }
+inline double Trunc2(double x) { return Truncate(x, 2); }
+inline double Trunc3(double x) { return Truncate(x, 3); }
 // trunc(x) as a 32-bit integer, saturating; NaN gives 0.
 int TruncInt(double x);
 // a / b, or 0 when b is 0: the value stored whenever a divisor of these rules is 0.

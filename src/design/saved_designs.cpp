@@ -7,6 +7,7 @@
 #include "design/sampling.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
+#include "store/value_rules.h"
 
 namespace design {
 
@@ -24,8 +25,14 @@ void SavedDesignsForm::Pick(std::size_t index) {
 }
 
 bool SavedDesignsForm::OnAction() {
+    // An ID of blanks names nothing, and the blanks around a name are no part of it.
+    id = store::Trim(id);
     if (id.empty()) {
         ui_.Warning(kNoDesignIdText, "Warning");
+        return false;
+    }
+    if (std::string why = store::Refusal(store::rules::kDesignId, id); mode_ == DesignsMode::Save && !why.empty()) {
+        ui_.Warning(why, "Warning");
         return false;
     }
     int match = -1;
@@ -137,7 +144,7 @@ namespace {
 double BigBafOf(const std::string& method, double plotSize, const mk::View& v, int r) {
     if (!IsOneOf(method, {"PCM", "PCMTRE"})) return 0;
     double n = v.GetInt(r, "SgN"), n2 = v.GetInt(r, "SgN2"), tp = v.GetDouble(r, "Trees/Plot");
-    return std::trunc(SafeDiv(10.0 * n * plotSize * tp, n2)) / 10;
+    return Trunc1(SafeDiv(n * plotSize * tp, n2));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "design/sampling.h"
+#include "store/schema.h"
+#include "store/value_rules.h"
 
 namespace design {
 
@@ -39,7 +41,7 @@ int KzFromSizes(const SgRow& r, const StratumContext& ctx) {
 }
 
 double BigBafFromSizes(const SgRow& r, const StratumContext& ctx) {
-    return std::trunc(SafeDiv(10.0 * r.sgN * ctx.plotSize * r.treesPlot, r.sgN2)) / 10;
+    return Trunc1(SafeDiv(r.sgN * ctx.plotSize * r.treesPlot, r.sgN2));
 }
 
 struct Outputs {
@@ -113,7 +115,7 @@ bool SizesFromFrequency(SgRow& row, const StratumContext& ctx) {
     }
     if (!IsCountMeasure(m)) return false;
     row.sgN2 = TruncInt(SafeDiv(TreesOnPlots(row), f) + 0.9);
-    if (HasBigBaf(m)) row.bigBaf = std::trunc(10 * f * ctx.plotSize) / 10;
+    if (HasBigBaf(m)) row.bigBaf = Trunc1(f * ctx.plotSize);
     return true;
 }
 
@@ -148,8 +150,14 @@ void ShareSgN(SgRefs& groups, int n, const StratumContext& ctx, ui::UiPort& ui) 
     }
 }
 
+std::string SgEditRefusal(std::string_view column, const std::string& text) {
+    const store::ValueRule* rule = store::RuleFor(schema::kSVDesignSgTable, column);
+    return rule ? store::Refusal(*rule, text) : std::string();
+}
+
 int SgEditor::Edit(SgRefs& groups, std::size_t row, std::string_view column, const std::string& text,
                    const StratumContext& ctx) {
+    refusal_.clear();
     if (busy_ || row >= groups.size() || groups[row] == nullptr) return -1;
     SgColumn col = SgColumnFromName(column);
     switch (col) {
@@ -164,70 +172,79 @@ int SgEditor::Edit(SgRefs& groups, std::size_t row, std::string_view column, con
     default:
         break;
     }
+    const store::ValueRule* rule = store::RuleFor(schema::kSVDesignSgTable, column);
+    if (!rule) return -1;
+    store::CheckedValue v = store::Check(*rule, text);
+    if (!v.ok()) {
+        refusal_ = v.refusal;
+        return -1;
+    }
     busy_ = true;
-    ApplyEdit(groups, *groups[row], col, text, ctx);
+    ApplyEdit(groups, *groups[row], col, v.text, v.number, ctx);
     busy_ = false;
     return 0;
 }
 
-void SgEditor::ApplyEdit(SgRefs& groups, SgRow& row, SgColumn column, const std::string& text,
+void SgEditor::ApplyEdit(SgRefs& groups, SgRow& row, SgColumn column, const std::string& text, double number,
                          const StratumContext& ctx) {
     const std::string& m = ctx.cruzMeth;
+    // The value rules hold every number within an int's range.
+    const int whole = static_cast<int>(number);
     switch (column) {
     case SgColumn::Description:
         row.description = text;
         break;
     case SgColumn::SgCV:
-        row.sgCV = ParseNumber(text);
+        row.sgCV = number;
         row.c = kTyped;
         // An every-tree (1-in-1) finite sample keeps its error whatever the CV.
         if (!(IsFinitePopulation(m) && row.freq == 1)) RecomputeError(row, ctx);
         break;
     case SgColumn::SgCV2:
-        row.sgCV2 = ParseNumber(text);
+        row.sgCV2 = number;
         row.c2 = kTyped;
         RecomputeError(row, ctx);
         break;
     case SgColumn::SgN:
-        row.sgN = ParseInteger(text);
+        row.sgN = whole;
         EditSize(groups, row, ctx);
         break;
     case SgColumn::SgN2:
-        row.sgN2 = ParseInteger(text);
+        row.sgN2 = whole;
         RecomputeError(row, ctx);
         FreqKzStep(row, ctx, Change::SgN2, ui_);
         break;
     case SgColumn::SgErr:
-        EditError(groups, row, ParseNumber(text), ctx);
+        EditError(groups, row, number, ctx);
         break;
     case SgColumn::TreesAcre:
-        row.treesAcre = ParseNumber(text);
+        row.treesAcre = number;
         row.t = kTyped;
         FreqKzStep(row, ctx, Change::TreesAcre, ui_);
         break;
     case SgColumn::VolAcre:
-        row.volAcre = ParseNumber(text);
+        row.volAcre = number;
         row.v = kTyped;
         FreqKzStep(row, ctx, Change::VolAcre, ui_);
         break;
     case SgColumn::TreesPlot:
-        row.treesPlot = ParseNumber(text);
+        row.treesPlot = number;
         FreqKzStep(row, ctx, Change::TreesPlot, ui_);
         break;
     case SgColumn::AvgHt:
-        row.avgHt = ParseNumber(text);
+        row.avgHt = number;
         FreqKzStep(row, ctx, Change::AvgHt, ui_);
         break;
     case SgColumn::Freq:
-        row.freq = ParseInteger(text);
+        row.freq = whole;
         if (SizesFromFrequency(row, ctx)) RecomputeError(row, ctx);
         break;
     case SgColumn::BigBaf:
-        row.bigBaf = ParseNumber(text);
+        row.bigBaf = number;
         if (SizesFromBigBaf(row, ctx)) RecomputeError(row, ctx);
         break;
     case SgColumn::KZ:
-        row.kz = ParseInteger(text);
+        row.kz = whole;
         if (SizesFromKz(row, ctx, ui_)) RecomputeError(row, ctx);
         break;
     default:

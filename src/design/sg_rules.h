@@ -35,26 +35,33 @@ bool SizesFromKz(SgRow& row, const StratumContext& ctx, ui::UiPort& ui);
 // Plot methods share one plot count: writes n into every group and recomputes each.
 void ShareSgN(SgRefs& groups, int n, const StratumContext& ctx, ui::UiPort& ui);
 
+// Why a typed text cannot go into a column of a sample-group row (the column's value
+// rule, named with its accepted range); empty when it can.
+std::string SgEditRefusal(std::string_view column, const std::string& text);
+
 // Runs the rules of one cell edit of the sample-group grid.
 class SgEditor {
 public:
     explicit SgEditor(ui::UiPort& ui) : ui_(ui) {}
 
     // groups: every sample group of the stratum; row: the edited one. Returns 0, or -1
-    // for an unknown or key column, a bad index, or a call made while an edit runs
-    // (a message box of the running edit must not start another one).
+    // for an unknown or key column, a bad index, a text the column's rule refuses
+    // (Refusal() says why; nothing changed), or a call made while an edit runs (a
+    // message box of the running edit must not start another one).
     int Edit(SgRefs& groups, std::size_t row, std::string_view column, const std::string& text,
              const StratumContext& ctx);
     bool Busy() const { return busy_; }
+    const std::string& Refusal() const { return refusal_; }
 
 private:
-    void ApplyEdit(SgRefs& groups, SgRow& row, SgColumn column, const std::string& text,
+    void ApplyEdit(SgRefs& groups, SgRow& row, SgColumn column, const std::string& text, double number,
                    const StratumContext& ctx);
     void EditSize(SgRefs& groups, SgRow& row, const StratumContext& ctx);
     void EditError(SgRefs& groups, SgRow& row, double target, const StratumContext& ctx);
 
     ui::UiPort& ui_;
     bool busy_ = false;
+    std::string refusal_;
 };
 
 }  // namespace design

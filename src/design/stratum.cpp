@@ -4,6 +4,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "design/sampling.h"
 
@@ -82,13 +84,15 @@ double StratumCost(const StratumRow& s, const CostFigures& c) {
 
 void SummarizeStratum(StratumRow& s, const SgRefs& groups, SummaryMode mode, const std::string& uom,
                       const CostFigures& costs) {
+    s.errorComputable = true;
+    for (const SgRow* g : groups) s.errorComputable = s.errorComputable && ErrorComputable(*g, s.cruzMeth);
     if (groups.size() == 1) CopySingleGroup(s, *groups.front());
     else CombineGroups(s, groups);
     s.totalVol = s.volAcre * s.totAcres / (uom == "01" ? 1000 : 100);
     if (IsPlotMethod(s.cruzMeth)) s.plotSpacing = PlotSpacing(s.totAcres, s.sumN);
     double cost = StratumCost(s, costs);
     if (mode == SummaryMode::Fill) {
-        s.strCost = std::trunc(10 * cost) / 10;
+        s.strCost = Trunc1(cost);
         return;
     }
     s.error = Trunc2(s.error);
@@ -97,15 +101,89 @@ void SummarizeStratum(StratumRow& s, const SgRefs& groups, SummaryMode mode, con
     s.strCost = cost;
 }
 
+bool CostsSet(const CostFigures& c) {
+    return c.plot > 0 || c.traverse > 0 || c.tally > 0 || c.threeP > 0 || c.measure > 0 || c.paint > 0;
+}
+
+std::string CostWarning(const std::vector<StratumRow>& strata, const CostFigures& c) {
+    if (!CostsSet(c)) return {};
+    struct Figure {
+        double value;
+        const char* name;
+        std::vector<std::string_view> methods;  // whose stratum cost uses the figure
+    };
+    const Figure figures[] = {
+        {c.plot, "cost per count plot (plot crew cost and count plots per hour)",
+         {"PNT", "FIX", "P3P", "F3P", "PCM", "FCM", "PCMTRE", "3PPNT"}},
+        {c.traverse, "cost of a 10-chain traverse (plot crew cost and traverse time)",
+         {"PNT", "FIX", "P3P", "F3P", "PCM", "FCM", "PCMTRE", "3PPNT"}},
+        {c.tally, "cost per tallied tree (tree crew cost and trees tallied per hour)", {"STR", "S3P"}},
+        {c.threeP, "cost per 3P tree (tree crew cost and trees 3P'd per hour)", {"3P", "S3P", "P3P", "F3P"}},
+        {c.measure, "cost per measured tree (tree crew cost and trees measured per hour)",
+         {"100", "STR", "3P", "S3P", "PNT", "FIX", "P3P", "F3P", "PCM", "FCM", "PCMTRE", "3PPNT"}},
+        {c.paint, "paint cost per tree (paint cost and trees marked per can)", {"100", "STR", "3P", "S3P"}},
+    };
+    std::string text;
+    for (const Figure& f : figures) {
+        if (f.value > 0) continue;
+        std::string list;
+        int count = 0;
+        for (const StratumRow& s : strata)
+            if (std::find(f.methods.begin(), f.methods.end(), s.cruzMeth) != f.methods.end())
+                list += (count++ ? ", " : "") + s.stratum;
+        if (count > 0)
+            text += std::string("\nThe ") + f.name + " is 0 or not set; " +
+                    (count == 1 ? "the cost of stratum " + list + " leaves" : "the costs of strata " + list + " leave") +
+                    " it out.";
+    }
+    return text.empty() ? text
+                        : "Warning:  The estimated costs are incomplete." + text +
+                              "\nEnter the missing values under Setup Relative Cruising Costs.";
+}
+
+void MarkErrorComputable(std::vector<StratumRow>& strata, const std::vector<SgRow>& groups) {
+    std::unordered_map<std::string, const StratumRow*> byCode;
+    for (StratumRow& s : strata) {
+        s.errorComputable = true;
+        byCode.emplace(s.stratum, &s);
+    }
+    std::unordered_set<std::string> lacking;
+    for (const SgRow& g : groups) {
+        auto it = byCode.find(g.stratum);
+        if (it != byCode.end() && !ErrorComputable(g, it->second->cruzMeth)) lacking.insert(g.stratum);
+    }
+    for (StratumRow& s : strata) s.errorComputable = !lacking.count(s.stratum);
+}
+
 SaleTotals SaleErrorAndCost(const std::vector<StratumRow>& strata) {
-    double volume = 0, squares = 0, cost = 0;
+    SaleTotals t;
+    double volume = 0, squares = 0;
     for (const StratumRow& s : strata) {
         double v = s.volAcre * s.totAcres;
         volume += v;
         squares += (v * s.error) * (v * s.error);
-        cost += s.strCost;
+        t.cost += s.strCost;
+        if (!s.errorComputable) t.uncomputable.push_back(s.stratum);
     }
-    return {Trunc2(SafeDiv(std::sqrt(squares), volume)), cost};
+    t.error = t.uncomputable.empty() ? Trunc2(SafeDiv(std::sqrt(squares), volume)) : 0;
+    return t;
+}
+
+std::string FormatSaleCost(double cost) { return cost > 0 ? FormatCost(cost) : kCostNotSet; }
+
+std::string FormatSaleError(const SaleTotals& totals) {
+    return totals.ErrorComputable() ? FormatSaleError(totals.error) : kNotComputable;
+}
+
+std::string UncomputableText(const SaleTotals& totals) {
+    if (totals.ErrorComputable()) return {};
+    std::string list;
+    for (const std::string& code : totals.uncomputable) list += (list.empty() ? "" : ", ") + code;
+    return std::string("The sale error cannot be computed: ") +
+           (totals.uncomputable.size() == 1 ? "stratum " : "strata ") + list +
+           (totals.uncomputable.size() == 1 ? " has" : " have") +
+           " a sample group without a sample size (or without a second-stage size). Enter the sizes, "
+           "or Optimize For Error.";
 }
 
 std::string FormatSaleError(double error) {

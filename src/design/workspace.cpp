@@ -11,6 +11,7 @@
 #include "setup/units_editor.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
+#include "store/value_rules.h"
 
 namespace design {
 
@@ -101,6 +102,7 @@ void DesignWorkspace::ReadModel() {
     model_.groups.clear();
     for (int r = 0; r < strataView_.RowCount(); ++r) model_.strata.push_back(ReadStratum(strataView_, strataCols_, r));
     for (int r = 0; r < groupsView_.RowCount(); ++r) model_.groups.push_back(ReadSg(groupsView_, groupCols_, r));
+    MarkErrorComputable(model_.strata, model_.groups);
     RebuildIndex();
 }
 
@@ -302,15 +304,25 @@ int DesignWorkspace::SelectStratum(int stratum) {
     return kWsDone;
 }
 
+std::string DesignWorkspace::CheckSgCell(std::size_t row, std::string_view column, const std::string& text) const {
+    if (closed_ || selected_ < 0) return "The design form is closed or has no stratum.";
+    const std::string& method = model_.strata[selected_].cruzMeth;
+    if (row >= byStratum_[selected_].size() || !SgColumnShown(method, column) || SgColumnReadOnly(method, column) ||
+        SgColumnFromName(column) == SgColumn::Unknown)
+        return kCellFixedText;
+    return SgEditRefusal(column, text);
+}
+
 int DesignWorkspace::EditSgCell(std::size_t row, std::string_view column, const std::string& text) {
-    if (closed_ || selected_ < 0) return kWsRefused;
+    refusal_ = CheckSgCell(row, column, text);
+    if (!refusal_.empty()) return kWsRefused;
     const std::size_t s = selected_;
-    const std::string& method = model_.strata[s].cruzMeth;
-    if (row >= byStratum_[s].size() || !SgColumnShown(method, column) || SgColumnReadOnly(method, column))
-        return kWsRefused;
     Snapshot before = StratumSnapshot(s, "Edit " + std::string(column));
     SgRefs refs = RefsOf(s);
-    if (editor_.Edit(refs, row, column, text, ContextOf(s)) != 0) return kWsRefused;
+    if (editor_.Edit(refs, row, column, text, ContextOf(s)) != 0) {
+        refusal_ = editor_.Refusal().empty() ? kCellFixedText : editor_.Refusal();
+        return kWsRefused;
+    }
     Summarize(s);
     RefreshTotals();
     SyncStratum(s, &before);
@@ -318,9 +330,16 @@ int DesignWorkspace::EditSgCell(std::size_t row, std::string_view column, const 
     return kWsDone;
 }
 
+std::string DesignWorkspace::CheckStratumCell(std::size_t stratum, std::string_view column,
+                                              const std::string& text) const {
+    if (closed_ || stratum >= model_.strata.size()) return "The design form is closed or has no such stratum.";
+    if (column != "Description" && (column != "Lock" || strataCols_.lock < 0)) return kCellFixedText;
+    return store::Refusal(*store::RuleFor(schema::kSVDesignTable, column), text);
+}
+
 int DesignWorkspace::EditStratumCell(std::size_t stratum, std::string_view column, const std::string& text) {
-    if (closed_ || stratum >= model_.strata.size()) return kWsRefused;
-    if (column != "Description" && (column != "Lock" || strataCols_.lock < 0)) return kWsRefused;
+    refusal_ = CheckStratumCell(stratum, column, text);
+    if (!refusal_.empty()) return kWsRefused;
     Snapshot before = StratumSnapshot(stratum, "Edit " + std::string(column));
     StratumRow& s = model_.strata[stratum];
     if (column == "Description") s.description = store::Trim(text);
@@ -436,9 +455,12 @@ int DesignWorkspace::ChangeCruiseMethod(std::size_t stratum) {
     model_.groups = std::move(groups);
     RebuildIndex();
 
+    // The method's rows may carry the error they were sized for rather than the one
+    // their sizes give; every error shown is the one its sizes give.
+    SgRefs refs = RefsOf(stratum);
+    for (SgRow* g : refs) RecomputeError(*g, ContextOf(stratum));
     // Plot methods share one plot count: groups that differ from the first take it,
     // with their errors and frequencies, before the stratum is summarised.
-    SgRefs refs = RefsOf(stratum);
     if (IsPlotMethod(s.cruzMeth) && refs.size() > 1) {
         SgRefs differ;
         for (SgRow* g : refs)

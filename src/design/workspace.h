@@ -72,8 +72,13 @@ public:
     int FindStratum(std::string_view code) const;
     int FindGroup(std::string_view sgCode) const;  // in the selected stratum
     SaleTotals Totals() const { return totals_; }
-    std::string SaleErrorText() const { return FormatSaleError(totals_.error); }
-    std::string CostText() const { return FormatCost(totals_.cost); }
+    // "not computable" while a stratum has no error; UncomputableText() says which.
+    std::string SaleErrorText() const { return FormatSaleError(totals_); }
+    std::string UncomputableText() const { return design::UncomputableText(totals_); }
+    // "not set" while no cost the methods need is set.
+    std::string CostText() const { return FormatSaleCost(totals_.cost); }
+    // The costs the strata's methods need but do not have; empty when none is missing.
+    std::string CostWarning() const { return design::CostWarning(model_.strata, in_.costs); }
     DesignSettings Settings() const;
     // The open cruise file, for readers of more than the design (nullptr when none).
     mk::Storage* OpenStorage();
@@ -97,10 +102,17 @@ public:
     // --- Commands -------------------------------------------------------------------------
     int SelectStratum(int stratum);
     // A sample-group cell of the selected stratum: the recomputation rules, then the
-    // stratum's roll-up and the sale totals.
+    // stratum's roll-up and the sale totals. A text the column's rule refuses changes
+    // nothing: kWsRefused, and Refusal() names the column and what it accepts.
     int EditSgCell(std::size_t row, std::string_view column, const std::string& text);
-    // Description or Lock of a stratum row.
+    // Description or Lock of a stratum row, refused the same way.
     int EditStratumCell(std::size_t stratum, std::string_view column, const std::string& text);
+    // Whether an edit would be taken, without making it: empty, or the reason. The
+    // grids ask this before they show a typed or pasted text.
+    std::string CheckSgCell(std::size_t row, std::string_view column, const std::string& text) const;
+    std::string CheckStratumCell(std::size_t stratum, std::string_view column, const std::string& text) const;
+    // Why the last edit was refused; empty after one that was taken.
+    const std::string& Refusal() const { return refusal_; }
     int ChangeCruiseMethod(std::size_t stratum);
     int ChangePlotSize(std::size_t stratum);
     int AddUnits(std::size_t stratum);
@@ -199,6 +211,7 @@ private:
     std::deque<Snapshot> undo_, redo_;
     std::optional<CostComparison> lastLeastCost_;
     bool closed_ = false;
+    std::string refusal_;
 };
 
 // The form the main window runs: the workspace behind the "Strovan Form" dialog.

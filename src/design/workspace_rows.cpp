@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#include "design/sampling.h"
+#include "design/stratum.h"
+#include "store/schema.h"
+
 namespace design {
 
 namespace {
@@ -211,6 +215,28 @@ bool SameStratum(const StratumRow& a, const StratumRow& b) {
            a.treesAcre == b.treesAcre && a.volAcre == b.volAcre && a.totalVol == b.totalVol &&
            a.totAcres == b.totAcres && a.strCost == b.strCost && a.treesPlot == b.treesPlot &&
            a.plotSpacing == b.plotSpacing && a.plotSize == b.plotSize;
+}
+
+}  // namespace design
+
+namespace design {
+
+int RecostDesignTables(mk::Storage& storage, const CostFigures& costs) {
+    int written = 0;
+    for (const char* table : {schema::kSVDesignTable, schema::kSVMethodsTable}) {
+        if (!storage.HasView(table)) continue;
+        mk::View v = storage.GetView(table);
+        StratumColumns cols = StratumColumns::Of(v);
+        if (cols.strCost < 0) continue;
+        for (int r = 0; r < v.RowCount(); ++r) {
+            // The compilation keeps one decimal of a cost; the form keeps it whole.
+            double cost = Trunc1(StratumCost(ReadStratum(v, cols, r), costs));
+            if (v.GetDouble(r, cols.strCost) == cost) continue;
+            v.SetDouble(r, cols.strCost, cost);
+            ++written;
+        }
+    }
+    return written;
 }
 
 }  // namespace design

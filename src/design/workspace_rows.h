@@ -35,6 +35,10 @@ int WriteSg(mk::View& view, const SgColumns& cols, int row, const SgRow& now, co
 int WriteStratum(mk::View& view, const StratumColumns& cols, int row, const StratumRow& now,
                  const StratumRow* before, bool withLock = true);
 
+// StrCost of every row of SVDesignTable and SVMethodsTable worked out anew from the
+// cost figures, after the relative costs changed. Returns the number of cells written.
+int RecostDesignTables(mk::Storage& storage, const CostFigures& costs);
+
 bool SameSg(const SgRow& a, const SgRow& b);
 bool SameStratum(const StratumRow& a, const StratumRow& b);
 

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "design/rows.h"
 #include "output/field_file_forms.h"
 #include "output/field_file_parts.h"
 #include "output/forwarding_ui.h"
@@ -651,6 +652,15 @@ const FieldFileCheck& FieldFileWriter::Check() {
             std::string sg = groups.GetString(g, "SgCode");
             int freq = groups.GetInt(g, "Freq"), kz = groups.GetInt(g, "KZ");
             std::string where = "Stratum " + s.stratum + ", sample group " + sg + " (" + s.cruz_meth + ")";
+            design::SgRow sizes;
+            sizes.sgN = groups.GetInt(g, "SgN");
+            sizes.sgN2 = groups.GetInt(g, "SgN2");
+            // A crew sent out without a sample size has no precision to reach.
+            if (IsKnownMethod(s.cruz_meth) && !design::ErrorComputable(sizes, s.cruz_meth))
+                errors.push_back(where + " has no sample size (" +
+                                 (sizes.sgN < 1 ? "SgN " + std::to_string(sizes.sgN)
+                                                : "SgN2 " + std::to_string(sizes.sgN2)) +
+                                 "), so its error cannot be computed. Enter its sizes in the design form.");
             if (UsesFreq(s.cruz_meth) && freq < 1)
                 warnings.push_back(where + ": the frequency is " + std::to_string(freq) + ".");
             if (UsesKz(s.cruz_meth) && kz < 1)

@@ -148,6 +148,7 @@ ReportInputs ReadReportInputs(mk::Storage& storage) {
             in.groups.push_back(std::move(g));
         }
     }
+    design::MarkErrorComputable(in.strata, in.groups);
     {
         Table t(storage, kSVMethodsSgTable);
         int cStr = t.Col("Stratum"), cMeth = t.Col("CruzMeth"), cCode = t.Col("SgCode"),
@@ -211,12 +212,12 @@ ReportInputs ReadReportInputs(mk::Storage& storage) {
 
 std::string SaleErrorText(const ReportInputs& in) {
     if (!in.saleErrorText.empty()) return in.saleErrorText;
-    return design::FormatSaleError(design::SaleErrorAndCost(in.strata).error);
+    return design::FormatSaleError(design::SaleErrorAndCost(in.strata));
 }
 
 std::string CostText(const ReportInputs& in) {
     if (!in.costText.empty()) return in.costText;
-    return design::FormatCost(design::SaleErrorAndCost(in.strata).cost);
+    return design::FormatSaleCost(design::SaleErrorAndCost(in.strata).cost);
 }
 
 }  // namespace reports

@@ -63,7 +63,8 @@ struct ReportInputs {
 // The unit of measure and the cruise type come from the file's settings.
 ReportInputs ReadReportInputs(mk::Storage& storage);
 
-// The sale error and cost texts: the given ones, or computed from the strata.
+// The sale error and cost texts: the given ones, or computed from the strata ("not
+// computable" while a stratum lacks a sample size, "not set" without costs).
 std::string SaleErrorText(const ReportInputs& in);
 std::string CostText(const ReportInputs& in);
 

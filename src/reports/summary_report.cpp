@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "design/sampling.h"
+#include "design/stratum.h"
 #include "reports/reports.h"
 
 namespace reports {
@@ -28,7 +29,7 @@ Lines BlockLines(const design::SgRow& g, const std::string& m) {
     using design::IsOneOf;
     Lines l;
     l.emplace_back("Description ", g.description);
-    l.emplace_back("SG Error    ", Format("%7.1f", g.sgErr));
+    l.emplace_back("SG Error    ", design::ErrorComputable(g, m) ? Format("%7.1f", g.sgErr) : design::kNotComputable);
     std::string first;
     if (IsOneOf(m, {"100", "STR", "3P"}))
         first = "Sample Trees";
@@ -136,7 +137,7 @@ std::unique_ptr<ReportGrid> BuildSummary(const ReportInputs& in) {
         r.Put(3, top + 1, "Description ");
         r.PutJoined(4, 8, top + 1, s.description);
         r.Put(3, top + 2, "Samp Error  ");
-        r.Put(4, top + 2, Format("%7.1f", s.error));
+        r.Put(4, top + 2, s.errorComputable ? Format("%7.1f", s.error) : design::kNotComputable);
         r.Put(3, top + 3, "Unit List   ");
         r.PutJoined(4, 8, top + 3, s.units);
         r.Put(3, top + 4, "Total Volume");

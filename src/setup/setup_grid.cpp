@@ -5,6 +5,7 @@
 #include "setup/setup_tables.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
+#include "store/value_rules.h"
 
 namespace setup {
 
@@ -126,16 +127,40 @@ void SetupGrid::MarkChanged(int row) {
     if (view_.GetString(row, c_mod) != kModifyAgain) view_.SetString(row, c_mod, kModifyNew);
 }
 
+std::string SetupGrid::EditRefusal(int row, int col, const std::string& text) const {
+    if (row < 0 || row >= RowCount() || col < 0 || col >= ColumnCount() || ReadOnly(row, col))
+        return "This cell cannot be changed.";
+    const store::ValueRule* rule = store::RuleFor(table_, Heading(col));
+    if (rule) return store::Refusal(*rule, text);
+    const mk::Type t = view_.Column(col).type;
+    const bool whole = t == mk::Type::Int || t == mk::Type::Long;
+    if (whole || t == mk::Type::Double || t == mk::Type::Float) {
+        // A number column without a rule of its own still takes nothing but a number.
+        const std::string name = Heading(col);
+        const store::ValueRule any{.name = name.c_str(),
+                                   .kind = whole ? store::ValueKind::Whole : store::ValueKind::Decimal,
+                                   .min = -1e15, .max = 1e15, .mayBeEmpty = true};
+        return store::Refusal(any, text);
+    }
+    return {};
+}
+
 bool SetupGrid::SetText(int row, int col, const std::string& text) {
-    if (row < 0 || row >= RowCount() || col < 0 || col >= ColumnCount()) return false;
-    if (ReadOnly(row, col)) return false;
+    if (!EditRefusal(row, col, text).empty()) return false;
     const std::string value = store::Trim(text);
     const std::string name = Heading(col);
     const mk::Type t = view_.Column(col).type;
     const std::string before = view_.GetString(row, col);
-    if (t == mk::Type::Double || t == mk::Type::Float) view_.SetDouble(row, col, store::LeadingDouble(value));
-    else if (t == mk::Type::Int || t == mk::Type::Long) view_.SetLong(row, col, store::LeadingInteger(value));
-    else view_.SetString(row, col, value);
+    // Checked above: a number column holds a number here (empty is 0).
+    double number = 0;
+    store::WholeNumber(value, number);
+    if (t == mk::Type::Double || t == mk::Type::Float) {
+        view_.SetDouble(row, col, number);
+    } else if (t == mk::Type::Int || t == mk::Type::Long) {
+        view_.SetLong(row, col, static_cast<int64_t>(number));
+    } else {
+        view_.SetString(row, col, value);
+    }
     modified_ = true;
     if (Is(table_, schema::kSVSummaryTable) && GroupingColumn(name) && before != value) {
         // The stratum the row leaves loses trees as well as the one it joins.

@@ -69,8 +69,12 @@ public:
     std::optional<Rgb> Background(int row, int col) const;
     std::optional<Rgb> Foreground(int row, int col) const;
 
-    // Writes a cell edit (trimmed) into the table. False for a read-only cell or a
-    // bad address. An edit of a grouping column marks the summary row changed.
+    // Why a cell edit would be refused (a read-only cell, a bad address, or a text the
+    // column's value rule refuses, named with what it accepts); empty when it is taken.
+    std::string EditRefusal(int row, int col, const std::string& text) const;
+    // Writes a cell edit (trimmed) into the table. False, writing nothing, when
+    // EditRefusal gives a reason. An edit of a grouping column marks the summary row
+    // changed.
     bool SetText(int row, int col, const std::string& text);
     bool SetText(int row, const std::string& column, const std::string& text);
     // Appends an empty row; in SVSummaryTable and SVSelTreeTable it is marked as

@@ -58,6 +58,10 @@ void ApplySetupPresentation(grid::GridModel& model, SetupGrid& grid) {
 void BindSetupGrid(grid::GridModel& model, SetupGrid& grid) {
     const bool modified = grid.Modified();
     model.Bind(std::make_unique<SetupGridSource>(grid));
+    // A text the column's rule refuses never reaches the table; the grid shows why.
+    model.OnCheckEdit([&grid](const grid::GridModel&, int col, int64_t row, const std::string& text) {
+        return grid.EditRefusal(static_cast<int>(row), col, text);
+    });
     model.SetModified(modified);
     ApplySetupPresentation(model, grid);
 }

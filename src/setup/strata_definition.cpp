@@ -12,6 +12,7 @@
 #include "setup/units_editor.h"
 #include "setup/strata_rows.h"
 #include "store/schema.h"
+#include "store/value_rules.h"
 
 namespace setup {
 
@@ -137,6 +138,15 @@ bool StrataForm::DefineSampleGroups(bool code_sample_groups) {
     if (StratumExists(code)) {
         ui_.MessageBox("Warning", kStratumDefinedText, ui::Icon::Exclamation);
         return false;
+    }
+    // The code and description go to the field program, whose fields are this wide.
+    description = store::Trim(description);
+    for (const auto& [rule, text] : {std::pair{&store::rules::kStratumCode, &code},
+                                     {&store::rules::kStratumDescription, &description}}) {
+        if (std::string why = store::Refusal(*rule, *text); !why.empty()) {
+            ui_.MessageBox("Warning", why, ui::Icon::Exclamation);
+            return false;
+        }
     }
     const mk::View& items = items_.View();
     mk::View fill = Table(store_, schema::kSVFillSGTableDesc);

@@ -7,6 +7,7 @@
 #include "setup/setup_tables.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
+#include "store/value_rules.h"
 
 namespace setup {
 
@@ -23,11 +24,6 @@ int FindUnit(const mk::View& units, const std::string& code) {
     for (int r = 0; col >= 0 && r < units.RowCount(); ++r)
         if (units.GetString(r, col) == code) return r;
     return -1;
-}
-
-// A positive number taking the whole text.
-bool PositiveNumber(const std::string& text, double& value) {
-    return store::WholeNumber(text, value) && value > 0;
 }
 
 // Totals that went below zero by rounding read as zero.
@@ -88,6 +84,17 @@ std::string CheckUnitTable(const mk::View& units) {
         if (!seen.insert(code).second)
             return "Warning:  Unit '" + code +
                    "' is in the unit table more than once!\nEach unit needs a code of its own.";
+    }
+    // Every value of a unit follows its rule, however it was typed.
+    for (int r = 0; r < units.RowCount(); ++r) {
+        for (int c = 0; c < units.ColumnCount(); ++c) {
+            const std::string name = units.Column(c).name;
+            const store::ValueRule* rule = store::RuleFor(schema::kSVUnitsTable, name);
+            if (!rule) continue;
+            const std::string text = rule->kind == store::ValueKind::Text ? units.GetString(r, c)
+                                                                         : Format("%.17g", units.GetDouble(r, c));
+            if (std::string why = store::Refusal(*rule, text); !why.empty()) return "Warning:  " + why;
+        }
     }
     return {};
 }
@@ -151,7 +158,8 @@ bool LogMethodLookup(ui::UiPort& ui, mk::View& units, int row) {
 // ---- Add a Unit ---------------------------------------------------------------------
 
 bool AddUnitForm::SetLimited(std::string& field, const std::string& value, size_t limit) {
-    if (value.size() > limit) {
+    // Characters count, not bytes; the blanks around a code are no part of it.
+    if (store::CharCount(store::Trim(value)) > limit) {
         std::string text = kTooLong;
         text.replace(text.find("%1"), 2, std::to_string(limit));
         ui_.MessageBox("", text, ui::Icon::Exclamation);
@@ -186,13 +194,22 @@ bool AddUnitForm::AddUnit() {
         CodeLeft();
         return false;
     }
-    double area = 0;
     // Text, zero or a negative area would shrink the stratum's acres.
-    if (!PositiveNumber(area_, area)) {
-        ui_.MessageBox("Warning", kNeedUnitArea, ui::Icon::Exclamation);
+    const store::CheckedValue area = store::Check(store::rules::kUnitArea, area_);
+    if (!area.ok()) {
+        ui_.MessageBox("Warning", area.empty ? kNeedUnitArea : area.refusal, ui::Icon::Exclamation);
         return false;
     }
-    choice_ = UnitChoice{code, area, store::Trim(description_), store::Trim(log_method_),
+    for (const auto& [rule, text] : {std::pair{&store::rules::kCutUnit, &code_},
+                                     {&store::rules::kUnitDescription, &description_},
+                                     {&store::rules::kLogMeth, &log_method_},
+                                     {&store::rules::kPayUnit, &pay_unit_}}) {
+        if (std::string why = store::Refusal(*rule, *text); !why.empty()) {
+            ui_.MessageBox("Warning", why, ui::Icon::Exclamation);
+            return false;
+        }
+    }
+    choice_ = UnitChoice{code, area.number, store::Trim(description_), store::Trim(log_method_),
                          store::Trim(pay_unit_)};
     return true;
 }

@@ -6,20 +6,6 @@
 
 namespace stats {
 
-double Truncate(double x, int decimals) {
-    if (!std::isfinite(x)) return 0;
-    switch (decimals) {
-        case 1: return design::Trunc1(x);
-        case 2: return design::Trunc2(x);
-        case 3: return design::Trunc3(x);
-        default: break;
-    }
-    double scale = std::pow(10.0, decimals);
-    double scaled = x * scale;
-    if (!std::isfinite(scaled)) return x;  // too large to carry decimals anyway
-    return std::trunc(scaled) / scale;
-}
-
 double RoundHalfUp(double x) {
     if (!std::isfinite(x)) return 0;
     return std::trunc(x + 0.5);

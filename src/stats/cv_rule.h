@@ -3,6 +3,8 @@
 // compilations uses. Shared by the recon compilation and the production statistics.
 #include <cstdint>
 
+#include "design/sampling.h"
+
 namespace stats {
 
 // Sums of a value and of its square over a sample.
@@ -22,9 +24,8 @@ struct Sums {
 double CvFromSums(double s, double q, int64_t n);
 inline double CvFromSums(const Sums& sums, int64_t n) { return CvFromSums(sums.s, sums.q, n); }
 
-// Cuts toward zero at `decimals` decimals (x * 10^d truncated, times 10^-d, as the
-// design arithmetic's Trunc1..Trunc3). A value that is not finite gives 0.
-double Truncate(double x, int decimals);
+// Cuts toward zero at `decimals` decimals: the design arithmetic's one truncation.
+using design::Truncate;
 // x + 0.5 truncated: the nearest whole number the compilations use.
 double RoundHalfUp(double x);
 

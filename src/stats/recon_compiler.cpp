@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "design/sg_rules.h"
 #include "design/stratum.h"
 #include "stats/recon_data.h"
 #include "stats/recon_methods.h"
@@ -347,6 +348,7 @@ void Run::CompileStratum(const std::string& code, const std::vector<int>& rows, 
     const double acres = info.acres;
     const Groups treeGroups = GroupRows(rows, &SummaryRow::sgTree), plotGroups = GroupRows(rows, &SummaryRow::sgPlot);
     auto context = [&](const std::string& sg) { return GroupContext{code, sg, acres}; };
+    const std::size_t firstGroup = fresh_sgs_.size();
     double plotSize = 0, baf = 0;
     if (computed) {
         const PlotMethodInfo& fix = StratumInfo(rows, kReconFix);
@@ -395,6 +397,11 @@ void Run::CompileStratum(const std::string& code, const std::vector<int>& rows, 
         if (m == "FIX" || m == "F3P" || m == "FCM") row.s.plotSize = plotSize;
         if (m == "PNT" || m == "P3P" || m == "PCM" || m == "3PPNT") row.s.plotSize = baf;
         fresh_methods_.push_back(std::move(row));
+    }
+    // The first sizes aim at about 40 percent; each row shows the error they give.
+    for (std::size_t i = firstGroup; i < fresh_sgs_.size(); ++i) {
+        MethodSgRow& g = fresh_sgs_[i];
+        design::RecomputeError(g.sg, design::StratumContext{code, g.cruzMeth, acres, 0});
     }
 }
 
@@ -549,6 +556,8 @@ int Run::Go() {
     const int cMod = strata.FindColumn("Modified");
     for (int r = 0; r < strata.RowCount(); ++r) strata.SetString(r, cMod, schema::kFlagNo);
 
+    // A cost the chosen methods need but do not have leaves the strata's costs short.
+    if (std::string w = design::CostWarning(design, costs_); !w.empty()) warnings_.push_back(w);
     if (!warnings_.empty()) {
         std::string text;
         for (const std::string& w : warnings_) {

@@ -191,6 +191,21 @@ inline constexpr const char* kSVSaveDesignTableDesc =
 // Derived views of the store layer are named "D" + table name and never stored.
 inline std::string DerivedName(std::string_view table) { return "D" + std::string(table); }
 
+// ---- Field widths ----------------------------------------------------------------------
+// Characters the field program's forms and the shared tables take in the text columns
+// that the forester types; a longer code would be cut or refused there.
+inline constexpr int kWidthSaleNo = 5;          // CruiseTable SaleNo (digits)
+inline constexpr int kWidthSaleName = 25;       // CruiseTable SaleName
+inline constexpr int kWidthAreaCode = 2;        // CruiseTable Region, Forest, District
+inline constexpr int kWidthCutUnit = 3;         // CutUnit
+inline constexpr int kWidthPayUnit = 3;         // PayUnit
+inline constexpr int kWidthLogMeth = 3;         // LogMeth
+inline constexpr int kWidthDescription = 25;    // Description of units, strata, sample groups
+inline constexpr int kWidthStratum = 2;         // Stratum ("1" to "99")
+inline constexpr int kWidthSgCode = 2;          // SgTree, SgPlot, SgCode, SubPopulationTable SG
+inline constexpr int kWidthTreeCode = 7;        // Species, Prod, LD as the recon import takes them
+inline constexpr int kWidthDesignId = 25;       // SVSaveDesignTable ID
+
 // ---- Configuration (GlobalConfigurationTable) ------------------------------------------
 inline constexpr const char* kColBlock = "Block";
 inline constexpr const char* kColKey = "Key";

@@ -111,15 +111,25 @@ TEST(CostSettings, WrittenInKeyOrderAndReadBackWithLaterRowsWinning) {
 TEST(CostsDialog, DigitFieldsRefuseOtherTextPaintFieldsTakeAnything) {
     ScriptedUi u;
     app::CCostsDialog dlg(u, Sample());
-    dlg.Values()[kPaint] = "3.75 a quart";
+    dlg.Values()[kPaint] = "3.75";
     EXPECT_TRUE(dlg.OnOk());
     EXPECT_TRUE(u.Messages().empty());
     dlg.Values()[kTrav] = "7.5";
     EXPECT_FALSE(dlg.OnOk());
     ASSERT_EQ(u.Texts().size(), 1u);
     EXPECT_EQ(u.Last()->icon, Icon::Exclamation);
+    // The paint field takes decimals, but a number and nothing else.
+    dlg.Values()[kTrav] = "7";
+    dlg.Values()[kPaint] = "3.75 a quart";
+    EXPECT_FALSE(dlg.OnOk());
+    EXPECT_EQ(u.Texts().back(),
+              "Cost of a quart of marker paint: '3.75 a quart' is not a number. Enter a number from 0 to 1,000 $ per "
+              "quart, or leave it empty.");
+    u.Clear();
+    dlg.Values()[kPaint] = " 3.75 ";
     dlg.Values()[kTrav] = "";
     EXPECT_TRUE(dlg.OnOk());  // empty fields are stored empty
+    EXPECT_EQ(dlg.Values()[kPaint], "3.75");  // without its blanks
 
     // What the file holds passes unchanged, even where typing it would be refused.
     CostValues stored = Sample();
@@ -128,7 +138,7 @@ TEST(CostsDialog, DigitFieldsRefuseOtherTextPaintFieldsTakeAnything) {
     EXPECT_TRUE(kept.OnOk());
     kept.Values()[kTrav] = "7.25";
     EXPECT_FALSE(kept.OnOk());
-    EXPECT_EQ(u.Texts().size(), 2u);
+    EXPECT_EQ(u.Texts().size(), 1u);
 
     dlg.OnHelp();
     EXPECT_EQ(u.Last()->kind, "help");

@@ -67,8 +67,13 @@ TEST(ReconProcessing, CompilesWithTheFilesUnitAndCostsAndShowsOneWarning) {
     dlg.OnDesignProcessing();
 
     std::vector<std::string> texts = ui.Texts();
-    EXPECT_EQ(texts, std::vector<std::string>{"Strata Number: 1\nCombining Recon Plots Sampled With Different Fix "
-                                              "Plot Sizes.\nWill Skip Fix Plot Calculations and Use Default Values."});
+    // The warning also names the cost the chosen method needs but the file has not set.
+    EXPECT_EQ(texts, std::vector<std::string>{
+                         "Strata Number: 1\nCombining Recon Plots Sampled With Different Fix Plot Sizes.\nWill Skip "
+                         "Fix Plot Calculations and Use Default Values.\n\nWarning:  The estimated costs are "
+                         "incomplete.\nThe paint cost per tree (paint cost and trees marked per can) is 0 or not set; "
+                         "the cost of stratum 1 leaves it out.\nEnter the missing values under Setup Relative Cruising "
+                         "Costs."});
     EXPECT_EQ(ui.Messages()[0].title, "Warning");
     // The design form follows the compilation (the script closes it).
     ASSERT_TRUE(app::Hooks().design_form);

@@ -104,20 +104,28 @@ TEST(Optimize, DegenerateSalesTerminate) {
     AddStratum(flat, "2", "F3P", 50, {Group(0, 0, 50, 5000), Group(0, 0, 5, 0)});
     AddStratum(flat, "3", "S3P", 50, {Group(0, 0, 40, 4000)});
     ASSERT_EQ(OptimizeForError(flat, "10", Settings(), ui), kOptimized);
-    // Stratum size 1 has t = 0, so every group's target is 0: tree groups get no
-    // sample at all, plot groups their floor of 2, and the shared count is 1 + 1.
-    EXPECT_EQ(Sizes(flat), (std::vector<int>{0, 0, 2, 2, 0}));
-    EXPECT_EQ(flat.groups[0].freq, 0);
+    // Stratum size 1 has t = 0, so every group's target is 0: each group gets the
+    // floor of 2 (an unsampled group would have no error at all), and the shared plot
+    // count is 1 + 1.
+    EXPECT_EQ(Sizes(flat), (std::vector<int>{2, 2, 2, 2, 2}));
+    EXPECT_EQ(flat.groups[0].freq, 1250);  // 50 trees an acre on 50 acres, 1 in 1250
     EXPECT_EQ(flat.groups[3].sgN2, 2);
-    EXPECT_EQ(flat.groups[4].sgN2, 0);
-    for (const SgRow& g : flat.groups) EXPECT_EQ(g.sgErr, 0.0);
+    EXPECT_EQ(flat.groups[4].sgN2, 2);
+    for (const SgRow& g : flat.groups) EXPECT_EQ(g.sgErr, 0.0);  // no variation: truly no error
+    EXPECT_TRUE(SaleErrorAndCost(flat.strata).ErrorComputable());
 
     Design empty;
     ASSERT_EQ(OptimizeForError(empty, "10", Settings(), ui), kOptimized);
-    Design huge = MixedSale();
-    ASSERT_EQ(OptimizeForError(huge, "1e12", Settings(), ui), kOptimized);
-    for (int n : Sizes(huge)) EXPECT_LE(n, 10);
+    Design loose = MixedSale();
+    ASSERT_EQ(OptimizeForError(loose, "100", Settings(), ui), kOptimized);
+    for (int n : Sizes(loose)) EXPECT_LE(n, 10);
     EXPECT_TRUE(ui.Messages().empty());
+    // A target beyond any sale error is no target: refused, naming what the box takes.
+    Design huge = MixedSale();
+    EXPECT_EQ(OptimizeForError(huge, "1e12", Settings(), ui), kOptimizeNoTarget);
+    EXPECT_EQ(ui.Texts().back(),
+              "Target sale error: '1e12' is too large. Enter a number greater than 0 and at most 100 percent.");
+    EXPECT_EQ(Sizes(huge), Sizes(MixedSale()));
 }
 
 TEST(Optimize, RefusesAMissingTarget) {

@@ -55,6 +55,33 @@ TEST(Errors, TruncatedAtTwoDecimals) {
     EXPECT_DOUBLE_EQ(TwoStageError(10, 10, 1, 1), 0.0);
 }
 
+TEST(Truncate, AValueThatHasTheDecimalsAlreadyStaysAsItIs) {
+    // 16.15 is held as 16.1499...: cut again it must not become 16.14.
+    EXPECT_EQ(Trunc2(16.15), 16.15);
+    int changed2 = 0, changed3 = 0;
+    for (int k = 0; k < 10000; ++k) changed2 += Trunc2(k / 100.0) != k / 100.0;
+    for (int k = 0; k < 100000; ++k) changed3 += Trunc3(k / 1000.0) != k / 1000.0;
+    EXPECT_EQ(changed2, 0);
+    EXPECT_EQ(changed3, 0);
+    for (int k = 1; k < 1000; ++k) EXPECT_EQ(Trunc1(-k / 10.0), -k / 10.0) << k;
+    // Cutting twice is cutting once, and the cut is toward zero, never a rounding.
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> any(-5000, 5000);
+    for (int i = 0; i < 20000; ++i) {
+        double x = any(rng);
+        for (int d : {1, 2, 3}) {
+            double once = Truncate(x, d);
+            EXPECT_EQ(Truncate(once, d), once) << x << " " << d;
+            EXPECT_LE(std::fabs(once), std::fabs(x) + 1e-9);
+            EXPECT_LT(std::fabs(x - once), std::pow(10.0, -d) + 1e-9);
+        }
+    }
+    EXPECT_EQ(Trunc2(16.159), 16.15);
+    EXPECT_EQ(Trunc3(-2.0009), -2.0);
+    EXPECT_EQ(Trunc2(NAN), 0.0);
+    EXPECT_EQ(Trunc1(1e300), 1e300);
+}
+
 TEST(SampleSize, HandWorkedAndExtremeValues) {
     EXPECT_EQ(SampleSize(30, 10), 36);   // 4 * 900 / 100 meets 10 exactly
     EXPECT_EQ(SampleSize(100, 50), 18);  // 16: 53.3, 17: 51.4, 18: 49.7

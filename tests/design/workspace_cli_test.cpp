@@ -66,7 +66,7 @@ TEST_F(DesignCommand, AFailingCommandTakesBackWhatRanBefore) {
     EXPECT_EQ(wstest::Dump(s, schema::kSVDesignTable), before);
     // A plot size that is not positive is refused with the dialog's message.
     EXPECT_EQ(Run({"--plot-size", "2=-3", "--json"}), cli::kExitFailure);
-    EXPECT_TRUE(Has("Please enter a number greater than 0.")) << out;
+    EXPECT_TRUE(Has("'-3' is too small. Enter a number greater than 0")) << out;
     EXPECT_TRUE(Has("\"committed\": false")) << out;
 }
 

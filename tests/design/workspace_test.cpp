@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 #include "design/data_warnings.h"
 #include "design/saved_designs.h"
 #include "design/workspace.h"
 #include "setup/units_editor.h"
 #include "store/cruise_store.h"
+#include "store/value_rules.h"
+#include "support/bad_inputs.h"
 #include "workspace_fixture.h"
 
 using namespace design;
@@ -298,7 +301,8 @@ TEST_F(WorkspaceTest, PlotSizeRefusesNonPositiveValuesAndRecomputesBigBaf) {
     ASSERT_EQ(ws->ChangePlotSize(1), kWsDone);
     std::vector<std::string> warnings = ui.Texts();
     ASSERT_EQ(warnings.size(), 3u);
-    for (const std::string& w : warnings) EXPECT_EQ(w, "Please enter a number greater than 0.");
+    for (const std::string& w : warnings)
+        EXPECT_EQ(w.substr(w.find(". Enter ")), ". Enter a number greater than 0 and at most 1,000.") << w;
     EXPECT_EQ(ws->Model().strata[1].plotSize, 40);
     EXPECT_EQ(Table(schema::kSVDesignTable).GetDouble(1, "PlotSize"), 40);
     for (const SgRow* g : ws->SelectedGroups())
@@ -346,7 +350,8 @@ TEST_F(WorkspaceTest, AddingAUnitRewritesTheRowAndReachesTheUnitTable) {
               (std::vector<std::string>{
                   "Unit Exists in Unit Table.  Cannot Add the Unit to the Stratum Here.\n\nPlease Return to the "
                   "Setup Strata Section to Add This Unit.",
-                  "Must Provide Unit Area in Acres.", "Must Provide Unit Area in Acres."}));
+                  "Must Provide Unit Area in Acres.",
+                  "Area: 'abc' is not a number. Enter a number greater than 0 and at most 1,000,000 acres."}));
     const StratumRow& s = ws->Model().strata[0];
     EXPECT_EQ(s.units, "10,11,77");
     EXPECT_DOUBLE_EQ(s.totAcres, 145.2);  // "%7.1f" of 145.25
@@ -686,6 +691,132 @@ TEST(DesignStep, TheMainWindowHookRunsTheFormOnTheOpenStore) {
         }
     EXPECT_TRUE(found);
     store.Close();
+}
+
+// Every editable cell of the design form, under every method, against the catalogue of
+// bad inputs: each is refused with its rule's words, and neither the model nor a
+// table changes.
+TEST_F(WorkspaceTest, EveryCellRefusesTheBadInputsOfItsRuleAndNothingChanges) {
+    OpenSale();
+    std::set<std::string> tried;
+    for (const std::string& m : schema::MethodOrder()) {
+        PickMethod(m);
+        ASSERT_EQ(ws->ChangeCruiseMethod(1), kWsDone) << m;
+        ASSERT_EQ(ws->SelectStratum(1), kWsDone);
+        const auto before = DumpAll(S());
+        const std::vector<SgRow> groups = ws->Model().groups;
+        const bool undo = ws->CanUndo();
+        for (const std::string& col : SgGridColumns()) {
+            if (!SgColumnShown(m, col) || SgColumnReadOnly(m, col)) continue;
+            const store::ValueRule* rule = store::RuleFor(schema::kSVDesignSgTable, col);
+            ASSERT_NE(rule, nullptr) << col;
+            tried.insert(col);
+            for (const std::string& bad : testsupport::BadInputs(*rule)) {
+                EXPECT_EQ(ws->CheckSgCell(1, col, bad), store::Refusal(*rule, bad));
+                EXPECT_EQ(ws->EditSgCell(1, col, bad), kWsRefused) << m << " " << col << " '" << bad << "'";
+                EXPECT_EQ(ws->Refusal(), store::Refusal(*rule, bad));
+                EXPECT_EQ(ws->Refusal().rfind(rule->name, 0), 0u) << ws->Refusal();
+            }
+        }
+        EXPECT_EQ(DumpAll(S()), before) << m;
+        ASSERT_EQ(ws->Model().groups.size(), groups.size());
+        for (std::size_t i = 0; i < groups.size(); ++i) EXPECT_TRUE(SameSg(ws->Model().groups[i], groups[i])) << m;
+        EXPECT_EQ(ws->CanUndo(), undo);
+    }
+    EXPECT_EQ(tried.size(), 13u);  // every column but the two keys
+    // The stratum row's two cells.
+    const auto before = DumpAll(S());
+    for (const char* col : {"Description", "Lock"}) {
+        const store::ValueRule& rule = *store::RuleFor(schema::kSVDesignTable, col);
+        for (const std::string& bad : testsupport::BadInputs(rule)) {
+            EXPECT_EQ(ws->EditStratumCell(0, col, bad), kWsRefused) << col << " '" << bad << "'";
+            EXPECT_EQ(ws->Refusal(), store::Refusal(rule, bad));
+        }
+    }
+    EXPECT_EQ(DumpAll(S()), before);
+    // A value the rule takes is taken, trimmed and whole.
+    ASSERT_EQ(ws->EditSgCell(0, "SgN", " 1e2 "), kWsDone);
+    EXPECT_EQ(ws->SelectedGroups()[0]->sgN, 100);
+    EXPECT_EQ(ws->Refusal(), "");
+}
+
+// After a change of method every error is the one its sizes give, not the value the
+// method's rows were sized for.
+TEST_F(WorkspaceTest, AChangeOfMethodShowsTheErrorsTheSizesGive) {
+    OpenSale();
+    mk::View ms = Table(schema::kSVMethodsSgTable);
+    for (const char* sg : {"A", "B"}) ms.SetDouble(MethodSgRow("1", "S3P", sg), "SgErr", 40);
+    PickMethod("S3P");
+    ASSERT_EQ(ws->ChangeCruiseMethod(0), kWsDone);
+    for (const SgRow* g : ws->GroupsOfStratum(0)) {
+        EXPECT_NE(g->sgErr, 40);
+        EXPECT_EQ(g->sgErr, TwoStageError(g->sgCV, g->sgCV2, g->sgN, g->sgN2)) << g->sgCode;
+    }
+    ExpectTablesMatchModel();
+}
+
+// A group without its sample size (an older file) has no error, and neither has its
+// stratum nor the sale, until the size is there.
+TEST_F(WorkspaceTest, AGroupWithoutASampleSizeMakesTheSaleErrorNotComputable) {
+    wstest::WriteSale(path, wstest::DefaultSale());
+    {
+        auto s = mk::Storage::Open(path, mk::OpenMode::ReadWrite);
+        ASSERT_TRUE(s.ok());
+        mk::View g = s->GetView(schema::kSVDesignSgTable);
+        for (int r = 0; r < g.RowCount(); ++r)
+            if (g.GetString(r, "Stratum") == "2") g.SetInt(r, "SgN", 0);
+        ASSERT_TRUE(s->Commit().ok());
+    }
+    store = std::make_unique<store::CCruiseStore>(ui);
+    ASSERT_EQ(store->Open(path), 0);
+    WorkspaceInputs in;
+    in.costs = wstest::kCosts;
+    in.path = path;
+    ws = std::make_unique<DesignWorkspace>(ui, *store, in);
+    ASSERT_EQ(ws->Open(), 0);
+    EXPECT_EQ(ws->Totals().uncomputable, std::vector<std::string>{"2"});
+    EXPECT_EQ(ws->SaleErrorText(), "not computable");
+    EXPECT_NE(ws->UncomputableText().find("stratum 2 has a sample group without a sample size"), std::string::npos)
+        << ws->UncomputableText();
+    EXPECT_EQ(StratumCellText(ws->Model().strata[1], "Error"), kNoError);
+    EXPECT_NE(StratumCellText(ws->Model().strata[0], "Error"), kNoError);
+    ASSERT_EQ(ws->SelectStratum(1), kWsDone);
+    EXPECT_EQ(SgCellText(*ws->SelectedGroups()[0], "SgErr", "PNT"), kNoError);
+    // Refused sizes keep it so; a size makes the stratum whole again (the plots are shared).
+    EXPECT_EQ(ws->EditSgCell(0, "SgN", "0"), kWsRefused);
+    EXPECT_EQ(ws->SaleErrorText(), "not computable");
+    ASSERT_EQ(ws->EditSgCell(0, "SgN", "30"), kWsDone);
+    EXPECT_TRUE(ws->Totals().ErrorComputable());
+    EXPECT_NE(ws->SaleErrorText(), "not computable");
+    EXPECT_EQ(ws->UncomputableText(), "");
+    EXPECT_GT(ws->Model().strata[1].error, 0);
+}
+
+TEST_F(WorkspaceTest, MissingCostsAreNamedAndANoCostSaleIsNotSet) {
+    OpenSale();
+    EXPECT_EQ(ws->CostWarning(), "");
+    EXPECT_NE(ws->CostText(), "not set");
+    // No tally rate: the STR and S3P strata leave out the tallied trees.
+    CostFigures noTally = wstest::kCosts;
+    noTally.tally = 0;
+    EXPECT_EQ(CostWarning(ws->Model().strata, noTally),
+              "Warning:  The estimated costs are incomplete.\nThe cost per tallied tree (tree crew cost and trees "
+              "tallied per hour) is 0 or not set; the costs of strata 1, 3 leave it out.\nEnter the missing values "
+              "under Setup Relative Cruising Costs.");
+    EXPECT_EQ(CostWarning(ws->Model().strata, CostFigures{}), "");  // nothing set: the cost says so
+    EXPECT_EQ(FormatSaleCost(0), "not set");
+    EXPECT_EQ(FormatSaleCost(1234.5), "         1234.5");
+
+    // New costs reach the stored design at once.
+    CostFigures dear = wstest::kCosts;
+    dear.measure *= 3;
+    ws.reset();
+    EXPECT_GT(RecostDesignTables(S(), dear), 0);
+    mk::View d = Table(schema::kSVDesignTable);
+    StratumColumns dc = StratumColumns::Of(d);
+    for (int r = 0; r < d.RowCount(); ++r)
+        EXPECT_EQ(d.GetDouble(r, "StrCost"), Trunc1(StratumCost(ReadStratum(d, dc, r), dear))) << r;
+    EXPECT_EQ(RecostDesignTables(S(), dear), 0);  // the same costs change nothing
 }
 
 }  // namespace

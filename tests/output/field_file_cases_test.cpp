@@ -265,6 +265,7 @@ TEST(FieldFileDesign, MethodsDecideFreqBafAndPlotSize) {
         for (int r = 0; r < groups.RowCount(); ++r) {
             groups.SetInt(r, "Freq", 7);
             groups.SetInt(r, "KZ", 9);
+            groups.SetInt(r, "SgN2", 8);  // count-measure methods measure a second stage
         }
     });
     ui::ScriptedUi u;
@@ -306,7 +307,7 @@ TEST(FieldFileDesign, StrataOfTheSetupMissingFromTheDesignAreReported) {
     std::string source = Source(dir, [](mk::Storage& s) {
         mk::View strata = s.GetView("SVStrataTable");
         Add(strata, {{"Stratum", "4"}, {"Units", "2"}});
-        Add(s.GetView("SVDesignSgTable"), {{"Stratum", "1"}, {"SgCode", "C"}, {"Freq", "3"}});
+        Add(s.GetView("SVDesignSgTable"), {{"Stratum", "1"}, {"SgCode", "C"}, {"SgN", "3"}, {"Freq", "3"}});
     });
     ui::ScriptedUi u;
     PickDefault(u, 0);

@@ -104,11 +104,11 @@ inline void BuildDesign(mk::Storage& s) {
     Add(design, {{"Stratum", "3"}, {"Description", "Ridge plots"}, {"Units", "1"}, {"CruzMeth", "FIX"}, {"PlotSize", "10"}});
 
     mk::View groups = Table(s, schema::kSVDesignSgTableDesc);
-    Add(groups, {{"Stratum", "1"}, {"SgCode", "A"}, {"Description", "Conifer"}, {"Freq", "12"}, {"KZ", "0"}});
-    Add(groups, {{"Stratum", "1"}, {"SgCode", "B"}, {"Description", ""}, {"Freq", "5"}, {"KZ", "0"}});
-    Add(groups, {{"Stratum", "2"}, {"SgCode", "A"}, {"Description", "Big"}, {"Freq", "0"}, {"KZ", "0"}});
-    Add(groups, {{"Stratum", "2"}, {"SgCode", "B"}, {"Description", "Small"}, {"Freq", "0"}, {"KZ", "0"}});
-    Add(groups, {{"Stratum", "3"}, {"SgCode", "A"}, {"Description", "All"}, {"Freq", "0"}, {"KZ", "0"}});
+    Add(groups, {{"Stratum", "1"}, {"SgCode", "A"}, {"Description", "Conifer"}, {"SgN", "30"}, {"Freq", "12"}, {"KZ", "0"}});
+    Add(groups, {{"Stratum", "1"}, {"SgCode", "B"}, {"Description", ""}, {"SgN", "40"}, {"Freq", "5"}, {"KZ", "0"}});
+    Add(groups, {{"Stratum", "2"}, {"SgCode", "A"}, {"Description", "Big"}, {"SgN", "25"}, {"Freq", "0"}, {"KZ", "0"}});
+    Add(groups, {{"Stratum", "2"}, {"SgCode", "B"}, {"Description", "Small"}, {"SgN", "25"}, {"Freq", "0"}, {"KZ", "0"}});
+    Add(groups, {{"Stratum", "3"}, {"SgCode", "A"}, {"Description", "All"}, {"SgN", "18"}, {"Freq", "0"}, {"KZ", "0"}});
 
     mk::View sum = Table(s, schema::kSVSummaryTableDesc);
     auto row = [&](const char* unit, const char* st, const char* sgt, const char* sgp, const char* sp,

@@ -113,6 +113,11 @@ TEST_F(StrataCli, RefusalsChangeNothingAndExitWithFailure) {
     EXPECT_EQ(Run({"sample-groups", p, "--sort", "Bogus"}), 2);
     EXPECT_EQ(Run({"sample-groups", p, "--quick"}), 2);
     EXPECT_EQ(ReadBytes(p), before);
+    // A code or description wider than the field program's field defines nothing.
+    EXPECT_EQ(Run({"strata", p, "--define", "ABC", "--units", "1", "--json"}), 1);
+    EXPECT_NE(out.str().find("Stratum: 'ABC' is too long. Please enter no more than 2 characters."), std::string::npos);
+    EXPECT_EQ(Run({"strata", p, "--define", "7", "--units", "1", "--description", std::string(26, 'x')}), 1);
+    EXPECT_TRUE(Rows(p, "SVStrataTable", {"Stratum"}).empty());
 }
 
 TEST_F(StrataCli, DefineByUnitsAndItemsThenDeleteAll) {

@@ -35,13 +35,25 @@ TEST(UnitEditor, OkNeedsPositiveAreasAndOneRowPerCode) {
     EXPECT_NE(setup::CheckUnitTable(Units({{"1", 10}, {"1", 3}})).find("Unit '1'"), std::string::npos);
     EXPECT_NE(setup::CheckUnitTable(Units({{" ", 10}})).find("no unit code"), std::string::npos);
 
-    // The dialog stays open until the areas are mended; an area typed as text that
-    // is not a number counts as 0.
+    // An area typed as anything but a positive number is refused at the cell and the
+    // cell keeps its value; an area of 0 that the table already holds (an older file)
+    // keeps the dialog open until it is mended.
     ui::ScriptedUi ui;
     mk::View units = Units({{"1", 10}, {"2", 5}});
     ui.PushFormAs<EditDataForm>(EditDataForm::kId, [](EditDataForm& f) {
         EXPECT_EQ(f.Title(), "Edit Data");
-        EXPECT_TRUE(f.Grid().SetText(1, "Area", "many"));
+        const int area = f.Grid().FindColumn("Area");
+        for (const char* bad : {"many", "0", "-7", "", "1e400", "nan"}) {
+            EXPECT_FALSE(f.Grid().SetText(1, area, bad)) << bad;
+            EXPECT_NE(f.Grid().EditRefusal(1, area, bad), "") << bad;
+        }
+        EXPECT_EQ(f.Grid().EditRefusal(1, area, "many"),
+                  "Area: 'many' is not a number. Enter a number greater than 0 and at most 1,000,000 acres.");
+        EXPECT_EQ(f.Grid().View().GetDouble(1, "Area"), 5);
+        EXPECT_FALSE(f.Grid().SetText(0, "CutUnit", "1234"));  // wider than the field
+        EXPECT_FALSE(f.Grid().SetText(0, "CutUnit", "  "));
+        EXPECT_EQ(f.Grid().View().GetString(0, "CutUnit"), "1");
+        f.Grid().View().SetDouble(1, "Area", 0);
         return true;  // OK pressed: refused, the dialog stays open
     });
     ui.PushFormAs<EditDataForm>(EditDataForm::kId, [](EditDataForm& f) {
@@ -132,10 +144,13 @@ TEST(UnitDialogs, AddAUnitRefusesKnownCodesAndBadAreas) {
     g.SetCode(" 7 ");
     g.CodeLeft();
     EXPECT_TRUE(g.AddEnabled());
-    for (const char* area : {"", "abc", "0", "-5", "12acres"}) {
+    g.SetArea("  ");
+    EXPECT_FALSE(g.AddUnit());
+    EXPECT_EQ(ui.Texts().back(), "Must Provide Unit Area in Acres.");
+    for (const char* area : {"abc", "0", "-5", "12acres", "inf", "1e400"}) {
         g.SetArea(area);
         EXPECT_FALSE(g.AddUnit()) << area;
-        EXPECT_EQ(ui.Texts().back(), "Must Provide Unit Area in Acres.");
+        EXPECT_EQ(ui.Texts().back().rfind("Area: '" + std::string(area) + "'", 0), 0u) << ui.Texts().back();
     }
     g.SetArea("2.5");
     g.SetLogMethod("480");
