@@ -224,26 +224,24 @@ int RunSetup(const std::vector<std::string>& argv, std::ostream& out, std::ostre
     if (!ReadCommandLine(argv, opts, s, Parse, err, kUsage)) return kExitUsage;
     auto ui = MakeCommandUi(opts, out, err);
     int code = kExitFailure;
-    bool committed = false;
     setupcmd::SetupTables tables;
-    setupcmd::WithSetupTables(
+    const bool committed = setupcmd::WithSetupTables(
         *ui, s.file,
         [&](store::CCruiseStore& store) {
             if (s.show) {
                 code = kExitOk;  // shown as the setup would show it; nothing is written
-                return;
+                return setupcmd::StepEnd::Look;
             }
             setup::PopulationsForm form(*ui, store, schema::kSVSummaryTable, true);
             int usage = kExitFailure;
-            if (ApplyEdits(*ui, store, form, s, usage)) {
-                if (s.accept) committed = form.Accept();
-                else if (s.cancel) committed = form.Cancel();
-                else committed = store.Commit() == 0;
-            }
-            code = committed ? kExitOk : usage;
+            // Without --cancel the run ends with OK, so the strata table follows the edits.
+            bool done = ApplyEdits(*ui, store, form, s, usage);
+            if (done) done = s.cancel ? form.Cancel() : form.Accept();
+            code = done ? kExitOk : usage;
+            return done ? setupcmd::StepEnd::Keep : setupcmd::StepEnd::Drop;
         },
         tables);
-    if (committed) setupcmd::WriteUpdateFlag(*ui, s.file, schema::kFlagYes);
+    if (!s.show && !committed) code = code == kExitUsage ? kExitUsage : kExitFailure;
 
     if (opts.json) {
         JsonWriter j(out);
@@ -261,10 +259,17 @@ int RunSetup(const std::vector<std::string>& argv, std::ostream& out, std::ostre
     return code;
 }
 
+constexpr const char* kDetails =
+    "The edits run as on the populations form, which the run then closes with OK (the\n"
+    "default, --accept: product check, missing units, strata rebuild) or with Cancel\n"
+    "(--cancel: the edits are taken back). A refused edit or OK leaves the file as it was.\n"
+    "--remake asks before it resets the tables: unattended the answer is No and nothing\n"
+    "changes; give --yes to reset.\n";
+
 CommandRegistrar reg_setup({"setup",
                             "setup FILE.crz --show | [--remake] [--set T:C=V --where C=V]... "
                             "[--add-unit CODE:AREA[:LOGMETH]] [--accept|--cancel]",
-                            "show or edit the strata and sample-group setup tables", RunSetup});
+                            "show or edit the strata and sample-group setup tables", RunSetup, kDetails});
 
 }  // namespace
 

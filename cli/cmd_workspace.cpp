@@ -21,6 +21,7 @@
 #include "store/cruise_store.h"
 #include "store/file_checker.h"
 #include "store/schema.h"
+#include "store/unit_of_work.h"
 
 namespace cli {
 
@@ -206,6 +207,8 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
         err << "design: cannot open " << path << '\n';
         return kExitFailure;
     }
+    // The run is one step: every command of it reaches the file, or none does.
+    store::UnitOfWork step(store);
     mk::Storage& storage = *store.Storage();
     design::WorkspaceInputs in;
     in.path = path;
@@ -339,10 +342,19 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
             ws.Exit();
         }
     }
-    // A failed command leaves the file as it was: what ran before it is taken back.
-    if (!failure.empty())
-        while (ws.CanUndo()) ws.Undo();
-    bool committed = store.Commit() == 0 && failure.empty();
+    // Without --exit the run ends as the form's Return does, so that its edits reach
+    // the per-method tables from which the next compile rebuilds the design.
+    if (failure.empty() && !ending && !ws.IsProduction()) {
+        returned = ws.Return() == design::kWsDone;
+        if (!returned) failure = "the design could not be written back";
+    }
+    bool committed = failure.empty() && step.Complete();
+    if (!committed) {
+        // A failed command leaves the file as it was: what ran before it is dropped too.
+        step.Discard();
+        ws.Open();
+        if (failure.empty()) failure = "the cruise file could not be saved";
+    }
     if (!failure.empty() && !opts.json) err << "design: " << failure << '\n';
 
     if (opts.json) {
@@ -386,7 +398,9 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
             for (const auto& pt : *curve)
                 out << "  " << G(pt.target) << ": " << G(pt.saleError) << ", " << G(pt.cost) << '\n';
         }
-        if (!returned) out << "The design tables keep these values; the per-method copies are written by --return.\n";
+        if (!returned && committed && !ws.IsProduction())
+            out << "Left with --exit: the design tables keep these values until the next compile, which rebuilds "
+                   "them from the per-method tables (written by --return, the default).\n";
     }
     store.Close();
     return committed ? kExitOk : kExitFailure;

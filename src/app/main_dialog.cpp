@@ -11,6 +11,8 @@
 #include "store/config.h"
 #include "store/cruise_store.h"
 #include "store/file_checker.h"
+#include "store/output_path.h"
+#include "store/unit_of_work.h"
 #include "store/schema.h"
 
 namespace app {
@@ -235,7 +237,12 @@ bool CMainDialog::CreateFromSetup(const CNewCruiseDialog& dlg) {
     // Built beside the target and moved over it only when complete, so a failure
     // never leaves a half-made cruise file (nor destroys the file it would replace).
     const ui::SaleFields& f = dlg.Fields();
-    const std::string temp = f.output_file + ".strovan-new";
+    const store::OutputTarget target = store::ResolveOutputPath(f.output_file);
+    if (!target.why.empty()) {
+        ui_.Error("The File " + f.output_file + " could not be created.\n" + target.why, "File Error");
+        return false;
+    }
+    const std::string temp = target.path + ".strovan-new";
     std::string reason;
     switch (CopyFile(f.setup_file, temp, reason)) {
         case CopyFailure::Read:
@@ -250,7 +257,7 @@ bool CMainDialog::CreateFromSetup(const CNewCruiseDialog& dlg) {
             mk::Status written = WriteNewCruise(temp, f);
             std::error_code ec;
             if (written) {
-                fs::rename(temp, f.output_file, ec);
+                fs::rename(temp, target.path, ec);
                 if (!ec) return true;
                 reason = ec.message();
             } else {
@@ -369,9 +376,15 @@ int CMainDialog::CompileIfNeeded(int cruise_type, const std::string& update_flag
     ReadCostSettings();
     CruiseFile file(ui_);
     if (!file.Open(path_)) return -1;
+    // The compilation and the flag saying the design matches the setup land together.
+    store::UnitOfWork step(file.Storage());
     int result = production ? steps_->CompileProduction(file.Storage(), costs_, uom_)
                             : steps_->CompileRecon(file.Storage(), costs_, uom_, unit_changed_);
-    if ((result == 0 || !production) && !file.Commit()) return -1;
+    if (!production && result == 0) store::SetSetting(file.Storage(), kBlockStrovan, kKeyUpdateFlag, kFlagNo);
+    if (result == 0 && !step.Complete()) {
+        ui_.Error("The File " + path_ + " could not be saved.", "File Error");
+        return -1;
+    }
     if (production && result == 1) ui_.Error("No Trees Found in the Tree Table!", "Error");
     if (production && result == 2)
         ui_.Error(
@@ -449,7 +462,19 @@ void CMainDialog::SetLastWriter() {
 int CMainDialog::GetCruiseType() {
     CruiseFile file(ui_);
     if (!file.Open(path_)) return -1;
-    mk::Storage& storage = file.Storage();
+    // Opening the file wrote this program as the last writer; who wrote it before is
+    // what tells whether its data are processed.
+    bool processed = false;
+    int type = CheckCruiseType(ui_, file.Storage(), opened_mru_, processed);
+    if (type < 0 || !file.Commit()) return -1;
+    // Processed data are recompiled once; later steps keep the design made from them.
+    if (processed && opened_mru_) opened_mru_ = kMruDesign;
+    return type;
+}
+
+int CheckCruiseType(ui::UiPort& ui, mk::Storage& storage, const std::optional<std::string>& last_writer,
+                    bool& processed) {
+    processed = false;
     std::string type;
     if (HasSetting(storage, kBlockStrovan, kKeyType)) {
         type = Setting(storage, kBlockStrovan, kKeyType);
@@ -457,17 +482,14 @@ int CMainDialog::GetCruiseType() {
         if (storage.GetView(kTreeTable).RowCount() == 0)
             type = kTypeDesign;
         else
-            type = ui_.Question("\r\n\r\n\r\nDoes this file contain Recon data?") ? kTypeRecon
-                                                                                  : kTypeProduction;
+            type = ui.Question("\r\n\r\n\r\nDoes this file contain Recon data?") ? kTypeRecon
+                                                                                : kTypeProduction;
         store::SetSetting(storage, kBlockStrovan, kKeyType, type);
-        if (!file.Commit()) return -1;
     }
     if (type != kTypeRecon && type != kTypeProduction) return 0;
-    // Opening the file wrote this program as the last writer; who wrote it before is
-    // what tells whether its data are processed.
-    std::string mru = opened_mru_ ? *opened_mru_ : Setting(storage, kBlockGeneral, kKeyMRU);
+    std::string mru = last_writer ? *last_writer : Setting(storage, kBlockGeneral, kKeyMRU);
     if (mru == kMruKelvane) {
-        ui_.Warning(
+        ui.Warning(
             "This data has not been processed yet.\nPlease exit this program and execute the "
             "Dorvex program.",
             "Warning");
@@ -475,9 +497,7 @@ int CMainDialog::GetCruiseType() {
     }
     if (mru == kMruProcessing) {
         store::SetSetting(storage, kBlockStrovan, kKeyUpdateFlag, kFlagYes);
-        if (!file.Commit()) return -1;
-        // Processed data are recompiled once; later steps keep the design made from them.
-        if (opened_mru_) opened_mru_ = kMruDesign;
+        processed = true;
     }
     return type == kTypeProduction ? 1 : 0;
 }

@@ -122,6 +122,13 @@ private:
     std::optional<std::string> opened_mru_;
 };
 
+// The cruise-type check of a step on an open file (the caller commits): 0 design or
+// recon, 1 production, -1 refused (reported). A file without a type gets one (asking
+// whether its trees are recon data); processed data (`processed`) are marked for
+// recompilation. `last_writer` is who wrote the file before this program opened it.
+int CheckCruiseType(ui::UiPort& ui, mk::Storage& storage, const std::optional<std::string>& last_writer,
+                    bool& processed);
+
 // The sale summary of an opened file (row 0 of CruiseTable) and the "No Volumes"
 // notice when the processing program has not computed volumes.
 void ShowSaleSummary(ui::UiPort& ui, mk::Storage& storage, const std::string& uom);

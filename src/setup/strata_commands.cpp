@@ -4,6 +4,7 @@
 #include "setup/strata_forms.h"
 #include "setup/units_editor.h"
 #include "store/schema.h"
+#include "store/unit_of_work.h"
 
 namespace setup {
 
@@ -189,10 +190,14 @@ void ShowReconStrataTable(ui::UiPort& ui, mk::Storage& storage) {
         return;
     }
     // The stored layout, so that no stored column is lost by showing it.
-    EditDataForm dialog(ui, SetupGrid(storage.GetView(schema::kStratumTable), schema::kStratumTable),
-                        EditDataForm::Kind::Plain);
-    ui.RunForm(dialog);
-    if (!dialog.Grid().Modified()) return;
+    mk::View recon = storage.GetView(schema::kStratumTable);
+    const mk::View opened = recon.Clone();
+    EditDataForm dialog(ui, SetupGrid(recon, schema::kStratumTable), EditDataForm::Kind::Plain);
+    if (!ui.RunForm(dialog)) {
+        store::PutRows(recon, opened);  // Cancel takes the edits back
+        return;
+    }
+    if (store::SameRows(opened, recon)) return;
     // A changed method or plot size changes what every stratum computes.
     auto strata = storage.GetAs(schema::kSVStrataTableDesc);
     if (strata)

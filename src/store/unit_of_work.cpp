@@ -137,11 +137,14 @@ void TableSnapshot::Restore(mk::Storage& storage) const {
             continue;
         }
         auto table = storage.GetAs(name + "[" + mk::FormatFields(FieldsOf(*copy)) + "]");
-        if (!table) continue;
-        if (SameRows(*copy, *table)) continue;
-        table->RemoveAll();
-        for (int r = 0; r < copy->RowCount(); ++r) table->AddRowFrom(*copy, r);
+        if (table) PutRows(*table, *copy);
     }
+}
+
+void PutRows(mk::View& target, const mk::View& rows) {
+    if (SameRows(rows, target)) return;
+    target.RemoveAll();
+    for (int r = 0; r < rows.RowCount(); ++r) target.AddRowFrom(rows, r);
 }
 
 }  // namespace store

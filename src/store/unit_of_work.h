@@ -65,5 +65,8 @@ private:
 
 // Same columns (by name and type), rows and values, subviews included.
 bool SameRows(const mk::View& a, const mk::View& b);
+// Gives `target` the rows of `rows` (matching columns by name); a target that holds
+// them already is left untouched, so putting back what is there writes nothing.
+void PutRows(mk::View& target, const mk::View& rows);
 
 }  // namespace store

@@ -88,7 +88,7 @@ TEST_F(SessionTest, AFailedImportLeavesTheFlagAndAStrataFormNotYetThereChangesNo
     }
 }
 
-TEST_F(SessionTest, CancelledPopulationsFormStillCommitsAndMenusOfLaterCommandsSaySo) {
+TEST_F(SessionTest, CancelledPopulationsFormTakesItsEditsBackAndMenusOfLaterCommandsSaySo) {
     ASSERT_EQ(setup::ImportSvz(ui, path, kExample), 0);
     ui.Clear();
     ui.PushFormAs<PopulationsForm>(PopulationsForm::kId, [](PopulationsForm& f) {
@@ -107,10 +107,18 @@ TEST_F(SessionTest, CancelledPopulationsFormStillCommitsAndMenusOfLaterCommandsS
     });
     StrataDefinitionsForm d(ui, path, "N");
     EXPECT_EQ(d.SetupTable(), 0);
+    // The tables were built from the recon; the cancelled edit is gone.
     EXPECT_EQ(d.UpdateFlag(), "Y");
-    EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Units", "Modified"}),
-              (std::vector<std::string>{"4|1|Y"}));
+    EXPECT_TRUE(Rows(path, "SVStrataTable", {"Stratum"}).empty());
+    for (const auto& s : Column(path, "SVSummaryTable", "Stratum")) EXPECT_EQ(s, "");
     for (const auto& m : Column(path, "SVSummaryTable", "Modify")) EXPECT_EQ(m, "N");
+
+    // A second visit that changes nothing writes nothing and asks for no compilation.
+    const std::string before = ReadBytes(path);
+    StrataDefinitionsForm again(ui, path, "N");
+    EXPECT_EQ(again.SetupTable(), 0);
+    EXPECT_EQ(again.UpdateFlag(), "N");
+    EXPECT_EQ(ReadBytes(path), before);
 }
 
 // ---- the command line -----------------------------------------------------------------
@@ -162,13 +170,16 @@ TEST_F(SetupCli, ShowEditAcceptAndCancel) {
               (std::vector<std::string>{"1|1|           86.0|P,S|,P|Y"}));
     EXPECT_EQ(Rows(path, "SVUnitsTable", {"CutUnit", "Area", "LogMeth"}).back(), "13|12.5|480");
 
-    // Edits by key, then Cancel: kept, and the strata follow.
+    // Edits by key, then Cancel: taken back.
     ASSERT_EQ(Run({"setup", path, "--set", "SVStrataTable:Description=Ridge", "--where", "Stratum=1",
                    "--set", "SVSummaryTable:Stratum=2", "--where", "CutUnit=10", "--cancel", "--json"}),
               cli::kExitOk)
         << out.str();
+    EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Description", "Units"}), (std::vector<std::string>{"1||1"}));
+    ASSERT_EQ(Run({"setup", path, "--set", "SVStrataTable:Description=Ridge", "--where", "Stratum=1"}),
+              cli::kExitOk);
     EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Description", "Units"}),
-              (std::vector<std::string>{"1|Ridge|1", "2||10"}));
+              (std::vector<std::string>{"1|Ridge|1"}));
 
     // Bad edits: a read-only column, no matching row, unknown table, a known unit.
     const std::string before = ReadBytes(path);
