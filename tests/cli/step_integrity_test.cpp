@@ -4,6 +4,7 @@
 // kind of file, a question answered No, a file in use, a failing disk.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -269,6 +270,117 @@ TEST_F(StepIntegrity, RunsThatChangeNothingWriteNothing) {
     EXPECT_EQ(Run({"design", fresh}), cli::kExitOk) << err_.str();
     EXPECT_EQ(ReadBytes(fresh), made);
     EXPECT_TRUE(RefusedUnchanged(fresh, {"design", "F", "--optimize", "10"}));
+}
+
+}  // namespace
+
+// ---- the setup never goes stale -----------------------------------------------------------
+
+namespace {
+
+std::string Trimmed(std::string s) {
+    s.erase(0, s.find_first_not_of(' '));
+    return s;
+}
+
+TEST_F(StepIntegrity, AStratumDefinedAgainOrLosingAUnitIsCompiledAgain) {
+    const std::string f = Sale();
+    const std::vector<const char*> cols = {"Stratum", "Units", "TotAcres", "Modified"};
+    // Deleted and defined again with other units: marked, and the compilation follows.
+    ASSERT_EQ(Run({"strata", f, "--delete", "3"}), cli::kExitOk) << err_.str();
+    ASSERT_EQ(Run({"strata", f, "--define", "3", "--units", "11", "--sample-groups", "tree=species,product",
+                   "plot=species,product"}),
+              cli::kExitOk)
+        << err_.str();
+    auto strata = Rows(f, "SVStrataTable", cols);
+    ASSERT_EQ(strata.size(), 3u);
+    EXPECT_EQ(Trimmed(strata[2]), "3|11|           18.0|Y");
+    ASSERT_EQ(Run({"compile", f, "--json"}), cli::kExitOk) << out_.str();
+    EXPECT_NE(out_.str().find("\"compiledStrata\": [\n    \"3\"\n  ]"), std::string::npos) << out_.str();
+    EXPECT_EQ(Rows(f, "SVDesignTable", {"Stratum", "Units"})[2], "3|11");
+    EXPECT_EQ(Rows(f, "SVStrataTable", {"Modified"}), (std::vector<std::string>{"N", "N", "N"}));
+
+    // A unit whose summary rows all move to another unit leaves its stratum.
+    ASSERT_EQ(Run({"setup", f, "--set", "SVSummaryTable:CutUnit=1", "--where", "CutUnit=2", "--accept"}),
+              cli::kExitOk)
+        << err_.str();
+    strata = Rows(f, "SVStrataTable", cols);
+    EXPECT_EQ(strata[0].substr(0, strata[0].find('|', 2)), "1|1,3,4,5,6");
+    EXPECT_EQ(strata[0].back(), 'Y');
+    EXPECT_EQ(Setting(f, "UpdateFlag"), "Y");
+}
+
+TEST_F(StepIntegrity, DiameterRangesGivenAgainReplaceTheSplit) {
+    const std::string f = Sale();
+    const size_t rows = Rows(f, "SVSummaryTable", {"CutUnit"}).size();
+    ASSERT_EQ(Run({"strata", f, "--diameter-ranges", "0-11.9,12-99"}), cli::kExitOk) << err_.str();
+    EXPECT_EQ(Rows(f, "SVSummaryTable", {"CutUnit"}).size(), 2 * rows);
+    ASSERT_EQ(Run({"strata", f, "--diameter-ranges", "0-15.9,16-99"}), cli::kExitOk) << err_.str();
+    // One row per range for every unit, species, product and live/dead: no tree twice.
+    auto pieces = Rows(f, "SVSummaryTable", {"DiaFlag", "DMin", "DMax"});
+    ASSERT_EQ(pieces.size(), 2 * rows);
+    EXPECT_EQ(std::count(pieces.begin(), pieces.end(), "Str1|0.0|15.9"), static_cast<long>(rows));
+    EXPECT_EQ(std::count(pieces.begin(), pieces.end(), "Str|16.0|99.0"), static_cast<long>(rows));
+}
+
+TEST_F(StepIntegrity, DesignEditsSurviveTheNextCompileUnlessLeftWithExit) {
+    const std::string f = Sale();
+    auto cv = [&] {
+        auto s = mk::Storage::Open(f, mk::OpenMode::ReadOnly);
+        mk::View g = s->GetView("SVDesignSgTable");
+        for (int r = 0; r < g.RowCount(); ++r)
+            if (g.GetString(r, "Stratum") == "1" && g.GetString(r, "SgCode") == "A") return g.GetDouble(r, "SgCV");
+        return -1.0;
+    };
+    const double compiled = cv();
+    ASSERT_EQ(Run({"design", f, "--set", "1/A/SgCV=50"}), cli::kExitOk) << err_.str();
+    ASSERT_EQ(Run({"compile", f}), cli::kExitOk) << err_.str();
+    EXPECT_EQ(cv(), 50);
+    ASSERT_EQ(Run({"design", f, "--set", "1/A/SgCV=60", "--exit"}), cli::kExitOk) << err_.str();
+    EXPECT_EQ(cv(), 60);
+    EXPECT_NE(out_.str().find("until the next compile"), std::string::npos) << out_.str();
+    ASSERT_EQ(Run({"compile", f}), cli::kExitOk) << err_.str();
+    EXPECT_EQ(cv(), 50);
+    EXPECT_NE(compiled, 50);
+}
+
+// ---- outputs ------------------------------------------------------------------------------
+
+TEST_F(StepIntegrity, OutputsGoThroughLinksAndNeverOverFoldersOrDevices) {
+    const std::string f = Sale();
+    const std::string dir = scratch_.Dir();
+    const std::vector<std::pair<std::string, std::vector<std::string>>> outputs = {
+        {"txt", {"report", f, "--kind", "summary", "--text", "OUT"}},
+        {"pdf", {"report", f, "--kind", "summary", "--pdf", "OUT"}},
+        {"csv", {"table", f, "SVDesignTable", "--csv", "OUT"}},
+        {"tpdf", {"table", f, "SVDesignTable", "--pdf", "OUT"}},
+        {"crz", {"copy", f, "OUT"}},
+        {"fcrz", {"field-file", f, "OUT", "--yes"}},
+    };
+    auto with = [](std::vector<std::string> args, const std::string& out) {
+        for (auto& a : args)
+            if (a == "OUT") a = out;
+        return args;
+    };
+    ASSERT_EQ(::mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    fs::create_directory(dir + "/folder");
+    for (const auto& [ext, args] : outputs) {
+        SCOPED_TRACE(ext);
+        const std::string target = dir + "/target." + ext, link = dir + "/link." + ext;
+        testsupport::WriteText(target, "old");
+        fs::create_symlink("target." + ext, link);
+        ASSERT_EQ(Run(with(args, link)), cli::kExitOk) << err_.str() << out_.str();
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_NE(ReadBytes(target), "old");
+        EXPECT_FALSE(fs::exists(link + ".part"));
+        for (const std::string& bad : {dir + "/fifo", dir + "/folder"}) {
+            EXPECT_NE(Run(with(args, bad)), cli::kExitOk);
+            EXPECT_NE(err_.str() + out_.str(), "");
+        }
+        EXPECT_EQ(fs::status(dir + "/fifo").type(), fs::file_type::fifo);
+        EXPECT_TRUE(fs::is_directory(dir + "/folder"));
+        EXPECT_TRUE(fs::is_empty(dir + "/folder"));
+    }
 }
 
 }  // namespace
