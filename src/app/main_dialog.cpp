@@ -157,19 +157,23 @@ void CMainDialog::OnInitDialog() {
 void CMainDialog::OnOpen() {
     store::CFileChecker checker(ui_, "Strovan");
     std::string path;
-    if (checker.SelectCruiseFile(true, path, "CRZ")) {
-        ClearFile();
-        return;
-    }
+    // A cancelled or refused choice leaves the current file current.
+    if (checker.SelectCruiseFile(true, path, "CRZ")) return;
+    const std::string current = path_;
+    const std::optional<std::string> current_mru = opened_mru_;
+    const bool had_file = file_buttons_;
     path_ = path;
-    OpenAndSummarise();
+    if (OpenAndSummarise()) return;
+    path_ = current;
+    opened_mru_ = current_mru;
+    SetFileState(had_file && !path_.empty() ? 0 : 1);
 }
 
-void CMainDialog::OpenAndSummarise() {
+bool CMainDialog::OpenAndSummarise() {
     CruiseFile file(ui_);
     if (!file.Open(path_)) {
         ClearFile();
-        return;
+        return false;
     }
     mk::Storage& storage = file.Storage();
     opened_mru_ = Setting(storage, kBlockGeneral, kKeyMRU);
@@ -192,6 +196,7 @@ void CMainDialog::OpenAndSummarise() {
     unit_changed_ = 0;
     SetFileState(0);
     SetLastWriter();
+    return true;
 }
 
 void CMainDialog::AskMissingCruiseInfo(CruiseFile& file) {
@@ -239,7 +244,7 @@ bool CMainDialog::CreateFromSetup(const CNewCruiseDialog& dlg) {
     const ui::SaleFields& f = dlg.Fields();
     const store::OutputTarget target = store::ResolveOutputPath(f.output_file);
     if (!target.why.empty()) {
-        ui_.Error("The File " + f.output_file + " could not be created.\n" + target.why, "File Error");
+        ui_.Error("The File " + f.output_file + " could not be saved.\n" + target.why, "File Error");
         return false;
     }
     const std::string temp = target.path + ".strovan-new";

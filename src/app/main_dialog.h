@@ -100,7 +100,8 @@ private:
     // 0: a file is current (buttons on, path shown); otherwise none.
     void SetFileState(int flag);
     void ClearFile();
-    void OpenAndSummarise();
+    // False when the file could not be opened (then no file is current).
+    bool OpenAndSummarise();
     void AskMissingCruiseInfo(CruiseFile& file);
     bool CreateFromSetup(const CNewCruiseDialog& dlg);
     int CompileIfNeeded(int cruise_type, const std::string& update_flag);
