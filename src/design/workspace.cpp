@@ -95,6 +95,7 @@ int DesignWorkspace::Open() {
     ReadModel();
     selected_ = model_.strata.empty() ? -1 : 0;
     RefreshTotals();
+    closed_ = false;
     return 0;
 }
 
