@@ -261,8 +261,11 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
     return code;
 }
 
-const CommandRegistrar kCompile{{"compile", "compile FILE.crz [--json] [--all-methods]",
-                                 "compile the recon (or production) data into the design tables", Run}};
+const CommandRegistrar kCompile{{"compile", "compile FILE.crz [--json] [--all-methods] [--yes|--no]",
+                                 "compile the recon (or production) data into the design tables", Run,
+                                 "A refused compilation leaves the file as it was. A file that does not say\n"
+                                 "whether its trees are recon data is asked about: --yes for a recon\n"
+                                 "cruise, --no for a production cruise; without either it is refused.\n"}};
 
 }  // namespace
 

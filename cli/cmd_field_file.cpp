@@ -289,7 +289,12 @@ CommandRegistrar field_file_reg{Command{
     "field-file FILE.crz OUT.crz [--purpose TEXT] [--recon-strata 1,3|none] [--autofill N|none] "
     "[--sale-name TEXT] [--cruise N] [--sale N]",
     "Write the design of a cruise file into a new cruise file for the field program",
-    RunFieldFileCommand}};
+    RunFieldFileCommand,
+    "The cruise file is only read. Questions (invalid values in the design, a setup\n"
+    "changed since the last compile, other points to check before the field) are\n"
+    "answered No without --yes: nothing is written. An existing OUT.crz is replaced\n"
+    "only with --yes; a link is followed and its target written; a folder, a device or\n"
+    "a FIFO is refused.\n"}};
 
 }  // namespace
 }  // namespace cli

@@ -71,6 +71,7 @@ int Copy(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
 
 cli::CommandRegistrar dumpCmd{cli::Command{"dump", "dump FILE", "print a Metakit file as JSON", Dump}};
 cli::CommandRegistrar copyCmd{
-    cli::Command{"copy", "copy IN OUT", "write every view of IN into a fresh, packed OUT", Copy}};
+    cli::Command{"copy", "copy IN OUT", "write every view of IN into a fresh, packed OUT", Copy,
+                 "OUT may be a link (its target is written); a folder, a device or a FIFO is refused.\n"}};
 
 }  // namespace

@@ -116,6 +116,8 @@ int Report(const std::vector<std::string>& raw, std::ostream& out, std::ostream&
 cli::CommandRegistrar reportCmd{cli::Command{
     "report",
     "report FILE.crz --kind summary|kelvane|mirtel|recon-current|recon-all [--text OUT.txt] [--pdf OUT.pdf]",
-    "build a report of a cruise file: its text, a paged PDF, or every cell as JSON", Report}};
+    "build a report of a cruise file: its text, a paged PDF, or every cell as JSON", Report,
+    "The cruise file is only read. --text and --pdf follow a link and write its target;\n"
+    "a folder, a device or a FIFO is refused.\n"}};
 
 }  // namespace

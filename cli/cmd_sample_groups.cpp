@@ -168,7 +168,10 @@ int RunSampleGroups(const std::vector<std::string>& argv, std::ostream& out, std
 CommandRegistrar reg_sample_groups({"sample-groups",
                                     "sample-groups FILE.crz --quick [tree=KEYS] [plot=KEYS] [--diameter-ranges R] "
                                     "[--scope S] | --delete STRATUM|all | --remove-ranges [--scope S] | --sort COLS",
-                                    "code, delete or sort the sample groups of the setup", RunSampleGroups});
+                                    "code, delete or sort the sample groups of the setup", RunSampleGroups,
+                                    "Each run is one visit of the populations form ending with its OK; a run\n"
+                                    "that is refused (an unknown stratum, too few letters, sample groups that\n"
+                                    "mix products, ...) leaves the file as it was and exits with 1.\n"});
 
 }  // namespace
 

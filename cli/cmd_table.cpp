@@ -158,6 +158,8 @@ int Table(const std::vector<std::string>& raw, std::ostream& out, std::ostream& 
 
 cli::CommandRegistrar tableCmd{cli::Command{
     "table", "table FILE TABLE [--json] [--csv OUT | --pdf OUT [--landscape]]",
-    "show a table of a cruise (or any Metakit) file, or write it as CSV or a paged PDF", Table}};
+    "show a table of a cruise (or any Metakit) file, or write it as CSV or a paged PDF", Table,
+    "The file is only read. --csv and --pdf follow a link and write its target; a folder,\n"
+    "a device or a FIFO is refused.\n"}};
 
 }  // namespace

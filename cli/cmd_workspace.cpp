@@ -406,9 +406,18 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
     return committed ? kExitOk : kExitFailure;
 }
 
+constexpr const char* kDetails =
+    "The commands run in the order given, as on the design form. The run ends as the\n"
+    "form's Return (the design is also written into the per-method tables, from which\n"
+    "the next compile rebuilds it) unless --exit is given. When a command fails nothing\n"
+    "of the run is kept: the file stays as it was.\n"
+    "Questions: saving over a saved design, --remove-design, and invalid values in the\n"
+    "design before --optimize. Without --yes they are answered No, the command fails and\n"
+    "the file is not changed.\n";
+
 const CommandRegistrar reg{Command{
     "design", "design FILE.crz [--set S/SG/COL=V]... [--method S=M] [...] [--return|--exit]",
-    "Work on the design of a cruise file as the design form does", Run}};
+    "Work on the design of a cruise file as the design form does", Run, kDetails}};
 
 }  // namespace
 

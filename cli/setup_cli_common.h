@@ -60,15 +60,6 @@ inline OptionRead ReadRanges(OptionCursor& at, bool& given, std::vector<setup::D
     return OptionRead::Read;
 }
 
-// The main window's write-back of the setup's update flag.
-inline bool WriteUpdateFlag(ui::UiPort& ui, const std::string& path, const std::string& flag) {
-    store::CCruiseStore store(ui);
-    if (store.Open(path) != 0) return false;
-    store::UnitOfWork step(store);
-    store::SetSetting(*store.Storage(), schema::kBlockStrovan, schema::kKeyUpdateFlag, flag);
-    return step.Complete();
-}
-
 // A work table's rows as a JSON array of objects.
 inline void JsonRows(JsonWriter& j, const std::string& key, const mk::View& v) {
     j.Key(key).BeginArray();
