@@ -106,23 +106,26 @@ BENCHMARK(BM_PrepareAndRebuild)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // A later run of the table variant: 99 strata waiting for recompilation pass their
 // mark to their rows (one pass, one commit), then the rebuild.
+// The imported sale with its work tables prepared and every unit put into one of 99
+// strata, at `path`.
+void MakeStrataSale(const Scratch& f, const std::string& path) {
+    fs::copy_file(f.imported, path, fs::copy_options::overwrite_existing);
+    ui::ScriptedUi ui;
+    store::CCruiseStore store(ui);
+    store.Open(path);
+    mk::Storage& s = *store.Storage();
+    setup::PrepareWorkTables(s, ui, setup::PrepareVariant::Table);
+    mk::View summary = *s.GetAs(schema::kSVSummaryTableDesc);
+    for (int r = 0; r < summary.RowCount(); ++r)
+        summary.SetString(r, "Stratum", std::to_string(std::atoi(summary.GetString(r, "CutUnit").c_str()) % 99 + 1));
+    setup::RebuildStrataSummary(s);
+    store.Commit();
+}
+
 void BM_CarryAndRebuild(benchmark::State& state) {
     Scratch& f = Files();
     const std::string base = f.dir + "/set.crz";
-    {
-        fs::copy_file(f.imported, base, fs::copy_options::overwrite_existing);
-        ui::ScriptedUi ui;
-        store::CCruiseStore store(ui);
-        store.Open(base);
-        mk::Storage& s = *store.Storage();
-        setup::PrepareWorkTables(s, ui, setup::PrepareVariant::Table);
-        mk::View summary = *s.GetAs(schema::kSVSummaryTableDesc);
-        for (int r = 0; r < summary.RowCount(); ++r)
-            summary.SetString(r, "Stratum",
-                              std::to_string(std::atoi(summary.GetString(r, "CutUnit").c_str()) % 99 + 1));
-        setup::RebuildStrataSummary(s);
-        store.Commit();
-    }
+    MakeStrataSale(f, base);
     const std::string target = f.dir + "/again.crz";
     for (auto _ : state) {
         state.PauseTiming();
@@ -145,20 +148,7 @@ BENCHMARK(BM_CarryAndRebuild)->Unit(benchmark::kMillisecond)->Iterations(5);
 void BM_UnchangedSetupStep(benchmark::State& state) {
     Scratch& f = Files();
     const std::string target = f.dir + "/unchanged.crz";
-    {
-        fs::copy_file(f.imported, target, fs::copy_options::overwrite_existing);
-        ui::ScriptedUi ui;
-        store::CCruiseStore store(ui);
-        store.Open(target);
-        mk::Storage& s = *store.Storage();
-        setup::PrepareWorkTables(s, ui, setup::PrepareVariant::Table);
-        mk::View summary = *s.GetAs(schema::kSVSummaryTableDesc);
-        for (int r = 0; r < summary.RowCount(); ++r)
-            summary.SetString(r, "Stratum",
-                              std::to_string(std::atoi(summary.GetString(r, "CutUnit").c_str()) % 99 + 1));
-        setup::RebuildStrataSummary(s);
-        store.Commit();
-    }
+    MakeStrataSale(f, target);
     const auto before = fs::last_write_time(target);
     for (auto _ : state) {
         ui::ScriptedUi ui;
