@@ -38,6 +38,14 @@ bool DialogRanges(ui::UiPort& ui, DiameterRangesForm& dialog, std::vector<Diamet
     return false;
 }
 
+// The ranges dialog; its Cancel takes back what was typed into its grid.
+bool RunRangesForm(ui::UiPort& ui, DiameterRangesForm& dialog) {
+    const mk::View opened = dialog.grid.View().Clone();
+    if (ui.RunForm(dialog)) return true;
+    store::PutRows(dialog.grid.View(), opened);
+    return false;
+}
+
 std::optional<mk::View> RangeTable(PopulationsForm& form, const char* desc) {
     auto v = form.Store().Storage()->GetAs(desc);
     if (!v) return std::nullopt;
@@ -67,7 +75,7 @@ void QuickStrataCommand(PopulationsForm& form, int row) {
     auto table = RangeTable(form, schema::kSVStrDiamTableDesc);
     if (!table) return;
     DiameterRangesForm ranges_form(*table, schema::kSVStrDiamTable);
-    if (!ui.RunForm(ranges_form)) return;
+    if (!RunRangesForm(ui, ranges_form)) return;
     std::vector<DiameterRange> ranges;
     if (!DialogRanges(ui, ranges_form, ranges)) return;
     int current = row;
@@ -126,7 +134,7 @@ void QuickSgCommand(PopulationsForm& form, int row) {
     auto table = RangeTable(form, schema::kSVSGDiamTableDesc);
     if (!table) return;
     DiameterRangesForm ranges_form(*table, schema::kSVSGDiamTable);
-    if (!ui.RunForm(ranges_form)) return;
+    if (!RunRangesForm(ui, ranges_form)) return;
     std::vector<DiameterRange> ranges;
     if (!DialogRanges(ui, ranges_form, ranges)) return;
     int current = row;
@@ -144,7 +152,7 @@ void DefineRangesCommand(PopulationsForm& form, int row) {
     auto table = RangeTable(form, schema::kSVSGDiamTableDialogDesc);
     if (!table) return;
     DiameterRangesForm ranges_form(*table, schema::kSVSGDiamTable);
-    if (!ui.RunForm(ranges_form)) return;
+    if (!RunRangesForm(ui, ranges_form)) return;
     std::vector<DiameterRange> ranges;
     if (!DialogRanges(ui, ranges_form, ranges)) return;
     int current = row;

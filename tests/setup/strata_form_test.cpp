@@ -92,6 +92,28 @@ TEST_F(StrataFormTest, EmptyRangeListInApplyToAllRowsChangesNothing) {
     EXPECT_EQ(Summary(), before);
 }
 
+TEST_F(StrataFormTest, CancelledRangesDialogKeepsTheRangesItHeld) {
+    auto ranges_dialog = [this](const char* dmax, bool ok) {
+        ui.PushFormAs<QuickStrataForm>(QuickStrataForm::kId, [](QuickStrataForm& d) {
+            d.choice = QuickStrataForm::Choice::DiameterRanges;
+            return true;
+        });
+        ui.PushFormAs<DiameterRangesForm>(DiameterRangesForm::kId, [dmax, ok](DiameterRangesForm& d) {
+            d.SetRanges({{"0", dmax}});
+            d.scope = RangeScope::AllRows;
+            return ok;
+        });
+    };
+    PopulationsForm form(ui, store, "SVSummaryTable", true);
+    ranges_dialog("11.9", true);
+    form.QuickStrata(0);
+    ranges_dialog("55", false);
+    form.QuickStrata(0);
+    mk::View kept = store.Storage()->GetView("SVStrDiamTable");
+    ASSERT_EQ(kept.RowCount(), 1);
+    EXPECT_EQ(kept.GetString(0, "DMax"), "11.9");
+}
+
 TEST_F(StrataFormTest, DiameterClassesByStratumAndDeleteBringsBackOneRowEach) {
     ui.PushFormAs<QuickStrataForm>(QuickStrataForm::kId, [](QuickStrataForm& d) {
         d.choice = QuickStrataForm::Choice::DiameterRanges;
