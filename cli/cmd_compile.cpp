@@ -16,6 +16,7 @@
 #include "store/config.h"
 #include "store/file_checker.h"
 #include "store/schema.h"
+#include "store/unit_of_work.h"
 
 namespace cli {
 
@@ -127,19 +128,31 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         int checked = checker.CheckCruiseFile(path, ".crz");
         if (checked == 1) app::ReportNotCruiseFile(*ui, path);
         if (checked != 0) return;
-        app::CMainDialog dlg(*ui);
-        dlg.SetFilePath(path);
-        int type = dlg.GetCruiseType();
-        if (type < 0) return;
-        if (type == 1) {
-            outcome = "production";
-            return;
-        }
-        dlg.ReadCostSettings();
-        uom = dlg.Uom();
         app::CruiseFile file(*ui);
         if (!file.Open(path)) return;
-        stats::ReconCompiler compiler(file.Storage(), *ui, uom, dlg.Costs(), dlg.UnitChanged());
+        mk::Storage& s = file.Storage();
+        // The run is one step: the type, the compilation and the update flag land
+        // together, or nothing does.
+        store::UnitOfWork step(s);
+        if (!opts.answer && !store::GetSetting(s, schema::kBlockStrovan, schema::kKeyType) &&
+            s.HasView(schema::kTreeTable) && s.GetView(schema::kTreeTable).RowCount() > 0) {
+            // Either answer would write a type; unattended, neither is safe to guess.
+            ui->Error("The file does not say whether its trees are recon data.\nGive --yes for a recon cruise "
+                      "or --no for a production cruise.",
+                      "Error");
+            return;
+        }
+        bool processed = false;
+        int type = app::CheckCruiseType(*ui, s, std::nullopt, processed);
+        if (type < 0) return;
+        if (type == 1) {
+            if (step.Complete()) outcome = "production";
+            return;
+        }
+        uom = store::GetSetting(s, schema::kBlockStrovan, schema::kKeyUOM).value_or(schema::kUomCubicFeet);
+        if (uom.empty()) uom = schema::kUomCubicFeet;
+        const app::CostFigures costs = app::ComputeCostFigures(app::ReadCostValues(s));
+        stats::ReconCompiler compiler(s, *ui, uom, costs, 0);
         recon = compiler.Compile();
         warnings = compiler.Warnings();
         compiled = compiler.CompiledStrata();
@@ -148,9 +161,11 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         if (recon == stats::kReconCommitFailed) ui->Error("The cruise file could not be saved.", "File Error");
         if (recon != stats::kReconDone) return;
         // The design tables now match the setup.
-        store::SetSetting(file.Storage(), schema::kBlockStrovan, schema::kKeyUpdateFlag, schema::kFlagNo);
-        if (!file.Commit()) return;
-        mk::Storage& s = file.Storage();
+        store::SetSetting(s, schema::kBlockStrovan, schema::kKeyUpdateFlag, schema::kFlagNo);
+        if (!step.Complete()) {
+            ui->Error("The cruise file could not be saved.", "File Error");
+            return;
+        }
         design = stats::ReadDesignRows(s.GetView(schema::kSVDesignTable));
         designSgs = stats::ReadDesignSgRows(s.GetView(schema::kSVDesignSgTable));
         if (allMethods) {
@@ -251,6 +266,9 @@ const CommandRegistrar kCompile{Command{
     .synopsis = "compile FILE.crz [--all-methods]",
     .summary = "compile the recon (or production) data into the design tables",
     .run = Run,
+    .details = "A refused compilation leaves the file as it was. A file that does not say\n"
+               "whether its trees are recon data is asked about: --yes for a recon\n"
+               "cruise, --no for a production cruise; without either it is refused.\n",
     .arguments = {{"FILE.crz", "", "the cruise file"}},
     .options = {{"--all-methods", "", "show the statistics of every cruise method, not only the chosen ones"}}}};
 

@@ -289,7 +289,11 @@ CommandRegistrar field_file_reg{Command{
     .synopsis = "field-file FILE.crz OUT.crz [OPTIONS]",
     .summary = "write the design of a cruise file into a new cruise file for the field program",
     .run = RunFieldFileCommand,
-    .details = "--yes also replaces an existing OUT.crz.\n",
+    .details = "The cruise file is only read. Questions (invalid values in the design, a setup\n"
+               "changed since the last compile, other points to check before the field) are\n"
+               "answered No without --yes: nothing is written. An existing OUT.crz is replaced\n"
+               "only with --yes; a link is followed and its target written; a folder, a device or\n"
+               "a FIFO is refused.\n",
     .arguments = {{"FILE.crz", "", "the cruise file holding the design"},
                   {"OUT.crz", "", "the field cruise file to write"}},
     .options = {{"--purpose", "TEXT", "TS, CC, ROW, OTH or the list entry (\"Timber Sale\", ...)"},

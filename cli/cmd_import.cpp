@@ -31,7 +31,7 @@ int RunImport(const std::vector<std::string>& argv, std::ostream& out, std::ostr
         setup::StrataDefinitionsForm dialog(*ui, crz, "N");
         imported = dialog.ImportFile(svz) == 0;
         if (imported) {
-            flag_written = setupcmd::WriteUpdateFlag(*ui, crz, dialog.UpdateFlag());
+            flag_written = true;  // with the imported data, in one commit
             auto s = mk::Storage::Open(crz, mk::OpenMode::ReadOnly);
             if (s) trees = s->GetView(schema::kTreeTable).RowCount();
         }

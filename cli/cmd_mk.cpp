@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "mk/dump.h"
 #include "mk/mk.h"
+#include "store/output_path.h"
 
 namespace {
 
@@ -55,7 +56,12 @@ int Copy(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
         err << "strovan-cli copy: " << args[0] << ": its structure cannot be copied view by view\n";
         return cli::kExitFailure;
     }
-    mk::Status saved = fresh.SaveAs(args[1]);
+    const store::OutputTarget target = store::ResolveOutputPath(args[1]);
+    if (!target.why.empty()) {
+        err << "strovan-cli copy: " << target.why << '\n';
+        return cli::kExitFailure;
+    }
+    mk::Status saved = fresh.SaveAs(target.path);
     if (!saved) {
         err << "strovan-cli copy: " << saved.error().message << '\n';
         return cli::kExitFailure;
@@ -73,6 +79,8 @@ cli::CommandRegistrar copyCmd{cli::Command{.name = "copy",
                                            .synopsis = "copy IN OUT",
                                            .summary = "write every view of IN into a fresh, packed OUT",
                                            .run = Copy,
+                                           .details = "OUT may be a link (its target is written); a folder, a "
+                                                      "device or a FIFO is refused.\n",
                                            .arguments = {{"IN", "", "the Metakit file to copy"},
                                                          {"OUT", "", "the copy to write"}},
                                            .common = false}};

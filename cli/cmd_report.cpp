@@ -119,6 +119,8 @@ cli::CommandRegistrar reportCmd{cli::Command{
                 "[--pdf OUT.pdf]",
     .summary = "build a report of a cruise file: its text, a paged PDF, or every cell as JSON",
     .run = Report,
+    .details = "The cruise file is only read. --text and --pdf follow a link and write its target;\n"
+               "a folder, a device or a FIFO is refused.\n",
     .arguments = {{"FILE.crz", "", "the cruise file holding the design"}},
     .options = {{"--kind", "summary|kelvane|mirtel|recon-current|recon-all",
                  "the design summary, the Kelvane or Mirtel setup forms, or the recon sample sizes of the "

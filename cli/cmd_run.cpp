@@ -366,7 +366,12 @@ int Run(const std::vector<std::string>& in, std::ostream& out, std::ostream& err
     ++step_no;
     double strata_seconds = 0;
     for (const auto& [code, units] : groups) {
-        StepResult r = RunStep("Define strata", {"strata", crz, "--define", code, "--units", units, "--json"}, bar);
+        // Each stratum gets its sample groups in the same run: its OK refuses groups
+        // that mix products.
+        StepResult r = RunStep("Define strata",
+                               {"strata", crz, "--define", code, "--units", units, "--sample-groups",
+                                "tree=species,product", "plot=species,product", "--json"},
+                               bar);
         strata_seconds += r.seconds;
         if (r.code != kExitOk) {
             err << "strovan-cli: run: step " << step_no << " (Define strata) failed on stratum " << code << ":\n"

@@ -172,7 +172,10 @@ CommandRegistrar reg_sample_groups{Command{
     .summary = "code, delete or sort the sample groups of the setup",
     .run = RunSampleGroups,
     .details = "KEYS: species,product,ld (any of them), for the tree-based (tree=) and plot-based (plot=)\n"
-               "sample groups; rows that have a code keep it.\n",
+               "sample groups; rows that have a code keep it.\n"
+               "Each run is one visit of the populations form ending with its OK; a run\n"
+               "that is refused (an unknown stratum, too few letters, sample groups that\n"
+               "mix products, ...) leaves the file as it was and exits with 1.\n",
     .arguments = {{"FILE.crz", "", "the cruise file"}},
     .options = {{"--quick", "[tree=KEYS] [plot=KEYS]", "quick sample-group setup: one letter per combination"},
                 {"--diameter-ranges", "R", "split tree-based sample groups by diameter ranges (\"0-11.9,12-99\")"},

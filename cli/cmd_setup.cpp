@@ -232,26 +232,24 @@ int RunSetup(const std::vector<std::string>& argv, std::ostream& out, std::ostre
     if (!ReadCommandLine(argv, opts, s, Parse, err, kUsage)) return kExitUsage;
     auto ui = MakeCommandUi(opts, out, err);
     int code = kExitFailure;
-    bool committed = false;
     setupcmd::SetupTables tables;
-    setupcmd::WithSetupTables(
+    const bool committed = setupcmd::WithSetupTables(
         *ui, s.file,
         [&](store::CCruiseStore& store) {
             if (s.show) {
                 code = kExitOk;  // shown as the setup would show it; nothing is written
-                return;
+                return setupcmd::StepEnd::Look;
             }
             setup::PopulationsForm form(*ui, store, schema::kSVSummaryTable, true);
             int usage = kExitFailure;
-            if (ApplyEdits(*ui, store, form, s, usage)) {
-                if (s.accept) committed = form.Accept();
-                else if (s.cancel) committed = form.Cancel();
-                else committed = store.Commit() == 0;
-            }
-            code = committed ? kExitOk : usage;
+            // Without --cancel the run ends with OK, so the strata table follows the edits.
+            bool done = ApplyEdits(*ui, store, form, s, usage);
+            if (done) done = s.cancel ? form.Cancel() : form.Accept();
+            code = done ? kExitOk : usage;
+            return done ? setupcmd::StepEnd::Keep : setupcmd::StepEnd::Drop;
         },
         tables);
-    if (committed) setupcmd::WriteUpdateFlag(*ui, s.file, schema::kFlagYes);
+    if (!s.show && !committed) code = code == kExitUsage ? kExitUsage : kExitFailure;
 
     if (opts.json) {
         JsonWriter j(out);
@@ -275,16 +273,19 @@ CommandRegistrar reg_setup{Command{
                 "[--accept|--cancel]",
     .summary = "show or edit the strata and sample-group setup tables",
     .run = RunSetup,
-    .details = "The edits run in the order given on the populations form; --accept then ends with its OK\n"
-               "(product check, missing units, strata summary rebuilt), --cancel with its Cancel.\n",
+    .details = "The edits run as on the populations form, which the run then closes with OK (the\n"
+               "default, --accept: product check, missing units, strata rebuild) or with Cancel\n"
+               "(--cancel: the edits are taken back). A refused edit or OK leaves the file as it was.\n"
+               "--remake asks before it resets the tables: unattended the answer is No and nothing\n"
+               "changes; give --yes to reset.\n",
     .arguments = {{"FILE.crz", "", "the cruise file"}},
     .options = {{"--show", "", "show the setup tables (give it alone)"},
                 {"--remake", "", "remake the tables from the recon data (asks first)"},
                 {"--set", "TABLE:COLUMN=VALUE", "set a cell of the rows chosen by the --where that follows"},
                 {"--where", "COLUMN=VALUE[,...]", "the rows the --set before it changes"},
                 {"--add-unit", "CODE:AREA[:LOGMETH]", "add a cutting unit to the unit table"},
-                {"--accept", "", "end as the form's OK does"},
-                {"--cancel", "", "end as the form's Cancel does"}}}};
+                {"--accept", "", "end as the form's OK does (the default)"},
+                {"--cancel", "", "end as the form's Cancel does: the edits are taken back"}}}};
 
 }  // namespace
 

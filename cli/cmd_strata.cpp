@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "json_writer.h"
 #include "setup/diameter_ranges.h"
+#include "setup/sample_groups_ops.h"
 #include "setup/strata_definition.h"
 #include "setup/strata_ops.h"
 #include "setup/strata_rows.h"
@@ -19,10 +20,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: strovan-cli strata FILE.crz --quick [unit,species,product,ld] "
-    "[--diameter-ranges \"0-11.9,12-99\" [--scope all|stratum:CODE]] [--json]\n"
+    "[--diameter-ranges \"0-11.9,12-99\" [--scope all|stratum:CODE]] [SG] [--json]\n"
     "       strovan-cli strata FILE.crz --define CODE --units U1,U2,... [--items SP/PROD/LD,...] "
-    "[--description TEXT] [--json]\n"
-    "       strovan-cli strata FILE.crz --delete CODE|all [--json]\n";
+    "[--description TEXT] [SG] [--json]\n"
+    "       strovan-cli strata FILE.crz --delete CODE|all [SG] [--json]\n"
+    "  SG: --sample-groups [tree=KEYS] [plot=KEYS], KEYS species,product,ld: Quick SG Setup on every\n"
+    "      stratum before OK, which refuses sample groups (the blank one included) that mix products\n";
 
 struct StrataArgs {
     std::string file;
@@ -34,6 +37,7 @@ struct StrataArgs {
     std::string define, description, remove;
     std::vector<std::string> units, items;
     bool items_given = false;
+    setup::SgKeys sg_tree, sg_plot;  // --sample-groups
 };
 
 bool Parse(const std::vector<std::string>& args, StrataArgs& s, std::string& error) {
@@ -68,6 +72,17 @@ bool Parse(const std::vector<std::string>& args, StrataArgs& s, std::string& err
             if (!at.Value(s.description)) return OptionRead::Failed;
         } else if (a == "--delete") {
             if (!at.Value(s.remove)) return OptionRead::Failed;
+        } else if (a == "--sample-groups") {
+            for (const std::string* next = at.Peek();
+                 next && (next->rfind("tree=", 0) == 0 || next->rfind("plot=", 0) == 0); next = at.Peek()) {
+                const std::string& k = at.Take();
+                if (!setup::ParseSgKeys(k.substr(5), k[0] == 't' ? s.sg_tree : s.sg_plot, error))
+                    return OptionRead::Failed;
+            }
+            if (!s.sg_tree.Any() && !s.sg_plot.Any()) {
+                error = "--sample-groups wants tree=KEYS and/or plot=KEYS";
+                return OptionRead::Failed;
+            }
         } else {
             return OptionRead::Unknown;
         }
@@ -167,23 +182,40 @@ bool Delete(ui::UiPort& ui, setup::PopulationsForm& form, const StrataArgs& s) {
     return true;
 }
 
+// Quick SG Setup on every stratum, as the form's user would run it before OK.
+bool SampleGroups(ui::ScriptedUi& ui, setup::PopulationsForm& form, const StrataArgs& s) {
+    if (!s.sg_tree.Any() && !s.sg_plot.Any()) return true;
+    setup::RowSet rs(form.Grid().View());
+    const size_t before = ui.Messages().size();
+    if (setup::QuickSampleGroups(ui, rs.rows, s.sg_tree, s.sg_plot, true, ""))
+        form.Grid().SetModified(true);
+    if (ui.Messages().size() > before) return false;  // refused: letters short
+    rs.Store(form.Grid().View());
+    return true;
+}
+
 int RunStrata(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
     return setupcmd::RunPopulationsCommand<StrataArgs>(
         argv, out, err, "strata", kUsage, Parse,
         [](const StrataArgs& s, ui::ScriptedUi& ui, setup::PopulationsForm& form, store::CCruiseStore& store) {
-            if (!s.define.empty()) return Define(ui, form, store, s);
-            if (!s.remove.empty()) return Delete(ui, form, s);
-            return Quick(ui, form, s);
+            bool done = !s.define.empty() ? Define(ui, form, store, s)
+                        : !s.remove.empty() ? Delete(ui, form, s)
+                                            : Quick(ui, form, s);
+            return done && SampleGroups(ui, form, s);
         });
 }
 
 CommandRegistrar reg_strata{Command{
     .name = "strata",
     .synopsis = "strata FILE.crz --quick [KEYS] [--diameter-ranges R [--scope S]] | --define CODE "
-                "--units U,... [--items SP/PROD/LD,...] | --delete CODE|all",
+                "--units U,... [--items SP/PROD/LD,...] | --delete CODE|all [--sample-groups ...]",
     .summary = "define or delete the strata of the setup",
     .run = RunStrata,
-    .details = "KEYS: any of unit,species,product,ld; without keys one stratum takes every unassigned row.\n",
+    .details = "KEYS: any of unit,species,product,ld; without keys one stratum takes every unassigned row.\n"
+               "Each run is one visit of the populations form ending with its OK; a run that is\n"
+               "refused (an unknown unit or stratum, mixed products in a sample group, ...) leaves\n"
+               "the file as it was and exits with 1. Strata of units with several products need\n"
+               "their sample groups in the same run: give --sample-groups.\n",
     .arguments = {{"FILE.crz", "", "the cruise file"}},
     .options = {{"--quick", "[KEYS]", "quick strata setup: one stratum per combination of the keys"},
                 {"--diameter-ranges", "R", "split rows by diameter ranges, as \"0-11.9,12-99\""},
@@ -192,7 +224,10 @@ CommandRegistrar reg_strata{Command{
                 {"--units", "U1,U2,...", "the cutting units of the stratum being defined"},
                 {"--items", "SP/PROD/LD,...", "only these species/product/live-dead items of the units"},
                 {"--description", "TEXT", "description of the stratum being defined"},
-                {"--delete", "CODE|all", "delete one stratum or all of them"}}}};
+                {"--delete", "CODE|all", "delete one stratum or all of them"},
+                {"--sample-groups", "[tree=KEYS] [plot=KEYS]",
+                 "Quick SG Setup on every stratum before OK (KEYS species,product,ld), which refuses sample "
+                 "groups, the blank one included, that mix products"}}}};
 
 }  // namespace
 

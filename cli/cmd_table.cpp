@@ -161,6 +161,8 @@ cli::CommandRegistrar tableCmd{cli::Command{
     .synopsis = "table FILE TABLE [--csv OUT | --pdf OUT [--landscape]]",
     .summary = "show a table of a cruise (or any Metakit) file, or write it as CSV or a paged PDF",
     .run = Table,
+    .details = "The file is only read. --csv and --pdf follow a link and write its target; a folder,\n"
+               "a device or a FIFO is refused.\n",
     .arguments = {{"FILE", "", "the cruise file (or any Metakit file)"}, {"TABLE", "", "the table's name"}},
     .options = {{"--csv", "OUT", "write the table as comma-separated text"},
                 {"--pdf", "OUT", "print the table into a paged PDF"},

@@ -21,6 +21,7 @@
 #include "store/cruise_store.h"
 #include "store/file_checker.h"
 #include "store/schema.h"
+#include "store/unit_of_work.h"
 
 namespace cli {
 
@@ -216,6 +217,8 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
         err << "design: cannot open " << path << '\n';
         return kExitFailure;
     }
+    // The run is one step: every command of it reaches the file, or none does.
+    store::UnitOfWork step(store);
     mk::Storage& storage = *store.Storage();
     design::WorkspaceInputs in;
     in.path = path;
@@ -357,10 +360,19 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
             ws.Exit();
         }
     }
-    // A failed command leaves the file as it was: what ran before it is taken back.
-    if (!failure.empty())
-        while (ws.CanUndo()) ws.Undo();
-    bool committed = store.Commit() == 0 && failure.empty();
+    // Without --exit the run ends as the form's Return does, so that its edits reach
+    // the per-method tables from which the next compile rebuilds the design.
+    if (failure.empty() && !ending && !ws.IsProduction()) {
+        returned = ws.Return() == design::kWsDone;
+        if (!returned) failure = "the design could not be written back";
+    }
+    bool committed = failure.empty() && step.Complete();
+    if (!committed) {
+        // A failed command leaves the file as it was: what ran before it is dropped too.
+        step.Discard();
+        ws.Open();
+        if (failure.empty()) failure = "the cruise file could not be saved";
+    }
     if (!failure.empty() && !opts.json) err << "design: " << failure << '\n';
 
     if (opts.json) {
@@ -427,19 +439,29 @@ int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& er
             for (const auto& pt : *leastCurve)
                 out << "  " << G(pt.target) << ": " << G(pt.saleError) << ", " << G(pt.cost) << '\n';
         }
-        if (!returned) out << "The design tables keep these values; the per-method copies are written by --return.\n";
+        if (!returned && committed && !ws.IsProduction())
+            out << "Left with --exit: the design tables keep these values until the next compile, which rebuilds "
+                   "them from the per-method tables (written by --return, the default).\n";
     }
     store.Close();
     return committed ? kExitOk : kExitFailure;
 }
+
+constexpr const char* kDetails =
+    "The commands run in the order given, as on the design form. The run ends as the\n"
+    "form's Return (the design is also written into the per-method tables, from which\n"
+    "the next compile rebuilds it) unless --exit is given. When a command fails nothing\n"
+    "of the run is kept: the file stays as it was.\n"
+    "Questions: saving over a saved design, --remove-design, and invalid values in the\n"
+    "design before --optimize. Without --yes they are answered No, the command fails and\n"
+    "the file is not changed.\n";
 
 const CommandRegistrar reg{Command{
     .name = "design",
     .synopsis = "design FILE.crz [--set S/SG/COL=V]... [--method S=M] [...] [--return|--exit]",
     .summary = "work on the design of a cruise file as the design form does",
     .run = Run,
-    .details = "The options run in the order given, on one workspace; the file is committed at the end.\n"
-               "A command that fails takes back what ran before it.\n",
+    .details = kDetails,
     .arguments = {{"FILE.crz", "", "the cruise file, compiled"}},
     .options = {{"--set", "STRATUM/SG/COLUMN=VALUE", "edit a cell (an empty SG edits the stratum row)"},
                 {"--method", "STRATUM=METHOD", "change the cruise method of a stratum"},
@@ -456,8 +478,8 @@ const CommandRegistrar reg{Command{
                 {"--remove-design", "ID", "remove a saved design"},
                 {"--list-designs", "", "list the saved designs"},
                 {"--tradeoff", "", "cost against sale error for targets of 2 to 30 %, by both optimisations"},
-                {"--return", "", "write the design back as Return does"},
-                {"--exit", "", "close without the write-back, as Exit does"}}}};
+                {"--return", "", "write the design back as Return does (the default)"},
+                {"--exit", "", "close without the write-back, as Exit does: the next compile rebuilds the design"}}}};
 
 }  // namespace
 

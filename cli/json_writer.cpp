@@ -181,7 +181,8 @@ std::unique_ptr<ui::ScriptedUi> MakeCommandUi(const CommonOptions& opts, std::os
         u = std::make_unique<ui::ScriptedUi>();
     else
         u = std::make_unique<ui::ConsoleUi>(out, err);
-    if (opts.answer) u->SetDefaultQuestionAnswer(*opts.answer);
+    // Unattended, every question takes its safe answer: No, which changes nothing.
+    u->SetDefaultQuestionAnswer(opts.answer.value_or(false));
     return u;
 }
 

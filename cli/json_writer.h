@@ -75,8 +75,8 @@ struct CommonOptions {
     static bool Extract(std::vector<std::string>& args, CommonOptions& opts, std::string& error);
 };
 
-// The UI port a command runs its steps with. Questions take --yes / --no (without
-// either, the question's default). With --json nothing is printed while the step
+// The UI port a command runs its steps with. Questions take --yes / --no; without
+// either they are answered No, the answer that leaves the file as it is. With --json nothing is printed while the step
 // runs: every message is recorded for the JSON output; otherwise messages go to the
 // console as they come (errors and warnings to the error stream).
 std::unique_ptr<ui::ScriptedUi> MakeCommandUi(const CommonOptions& opts, std::ostream& out,

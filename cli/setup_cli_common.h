@@ -20,6 +20,7 @@
 #include "store/cruise_store.h"
 #include "store/file_checker.h"
 #include "store/schema.h"
+#include "store/unit_of_work.h"
 #include "ui/scripted_ui.h"
 #include "ui/ui_port.h"
 
@@ -59,14 +60,6 @@ inline OptionRead ReadRanges(OptionCursor& at, bool& given, std::vector<setup::D
     return OptionRead::Read;
 }
 
-// The main window's write-back of the setup's update flag.
-inline bool WriteUpdateFlag(ui::UiPort& ui, const std::string& path, const std::string& flag) {
-    store::CCruiseStore store(ui);
-    if (store.Open(path) != 0) return false;
-    store::SetSetting(*store.Storage(), schema::kBlockStrovan, schema::kKeyUpdateFlag, flag);
-    return store.Commit() == 0;
-}
-
 // A work table's rows as a JSON array of objects.
 inline void JsonRows(JsonWriter& j, const std::string& key, const mk::View& v) {
     j.Key(key).BeginArray();
@@ -88,11 +81,18 @@ struct SetupTables {
     mk::View units, summary, strata;
 };
 
-// Checks and opens a cruise file, prepares its setup work tables, runs `work` on the
-// open store and copies the tables out. False, with the tables empty, when the file
-// could not be used (reported).
+// How a step on the setup tables ends: Keep commits what it changed, Drop leaves the
+// file as it was (refused or failed), Look only shows what it prepared.
+enum class StepEnd { Keep, Drop, Look };
+
+// Checks and opens a cruise file and runs `work` on its prepared setup work tables as
+// one step: all of it reaches the file, with the update flag "Y" when the setup
+// changed (the main window's write-back after the setup), or none of it. The tables
+// copied out are those the file holds afterwards (for Look, those prepared). True
+// when the step's changes are in the file; false, with the tables as the file has
+// them, when the file could not be used or the step was dropped (reported).
 inline bool WithSetupTables(ui::UiPort& ui, const std::string& path,
-                            const std::function<void(store::CCruiseStore&)>& work, SetupTables& tables) {
+                            const std::function<StepEnd(store::CCruiseStore&)>& work, SetupTables& tables) {
     if (!CheckSetupFile(ui, path)) return false;
     store::CCruiseStore store(ui);
     if (store.Open(path) != 0) {
@@ -100,12 +100,27 @@ inline bool WithSetupTables(ui::UiPort& ui, const std::string& path,
         return false;
     }
     mk::Storage& storage = *store.Storage();
+    auto copy_tables = [&] {
+        tables.units = storage.GetAs(schema::kSVUnitsTableDesc)->Clone();
+        tables.summary = storage.GetAs(schema::kSVSummaryTableDesc)->Clone();
+        tables.strata = storage.GetAs(schema::kSVStrataTableDesc)->Clone();
+    };
+    const store::TableSnapshot setup_before(storage, setup::SetupTableNames());
+    store::UnitOfWork step(store);
     setup::PrepareWorkTables(storage, ui, setup::PrepareVariant::Table);
-    work(store);
-    tables.units = storage.GetAs(schema::kSVUnitsTableDesc)->Clone();
-    tables.summary = storage.GetAs(schema::kSVSummaryTableDesc)->Clone();
-    tables.strata = storage.GetAs(schema::kSVStrataTableDesc)->Clone();
-    return true;
+    const StepEnd end = work(store);
+    bool kept = false;
+    if (end == StepEnd::Keep) {
+        if (setup_before.Changed(storage))
+            store::SetSetting(storage, schema::kBlockStrovan, schema::kKeyUpdateFlag, schema::kFlagYes);
+        kept = step.Complete();
+    } else if (end == StepEnd::Look) {
+        copy_tables();
+        return false;
+    }
+    step.Discard();
+    copy_tables();
+    return kept;
 }
 
 inline void JsonTables(JsonWriter& j, const SetupTables& t) {
@@ -117,29 +132,26 @@ inline void JsonTables(JsonWriter& j, const SetupTables& t) {
 // What a strata or sample-group command ended with.
 struct PopulationsOutcome : SetupTables {
     bool committed = false;  // the change is in the file
-    bool accepted = false;   // the form's OK went through (else its Cancel ran)
+    bool accepted = false;   // the form's OK went through
 };
 
 using PopulationsStep = std::function<bool(ui::ScriptedUi&, setup::PopulationsForm&, store::CCruiseStore&)>;
 
 // Runs a command on the populations form of a checked cruise file and ends with the
-// form's OK: product check, missing units, strata rebuild. When the product check
-// refuses, the change stays (the command committed it, as in the form) and the
-// form's Cancel brings the strata table in line. `step` returns false when it
-// refused; nothing is then written.
+// form's OK: product check, missing units, strata rebuild. `step` returns false when
+// it refused; a refused step or OK leaves the file as it was.
 inline PopulationsOutcome RunOnPopulations(ui::ScriptedUi& ui, const std::string& path, const PopulationsStep& step) {
     PopulationsOutcome out;
-    WithSetupTables(
+    out.committed = WithSetupTables(
         ui, path,
         [&](store::CCruiseStore& store) {
             setup::PopulationsForm form(ui, store, schema::kSVSummaryTable, true);
-            if (step(ui, form, store) && store.Commit() == 0) {
-                out.committed = true;
-                out.accepted = form.Accept();
-                if (!out.accepted) form.Cancel();
-            }
+            if (!step(ui, form, store)) return StepEnd::Drop;
+            out.accepted = form.Accept();
+            return out.accepted ? StepEnd::Keep : StepEnd::Drop;
         },
         out);
+    out.accepted = out.accepted && out.committed;
     return out;
 }
 
@@ -160,7 +172,6 @@ inline void WriteOutcome(std::ostream& out, bool json, const std::string& comman
         out << "  " << o.strata.GetString(r, "Stratum") << "\t" << o.strata.GetString(r, "Units") << "\t"
             << store::Trim(o.strata.GetString(r, "TotAcres")) << "\t" << o.strata.GetString(r, "SG_Tree") << "\t"
             << o.strata.GetString(r, "SG_Plot") << "\n";
-    if (!o.accepted) out << "The strata summary was rebuilt, but OK was refused (see the message).\n";
 }
 
 // The whole of a strata or sample-group command: its arguments read by `parse` (the
@@ -178,7 +189,6 @@ int RunPopulationsCommand(const std::vector<std::string>& argv, std::ostream& ou
     auto ui = MakeCommandUi(opts, out, err);
     auto outcome = RunOnPopulations(*ui, s.file, [&](ui::ScriptedUi& u, setup::PopulationsForm& form,
                                                      store::CCruiseStore& store) { return step(s, u, form, store); });
-    if (outcome.committed) WriteUpdateFlag(*ui, s.file, schema::kFlagYes);
     WriteOutcome(out, opts.json, command, s.file, outcome, ui->Messages());
     return outcome.committed ? kExitOk : kExitFailure;
 }

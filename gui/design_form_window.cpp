@@ -1,6 +1,7 @@
 #include "design_form_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QFormLayout>
@@ -503,6 +504,15 @@ void DesignFormWindow::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     raise();
     activateWindow();
+}
+
+void DesignFormWindow::closeEvent(QCloseEvent* e) {
+    if (ws_.CloseByWindow() == design::kWsCancelled) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    QDialog::done(QDialog::Rejected);
 }
 
 void DesignFormWindow::accept() {

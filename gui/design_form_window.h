@@ -69,6 +69,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;  // asks what becomes of a changed design
 
 private:
     void BuildMenus();

@@ -131,6 +131,7 @@ private slots:
     void RefusedCellKeepsItsTextAndSaysWhy();
     void MenusAndChart();
     void SavedDesignsDialogThroughTheUiPort();
+    void CloseButtonAsksWhatBecomesOfTheChanges();
     void Screenshot();
 
 private:
@@ -150,6 +151,39 @@ void DesignFormTest::init() {
     QCOMPARE(store_->Open(path_), 0);
     ws_ = std::make_unique<DesignWorkspace>(*ui_, *store_, WorkspaceInputs{0, kCosts, "01", "10", path_});
     QCOMPARE(ws_->Open(), 0);
+}
+
+void DesignFormTest::CloseButtonAsksWhatBecomesOfTheChanges() {
+    QFile file(QString::fromStdString(path_));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    {
+        // Unchanged, the form closes without a question.
+        gui::DesignFormWindow w(*ws_);
+        w.show();
+        QVERIFY(w.close());
+        QVERIFY(ui_->Messages().empty());
+    }
+    QCOMPARE(ws_->Open(), 0);
+    gui::DesignFormWindow w(*ws_);
+    w.show();
+    grid::GridModel& g = w.GroupGrid();
+    QVERIFY(g.EditCell(Column(g, "SgCV"), 0, "95"));
+    // Cancel keeps the form open with the change.
+    ui_->PushAnswer(ui::Answer::Cancel);
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QCOMPARE(ui_->Last()->text, std::string(design::kKeepDesignChangesText));
+    QCOMPARE(ws_->SelectedGroups()[0]->sgCV, 95.0);
+    // No puts the design back as it was when the form opened: the file keeps every byte.
+    ui_->PushAnswer(ui::Answer::No);
+    QVERIFY(w.close());
+    QVERIFY(!w.isVisible());
+    QVERIFY(ws_->SelectedGroups()[0]->sgCV != 95.0);
+    QVERIFY(!ws_->Changed());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
 }
 
 void DesignFormTest::cleanup() {

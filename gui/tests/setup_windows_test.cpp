@@ -1,6 +1,7 @@
 // Widget tests of the setup windows, run offscreen on a realistic sale: the recon
 // cruise of the example file, grouped into three strata.
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,6 +21,8 @@
 #include "qt_ui.h"
 #include "units_windows.h"
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -64,6 +67,7 @@ private slots:
     void PopulationsFormShowsTheSaleAndEditsThroughTheGrid();
     void StrataDefinitionsDialogButtonsAndMenu();
     void UnitEditorAndUnitDialogs();
+    void CancelPutsBackWhatTheWindowsChanged();
     void TheSetupStepRunsItsWindowsThroughQtUi();
 };
 
@@ -247,7 +251,101 @@ void SetupWindowsTest::TheSetupStepRunsItsWindowsThroughQtUi() {
     std::string flag = "N";
     QCOMPARE(setup::RunStrataSetup(ui, path, flag), 0);
     QCOMPARE(populations_title, QString("Setup Populations (Blank Sample Group Codes are Valid)"));
-    QCOMPARE(flag, std::string("Y"));
+    // Cancelled: the setup is as it was, so the design needs no new compilation.
+    QCOMPARE(flag, std::string("N"));
+}
+
+namespace {
+
+QByteArray FileBytes(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+// Calls `fn` on the modal dialog once one is up (the dialog may open after events
+// that come before its own loop).
+void WhenModal(const std::function<void(QWidget*)>& fn, int tries = 200) {
+    QTimer::singleShot(10, [fn, tries] {
+        if (QWidget* modal = QApplication::activeModalWidget()) fn(modal);
+        else if (tries > 0) WhenModal(fn, tries - 1);
+    });
+}
+
+// Runs a menu action whose dialog opens modally; `inside` edits the dialog's grid,
+// then the dialog is cancelled.
+void CancelDialogOf(QAction* action, const std::function<void(grid::GridModel&)>& inside) {
+    QVERIFY(action);
+    bool seen = false;
+    WhenModal([&](QWidget* modal) {
+        seen = true;
+        auto* grid = modal->findChild<gui::GridWidget*>();
+        QVERIFY(grid);
+        inside(grid->Grid());
+        Click("Cancel");
+    });
+    action->trigger();
+    QVERIFY(seen);
+}
+
+QAction* MenuAction(QWidget& w, const QString& menu, const QString& item) {
+    for (QAction* m : w.findChild<QMenuBar*>()->actions())
+        if (m->text() == menu)
+            for (QAction* a : m->menu()->actions())
+                if (a->text() == item) return a;
+    return nullptr;
+}
+
+}  // namespace
+
+void SetupWindowsTest::CancelPutsBackWhatTheWindowsChanged() {
+    QTemporaryDir dir;
+    ui::ScriptedUi scripted;
+    std::string path = MakeSale(dir, scripted);
+    QVERIFY(!path.empty());
+    const QByteArray before = FileBytes(path);
+    gui::QtUi ui;
+    {
+        store::CCruiseStore store(ui);
+        QCOMPARE(store.Open(path), 0);
+        setup::PopulationsForm form(ui, store, "SVSummaryTable", true);
+        gui::PopulationsWindow w(form);
+        w.show();
+        mk::Storage& s = *store.Storage();
+        const double area = s.GetView("SVUnitsTable").GetDouble(0, "Area");
+        // Other unit areas (areas that are no areas are refused at the cell), and
+        // another BAF, each cancelled in its dialog.
+        CancelDialogOf(MenuAction(w, "&Edit", "&Edit Unit Table"), [](grid::GridModel& g) {
+            QVERIFY(!g.EditCell(g.FindColumn("Area"), 0, "-5"));
+            QVERIFY(g.EditCell(g.FindColumn("Area"), 0, "7.5"));
+            QVERIFY(g.EditCell(g.FindColumn("Area"), 1, "999"));
+        });
+        QCOMPARE(s.GetView("SVUnitsTable").GetDouble(0, "Area"), area);
+        QCOMPARE(s.GetView("StratumTable").GetDouble(0, "BAF"), 20.0);
+        CancelDialogOf(MenuAction(w, "&View", "Recon Strata Table"),
+                       [](grid::GridModel& g) { QVERIFY(g.EditCell(g.FindColumn("BAF"), 0, "40")); });
+        QCOMPARE(s.GetView("StratumTable").GetDouble(0, "BAF"), 20.0);
+        // OK then writes nothing: every table is as it was.
+        w.accept();
+        QVERIFY(form.Done());
+    }
+    QCOMPARE(FileBytes(path), before);
+    {
+        store::CCruiseStore store(ui);
+        QCOMPARE(store.Open(path), 0);
+        setup::PopulationsForm form(ui, store, "SVSummaryTable", true);
+        gui::PopulationsWindow w(form);
+        w.show();
+        auto* m = w.Grid()->Adapter();
+        QVERIFY(m->setData(m->index(0, w.Model().FindColumn("Stratum")), "2", Qt::EditRole));
+        QVERIFY(m->setData(m->index(1, w.Model().FindColumn("SgTree")), "Q", Qt::EditRole));
+        QCOMPARE(store.Storage()->GetView("SVSummaryTable").GetString(0, "Stratum"), std::string("2"));
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Cancel") b->click();
+        QVERIFY(form.Done());
+        QCOMPARE(store.Storage()->GetView("SVSummaryTable").GetString(0, "Stratum"), std::string("1"));
+    }
+    QCOMPARE(FileBytes(path), before);
 }
 
 QTEST_MAIN(SetupWindowsTest)

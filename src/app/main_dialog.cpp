@@ -12,6 +12,8 @@
 #include "store/config.h"
 #include "store/cruise_store.h"
 #include "store/file_checker.h"
+#include "store/output_path.h"
+#include "store/unit_of_work.h"
 #include "store/schema.h"
 
 namespace app {
@@ -156,19 +158,23 @@ void CMainDialog::OnInitDialog() {
 void CMainDialog::OnOpen() {
     store::CFileChecker checker(ui_, "Strovan");
     std::string path;
-    if (checker.SelectCruiseFile(true, path, "CRZ")) {
-        ClearFile();
-        return;
-    }
+    // A cancelled or refused choice leaves the current file current.
+    if (checker.SelectCruiseFile(true, path, "CRZ")) return;
+    const std::string current = path_;
+    const std::optional<std::string> current_mru = opened_mru_;
+    const bool had_file = file_buttons_;
     path_ = path;
-    OpenAndSummarise();
+    if (OpenAndSummarise()) return;
+    path_ = current;
+    opened_mru_ = current_mru;
+    SetFileState(had_file && !path_.empty() ? 0 : 1);
 }
 
-void CMainDialog::OpenAndSummarise() {
+bool CMainDialog::OpenAndSummarise() {
     CruiseFile file(ui_);
     if (!file.Open(path_)) {
         ClearFile();
-        return;
+        return false;
     }
     mk::Storage& storage = file.Storage();
     opened_mru_ = Setting(storage, kBlockGeneral, kKeyMRU);
@@ -191,6 +197,7 @@ void CMainDialog::OpenAndSummarise() {
     unit_changed_ = 0;
     SetFileState(0);
     SetLastWriter();
+    return true;
 }
 
 void CMainDialog::AskMissingCruiseInfo(CruiseFile& file) {
@@ -236,7 +243,12 @@ bool CMainDialog::CreateFromSetup(const CNewCruiseDialog& dlg) {
     // Built beside the target and moved over it only when complete, so a failure
     // never leaves a half-made cruise file (nor destroys the file it would replace).
     const ui::SaleFields& f = dlg.Fields();
-    const std::string temp = f.output_file + ".strovan-new";
+    const store::OutputTarget target = store::ResolveOutputPath(f.output_file);
+    if (!target.why.empty()) {
+        ui_.Error("The File " + f.output_file + " could not be saved.\n" + target.why, "File Error");
+        return false;
+    }
+    const std::string temp = target.path + ".strovan-new";
     std::string reason;
     switch (CopyFile(f.setup_file, temp, reason)) {
         case CopyFailure::Read:
@@ -251,7 +263,7 @@ bool CMainDialog::CreateFromSetup(const CNewCruiseDialog& dlg) {
             mk::Status written = WriteNewCruise(temp, f);
             std::error_code ec;
             if (written) {
-                fs::rename(temp, f.output_file, ec);
+                fs::rename(temp, target.path, ec);
                 if (!ec) return true;
                 reason = ec.message();
             } else {
@@ -372,9 +384,15 @@ int CMainDialog::CompileIfNeeded(int cruise_type, const std::string& update_flag
     ReadCostSettings();
     CruiseFile file(ui_);
     if (!file.Open(path_)) return -1;
+    // The compilation and the flag saying the design matches the setup land together.
+    store::UnitOfWork step(file.Storage());
     int result = production ? steps_->CompileProduction(file.Storage(), costs_, uom_)
                             : steps_->CompileRecon(file.Storage(), costs_, uom_, unit_changed_);
-    if ((result == 0 || !production) && !file.Commit()) return -1;
+    if (!production && result == 0) store::SetSetting(file.Storage(), kBlockStrovan, kKeyUpdateFlag, kFlagNo);
+    if (result == 0 && !step.Complete()) {
+        ui_.Error("The File " + path_ + " could not be saved.", "File Error");
+        return -1;
+    }
     if (production && result == 1) ui_.Error("No Trees Found in the Tree Table!", "Error");
     if (production && result == 2)
         ui_.Error(
@@ -452,7 +470,19 @@ void CMainDialog::SetLastWriter() {
 int CMainDialog::GetCruiseType() {
     CruiseFile file(ui_);
     if (!file.Open(path_)) return -1;
-    mk::Storage& storage = file.Storage();
+    // Opening the file wrote this program as the last writer; who wrote it before is
+    // what tells whether its data are processed.
+    bool processed = false;
+    int type = CheckCruiseType(ui_, file.Storage(), opened_mru_, processed);
+    if (type < 0 || !file.Commit()) return -1;
+    // Processed data are recompiled once; later steps keep the design made from them.
+    if (processed && opened_mru_) opened_mru_ = kMruDesign;
+    return type;
+}
+
+int CheckCruiseType(ui::UiPort& ui, mk::Storage& storage, const std::optional<std::string>& last_writer,
+                    bool& processed) {
+    processed = false;
     std::string type;
     if (HasSetting(storage, kBlockStrovan, kKeyType)) {
         type = Setting(storage, kBlockStrovan, kKeyType);
@@ -460,17 +490,14 @@ int CMainDialog::GetCruiseType() {
         if (storage.GetView(kTreeTable).RowCount() == 0)
             type = kTypeDesign;
         else
-            type = ui_.Question("\r\n\r\n\r\nDoes this file contain Recon data?") ? kTypeRecon
-                                                                                  : kTypeProduction;
+            type = ui.Question("\r\n\r\n\r\nDoes this file contain Recon data?") ? kTypeRecon
+                                                                                : kTypeProduction;
         store::SetSetting(storage, kBlockStrovan, kKeyType, type);
-        if (!file.Commit()) return -1;
     }
     if (type != kTypeRecon && type != kTypeProduction) return 0;
-    // Opening the file wrote this program as the last writer; who wrote it before is
-    // what tells whether its data are processed.
-    std::string mru = opened_mru_ ? *opened_mru_ : Setting(storage, kBlockGeneral, kKeyMRU);
+    std::string mru = last_writer ? *last_writer : Setting(storage, kBlockGeneral, kKeyMRU);
     if (mru == kMruKelvane) {
-        ui_.Warning(
+        ui.Warning(
             "This data has not been processed yet.\nPlease exit this program and execute the "
             "Dorvex program.",
             "Warning");
@@ -478,9 +505,7 @@ int CMainDialog::GetCruiseType() {
     }
     if (mru == kMruProcessing) {
         store::SetSetting(storage, kBlockStrovan, kKeyUpdateFlag, kFlagYes);
-        if (!file.Commit()) return -1;
-        // Processed data are recompiled once; later steps keep the design made from them.
-        if (opened_mru_) opened_mru_ = kMruDesign;
+        processed = true;
     }
     return type == kTypeProduction ? 1 : 0;
 }

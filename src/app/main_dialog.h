@@ -100,7 +100,8 @@ private:
     // 0: a file is current (buttons on, path shown); otherwise none.
     void SetFileState(int flag);
     void ClearFile();
-    void OpenAndSummarise();
+    // False when the file could not be opened (then no file is current).
+    bool OpenAndSummarise();
     void AskMissingCruiseInfo(CruiseFile& file);
     bool CreateFromSetup(const CNewCruiseDialog& dlg);
     int CompileIfNeeded(int cruise_type, const std::string& update_flag);
@@ -121,6 +122,13 @@ private:
     // program wrote itself there; the cruise-type check needs that one.
     std::optional<std::string> opened_mru_;
 };
+
+// The cruise-type check of a step on an open file (the caller commits): 0 design or
+// recon, 1 production, -1 refused (reported). A file without a type gets one (asking
+// whether its trees are recon data); processed data (`processed`) are marked for
+// recompilation. `last_writer` is who wrote the file before this program opened it.
+int CheckCruiseType(ui::UiPort& ui, mk::Storage& storage, const std::optional<std::string>& last_writer,
+                    bool& processed);
 
 // The sale summary of an opened file (row 0 of CruiseTable) and the "No Volumes"
 // notice when the processing program has not computed volumes.

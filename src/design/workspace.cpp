@@ -91,9 +91,14 @@ int DesignWorkspace::Open() {
         open(schema::kSVDesignSgTable, schema::kSVDesignSgTableDesc, schema::kSVDesignSgTableProductionDesc);
     strataCols_ = StratumColumns::Of(strataView_);
     groupCols_ = SgColumns::Of(groupsView_);
+    opened_.emplace(s, std::vector<std::string>{schema::kSVDesignTable, schema::kSVDesignSgTable,
+                                                schema::kSVMethodsTable, schema::kSVMethodsSgTable,
+                                                schema::kSVStrataTable, schema::kSVSummaryTable,
+                                                schema::kSVUnitsTable});
     ReadModel();
     selected_ = model_.strata.empty() ? -1 : 0;
     RefreshTotals();
+    closed_ = false;
     return 0;
 }
 
@@ -678,6 +683,33 @@ int DesignWorkspace::Return() {
 }
 
 void DesignWorkspace::Exit() { closed_ = true; }
+
+bool DesignWorkspace::Changed() { return store_.IsOpen() && opened_ && opened_->Changed(Storage()); }
+
+int DesignWorkspace::PutBack() {
+    if (!store_.IsOpen() || !opened_) return kWsRefused;
+    opened_->Restore(Storage());
+    undo_.clear();
+    redo_.clear();
+    ReadModel();
+    RefreshTotals();
+    closed_ = true;
+    return Commit();
+}
+
+int DesignWorkspace::CloseByWindow() {
+    if (closed_ || !Changed()) {
+        Exit();
+        return kWsDone;
+    }
+    switch (ui_.MessageBox("Question", kKeepDesignChangesText, ui::Icon::Question, ui::Buttons::YesNoCancel)) {
+    case ui::Answer::Yes:
+    case ui::Answer::Ok: return Return();
+    case ui::Answer::No: return PutBack();
+    case ui::Answer::Cancel: break;
+    }
+    return kWsCancelled;
+}
 
 std::vector<TradeoffPoint> DesignWorkspace::TradeoffCurve(int from, int to) const {
     return design::TradeoffCurve(model_, Settings(), from, to);

@@ -23,6 +23,7 @@
 #include "design/tradeoff.h"
 #include "design/workspace_rows.h"
 #include "mk/mk.h"
+#include "store/unit_of_work.h"
 #include "ui/form.h"
 #include "ui/ui_port.h"
 
@@ -137,6 +138,15 @@ public:
     // Leaves without the per-method write-back (the design tables keep the edits).
     void Exit();
     bool Closed() const { return closed_; }
+    // Whether a table the form works on differs from when it opened (saved designs
+    // aside: saving is a step of its own).
+    bool Changed();
+    // Puts every table the form touched back as it was when the form opened, commits
+    // and closes the form; kWsDone, or kWsRefused when the commit failed.
+    int PutBack();
+    // The window's close button: a changed design is kept (as Return keeps it) or put
+    // back, as the forester answers; kWsCancelled keeps the form open.
+    int CloseByWindow();
 
     // The invalid-values question; true to go on (always when the option is off).
     bool CheckDataWarnings();
@@ -210,9 +220,14 @@ private:
     Command report_, kelvane_;
     std::deque<Snapshot> undo_, redo_;
     std::optional<CostComparison> lastLeastCost_;
+    std::optional<store::TableSnapshot> opened_;
     bool closed_ = false;
     std::string refusal_;
 };
+
+inline constexpr const char* kKeepDesignChangesText =
+    "The design was changed while this form was open.\n\nKeep the changes?\n\nYes keeps them as Return "
+    "does; No puts the design back as it was when the form opened.";
 
 // The form the main window runs: the workspace behind the "Strovan Form" dialog.
 class DesignForm : public ui::Form {

@@ -6,11 +6,18 @@
 #include <fstream>
 
 #include "grid/pdf_canvas.h"
+#include "store/output_path.h"
 
 namespace grid {
 
-bool SaveCsv(const GridModel& grid, const std::string& path, std::string& error,
+bool SaveCsv(const GridModel& grid, const std::string& given, std::string& error,
              bool include_hidden) {
+    const store::OutputTarget target = store::ResolveOutputPath(given);
+    if (!target.why.empty()) {
+        error = "Cannot write " + given + ": " + target.why;
+        return false;
+    }
+    const std::string& path = target.path;
     std::string temp = path + ".part";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);

@@ -10,6 +10,8 @@
 #include <zlib.h>
 #endif
 
+#include "store/output_path.h"
+
 namespace grid {
 
 namespace {
@@ -180,7 +182,13 @@ bool PdfCanvas::BeginDocument(const std::string& name) {
     if (file_) AbortDocument();
     error_.clear();
     title_ = name;
-    temp_path_ = path_ + ".part";
+    const store::OutputTarget target = store::ResolveOutputPath(path_);
+    if (!target.why.empty()) {
+        error_ = "Cannot write " + path_ + ": " + target.why;
+        return false;
+    }
+    target_path_ = target.path;
+    temp_path_ = target_path_ + ".part";
     file_ = std::fopen(temp_path_.c_str(), "wb");
     if (!file_) {
         error_ = "Cannot create " + path_ + ": " + std::strerror(errno);
@@ -284,7 +292,7 @@ bool PdfCanvas::EndDocument() {
     file_ = nullptr;
     std::error_code ec;
     if (ok) {
-        std::filesystem::rename(temp_path_, path_, ec);
+        std::filesystem::rename(temp_path_, target_path_, ec);
         if (ec) {
             error_ = "Cannot replace " + path_ + ": " + ec.message();
             ok = false;

@@ -65,7 +65,7 @@ private:
     void SetStroke(Color c, double width);
     double Y(double y) const { return height_ - y; }
 
-    std::string path_, temp_path_;
+    std::string path_, target_path_, temp_path_;  // as given, links followed, being written
     double width_, height_;
     std::FILE* file_ = nullptr;
     long long offset_ = 0;

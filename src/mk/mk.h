@@ -245,6 +245,13 @@ public:
     // Makes the changes durable. Nothing is written when nothing changed. On failure
     // the file still holds the previous committed state.
     Status Commit();
+    // While held, Commit() writes nothing and succeeds: the changes wait for a commit
+    // after the hold ends, or for Rollback. For a step that must land whole.
+    void Hold(bool held);
+    bool Held() const;
+    // Drops every uncommitted change: the storage is back at the state its file holds
+    // (empty when nothing was committed yet). Views taken before no longer reach it.
+    Status Rollback();
     // Writes the whole storage as a fresh, packed file at path (atomically replaced).
     // Saving over the storage's own file leaves the storage working on the new file.
     Status SaveAs(const std::string& path) const;

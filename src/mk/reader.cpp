@@ -277,6 +277,7 @@ Result<Loaded> LoadAt(std::shared_ptr<const Image> image, const Locator& loc) {
 void MarkClean(Table& t) {
     for (Column& c : t.cols) {
         c.dirty = false;
+        c.curGen = kLoadedGen;
         if (c.type() != Type::View) continue;
         for (uint32_t r = 0; r < t.rows; ++r)
             if (c.Sub(r)) MarkClean(*c.Sub(r));

@@ -19,6 +19,7 @@ struct StorageImpl {
     OpenMode mode = OpenMode::ReadWrite;
     std::unique_ptr<File> file;
     bool open = true;
+    bool held = false;
     bool recovered = false;
     std::shared_ptr<Table> root;
     Committed state;
@@ -114,6 +115,24 @@ Error TopLevelRecursive(const std::string& name) {
 
 using detail::StorageImpl;
 
+namespace {
+
+// The storage works on the state just read from its file.
+void AdoptLoaded(StorageImpl& st, const detail::Loaded& loaded) {
+    st.recovered = loaded.recovered;
+    st.root = loaded.root;
+    st.state = detail::Committed{};
+    st.state.base = loaded.base;
+    st.state.big = loaded.big;
+    st.state.hasData = loaded.hasData;
+    st.state.walk = loaded.walk;
+    st.state.walkRef = loaded.walkRef;
+    st.state.tailEnd = loaded.tailEnd;
+    if (st.state.hasData) detail::CollectUsed(*st.root, st.state);
+}
+
+}  // namespace
+
 Storage::Storage() : impl_(std::make_unique<StorageImpl>()) {}
 Storage::~Storage() = default;
 Storage::Storage(Storage&&) noexcept = default;
@@ -132,15 +151,7 @@ Result<Storage> Storage::Open(const std::string& path, OpenMode mode) {
     st.path = path;
     st.mode = mode;
     st.file = std::move(*file);
-    st.recovered = loaded->recovered;
-    st.root = loaded->root;
-    st.state.base = loaded->base;
-    st.state.big = loaded->big;
-    st.state.hasData = loaded->hasData;
-    st.state.walk = loaded->walk;
-    st.state.walkRef = loaded->walkRef;
-    st.state.tailEnd = loaded->tailEnd;
-    if (st.state.hasData) detail::CollectUsed(*st.root, st.state);
+    AdoptLoaded(st, *loaded);
     if (mode == OpenMode::ReadWrite) detail::RemoveStaleTempFiles(path);
     return s;
 }
@@ -259,11 +270,32 @@ Status Storage::SetStructure(std::string_view structure) {
     return {};
 }
 
+void Storage::Hold(bool held) { impl_->held = held; }
+bool Storage::Held() const { return impl_->held; }
+
+Status Storage::Rollback() {
+    StorageImpl& st = *impl_;
+    if (!st.open) return Error{Errc::NotOpen, "storage is closed"};
+    if (!st.file || !st.state.hasData) {
+        st.root = std::make_shared<detail::Table>(std::vector<Field>{});
+        st.root->Resize(1);
+        return {};
+    }
+    auto image = std::make_shared<detail::Image>();
+    Status read = st.file->ReadAll(*image);
+    if (!read) return read;
+    auto loaded = detail::Load(image);
+    if (!loaded) return Error{loaded.error().code, st.path + ": " + loaded.error().message};
+    AdoptLoaded(st, *loaded);
+    return {};
+}
+
 Status Storage::Commit() {
     StorageImpl& st = *impl_;
     if (!st.open) return Error{Errc::NotOpen, "storage is closed"};
     if (st.mode == OpenMode::ReadOnly) return Error{Errc::ReadOnly, "storage is open read-only"};
     if (!st.file) return Error{Errc::Io, "storage is bound to no file"};
+    if (st.held) return {};
     if (st.state.hasData) {
         // A file opened at the state before an interrupted commit still shows other
         // programs that commit's remains: it gets a clean commit even without changes.

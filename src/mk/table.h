@@ -14,6 +14,9 @@ namespace mk::detail {
 
 using Image = std::vector<uint8_t>;
 
+// The generation of the state a file is opened at; later commits count up from it.
+inline constexpr uint64_t kLoadedGen = 1;
+
 struct Ref {
     uint32_t pos = 0;  // relative to the header
     uint32_t size = 0;
@@ -99,6 +102,9 @@ public:
     Blocks cur, pend;           // committed blocks, and those of a commit in progress
     std::string vblock, pendV;  // V: bytes of the committed subview block
     bool dirty = true;
+    // The committed state (Committed::gen) that `cur` belongs to; blocks of an older
+    // state may have been freed and reused, so only these are compared with.
+    uint64_t curGen = 0;
 
 private:
     void Assign(uint32_t r, std::string_view bytes, bool terminate);

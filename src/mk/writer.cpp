@@ -68,10 +68,19 @@ bool StoredApart(size_t len, uint32_t rows) {
     return len > 10000 || (len > 100 && len > 1000000 / (uint64_t(rows) + 1));
 }
 
+bool SameBytes(File& file, uint64_t pos, const std::string& want);
+
 class Encoder {
 public:
     Encoder(Allocator& alloc, uint64_t base, bool big, bool force)
         : alloc_(alloc), base_(base), big_(big), force_(force) {}
+
+    // Lets changed columns whose encoding equals their committed blocks in `file`
+    // (state `gen`) keep those blocks: a value set back to what it was writes nothing.
+    void CompareWith(File& file, uint64_t gen) {
+        committed_ = &file;
+        gen_ = gen;
+    }
 
     // The reference groups of t's columns; every visited column gets `pend` set.
     // `layout` is what the structure text says t holds; a table that disagrees would
@@ -89,7 +98,7 @@ public:
             if (col.type() == Type::View) {
                 const Field& f = c < layout.size() ? layout[c] : t.fields[c];
                 ViewColumn(col, t.rows, f.recursive ? layout : f.subfields);
-            } else if (force_ || col.dirty || Misread(col, t.rows)) {
+            } else if (force_ || Misread(col, t.rows) || (col.dirty && !AsCommitted(col, t.rows))) {
                 Encode(col, t.rows);
             } else {
                 col.pend = col.cur;
@@ -120,6 +129,33 @@ private:
         return col.type() == Type::Int && WidthFor(col.cur.data.size, rows) == 64;
     }
 
+    // Whether a committed column's blocks hold what encoding it now would give. Columns
+    // with items stored apart are taken as changed: their lists name block positions.
+    bool AsCommitted(Column& col, uint32_t rows) {
+        if (!committed_ || col.curGen != gen_ || !col.cur.memos.empty() || col.cur.items.size) return false;
+        std::string data, sizes;
+        switch (col.type()) {
+        case Type::Int:
+        case Type::Float: data = Adaptive(col, rows); break;
+        case Type::Long:
+        case Type::Double:
+            if (uint64_t(rows) * 8 >= kMaxFile) return false;
+            data = Wide(col, rows);
+            break;
+        case Type::String:
+        case Type::Bytes:
+            if (!InlineStrings(col, rows, data, sizes)) return false;
+            break;
+        case Type::View: return false;
+        }
+        auto same = [&](const Ref& r, const std::string& bytes) {
+            return r.size == bytes.size() && (bytes.empty() || SameBytes(*committed_, base_ + r.pos, bytes));
+        };
+        if (!same(col.cur.data, data) || !same(col.cur.sizes, sizes)) return false;
+        col.pend = col.cur;
+        return true;
+    }
+
     void Encode(Column& col, uint32_t rows) {
         col.pend = Blocks{};
         switch (col.type()) {
@@ -131,21 +167,25 @@ private:
                 tooLarge = true;
                 break;
             }
-            std::string out;
-            if (col.Memory() && !big_) {  // host order is little-endian
-                out.assign(reinterpret_cast<const char*>(col.Memory()), size_t(8) * rows);
-            } else {
-                out.resize(size_t(8) * rows);
-                auto* p = reinterpret_cast<uint8_t*>(out.data());
-                for (uint32_t r = 0; r < rows; ++r) Store64(p + size_t(8) * r, col.Raw(r), big_);
-            }
-            col.pend.data = Place(std::move(out));
+            col.pend.data = Place(Wide(col, rows));
             break;
         }
         case Type::String:
         case Type::Bytes: Strings(col, rows); break;
         case Type::View: break;
         }
+    }
+
+    std::string Wide(const Column& col, uint32_t rows) const {
+        std::string out;
+        if (col.Memory() && !big_) {  // host order is little-endian
+            out.assign(reinterpret_cast<const char*>(col.Memory()), size_t(8) * rows);
+        } else {
+            out.resize(size_t(8) * rows);
+            auto* p = reinterpret_cast<uint8_t*>(out.data());
+            for (uint32_t r = 0; r < rows; ++r) Store64(p + size_t(8) * r, col.Raw(r), big_);
+        }
+        return out;
     }
 
     std::string Adaptive(const Column& col, uint32_t rows) {
@@ -168,10 +208,48 @@ private:
         return out;
     }
 
+    // The data and sizes blocks of a string column none of whose items is stored
+    // apart; false when some is. A column of only empty items has no blocks at all.
+    bool InlineStrings(const Column& col, uint32_t rows, std::string& data, std::string& sz) const {
+        if (col.Sparse() && col.SparseCount() == 0) return true;
+        std::vector<uint32_t> sizes(rows, 0);
+        size_t inlineBytes = 0;
+        bool apart = false;
+        col.ForEachItem([&](uint32_t r, std::string_view item) {
+            if (StoredApart(item.size(), rows)) apart = true;
+            sizes[r] = static_cast<uint32_t>(item.size());
+            inlineBytes += item.size();
+        });
+        if (apart) return false;
+        InlineData(col, sizes, inlineBytes, data, sz);
+        return true;
+    }
+
+    // The inline items into a block of their known size; most are a few bytes, copied
+    // without a call each. No blocks when every item is empty.
+    void InlineData(const Column& col, const std::vector<uint32_t>& sizes, size_t inlineBytes, std::string& data,
+                    std::string& sz) const {
+        data.resize(inlineBytes);
+        char* out = data.data();
+        col.ForEachItem([&](uint32_t r, std::string_view item) {
+            const uint32_t n = sizes[r];
+            if (n == 0) return;
+            if (n <= 16)
+                for (uint32_t k = 0; k < n; ++k) out[k] = item[k];
+            else
+                std::memcpy(out, item.data(), n);
+            out += n;
+        });
+        if (data.empty()) return;
+        uint32_t hi = *std::max_element(sizes.begin(), sizes.end());
+        PutAdaptive(sz, WidthOfRange(0, hi), big_, static_cast<uint32_t>(sizes.size()),
+                    [&](uint32_t r) { return sizes[r]; });
+    }
+
     void Strings(Column& col, uint32_t rows) {
         if (col.Sparse() && col.SparseCount() == 0) return;  // all empty: no blocks at all
         if (col.Sparse() && !SparseStrings(col, rows)) return;
-        std::string data, list;
+        std::string data, sz, list;
         std::vector<uint32_t> sizes(rows, 0);
         int64_t last = -1;
         size_t inlineBytes = 0;
@@ -187,24 +265,9 @@ private:
             PutRef(list, m);
             last = r;
         });
-        // The inline items into a block of their known size; most are a few bytes,
-        // copied without a call each.
-        data.resize(inlineBytes);
-        char* out = data.data();
-        col.ForEachItem([&](uint32_t r, std::string_view item) {
-            const uint32_t n = sizes[r];
-            if (n == 0) return;
-            if (n <= 16)
-                for (uint32_t k = 0; k < n; ++k) out[k] = item[k];
-            else
-                std::memcpy(out, item.data(), n);
-            out += n;
-        });
+        InlineData(col, sizes, inlineBytes, data, sz);
         if (!data.empty()) {
             col.pend.data = Place(std::move(data));
-            uint32_t hi = *std::max_element(sizes.begin(), sizes.end());
-            std::string sz;
-            PutAdaptive(sz, WidthOfRange(0, hi), big_, rows, [&](uint32_t r) { return sizes[r]; });
             col.pend.sizes = Place(std::move(sz));
         }
         col.pend.items = Place(std::move(list));
@@ -248,7 +311,8 @@ private:
         }
         // A column left dirty by a row count change may hold blocks from before its
         // view was emptied; those were freed and possibly reused since.
-        if (!force_ && !col.dirty && col.cur.data.size && block == col.vblock) {
+        if (!force_ && (!col.dirty || (committed_ && col.curGen == gen_)) && col.cur.data.size &&
+            block == col.vblock) {
             col.pend = col.cur;
             col.pendV = col.vblock;
             return;
@@ -259,6 +323,8 @@ private:
     }
 
     int depth_ = 0;
+    File* committed_ = nullptr;
+    uint64_t gen_ = 0;
     Allocator& alloc_;
     uint64_t base_;
     bool big_;
@@ -298,12 +364,13 @@ void ForEachVisited(Table& t, Fn&& fn) {
     }
 }
 
-void ApplyPending(Table& root) {
-    ForEachVisited(root, [](Column& c) {
+void ApplyPending(Table& root, uint64_t gen) {
+    ForEachVisited(root, [gen](Column& c) {
         c.cur = std::move(c.pend);
         c.pend = Blocks{};
         if (c.type() == Type::View) c.vblock = std::move(c.pendV);
         c.dirty = false;
+        c.curGen = gen;
     });
 }
 
@@ -377,9 +444,11 @@ Result<std::string> BuildPackedImpl(Table& root) {
 }
 
 void AdoptPacked(Table& root, Committed& state, uint64_t fileSize) {
+    const uint64_t gen = state.gen + 1;
     state = Committed{};
+    state.gen = gen;
     if (fileSize == 0) return;
-    ApplyPending(root);
+    ApplyPending(root, gen);
     // The walk of a packed file is the block just before its tail pair.
     Allocator none({}, 0, 0, 0);
     Encoder enc(none, 0, false, false);
@@ -401,12 +470,13 @@ Status CommitInPlaceImpl(File& file, Table& root, Committed& state, bool rewrite
     if (ourTail) used.push_back(Span{F - 16, F});
     Allocator alloc(used, base + 8, F, F);
     Encoder enc(alloc, base, state.big, false);
+    if (!rewrite) enc.CompareWith(file, state.gen);
     std::string walk = WalkBytes(root, enc.Refs(root, root.fields));
     if (enc.mismatch) return Error{Errc::Corrupt, "a table does not match the structure; nothing written"};
     if (enc.tooDeep) return Error{Errc::Io, "subviews nested too deeply to be read back; nothing written"};
     if (enc.tooLarge) return TooLarge();
     if (!rewrite && walk == state.walk && enc.writes.empty()) {
-        ApplyPending(root);
+        ApplyPending(root, state.gen);
         return {};
     }
     if (walk.size() >= (1u << 24)) return Error{Errc::Io, "structure walk too large for the format"};
@@ -441,7 +511,7 @@ Status CommitInPlaceImpl(File& file, Table& root, Committed& state, bool rewrite
         StoreBE32(reinterpret_cast<uint8_t*>(len.data()), static_cast<uint32_t>(end - base));
         if (file.Write(base + 4, len)) (void)file.Sync();
     }
-    ApplyPending(root);
+    ApplyPending(root, ++state.gen);
     state.walk = std::move(walk);
     state.walkRef = walkRef;
     state.tailEnd = end;

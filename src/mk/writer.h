@@ -22,13 +22,15 @@ struct Committed {
     std::string walk;
     Ref walkRef;
     uint64_t tailEnd = 0;      // the tail pair of this state ends here
+    uint64_t gen = kLoadedGen;  // counts the commits that wrote
     std::vector<Span> used;    // every byte this state needs
 };
 
 // The whole storage as a packed little-endian file; empty when nothing is defined.
 Result<std::string> BuildPacked(Table& root);
 
-// Commits root into file. Nothing is written when nothing changed, unless `rewrite`
+// Commits root into file. Nothing is written when nothing changed (a changed column
+// whose blocks come out as committed counts as unchanged), unless `rewrite`
 // asks for a commit all the same (a file whose last commit was cut short). On success
 // the columns' committed blocks and `state` describe the new state; on failure the
 // file holds the old state.

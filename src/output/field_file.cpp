@@ -17,6 +17,8 @@
 #include "output/field_file_parts.h"
 #include "output/forwarding_ui.h"
 #include "stats/key_index.h"
+#include "store/config.h"
+#include "store/output_path.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
 
@@ -597,6 +599,11 @@ const FieldFileCheck& FieldFileWriter::Check() {
         errors.push_back("There are no strata (the strata table is missing or empty).");
     if (design.RowCount() == 0)
         errors.push_back("The design has no strata (the design table is missing or empty).");
+    // The design tables are rebuilt by the next compilation; until then they describe
+    // strata and sample groups that may no longer be the setup's.
+    if (store::GetSetting(source_, schema::kBlockStrovan, schema::kKeyUpdateFlag).value_or("") == schema::kFlagYes)
+        warnings.push_back("The strata or sample groups were changed after the design was compiled; compile "
+                           "again so that the design matches them.");
 
     std::unordered_set<std::string> unit_codes;
     for (int r = 0; r < units.RowCount(); ++r) unit_codes.insert(store::Trim(units.GetString(r, "CutUnit")));
@@ -708,19 +715,22 @@ const FieldFileCheck& FieldFileWriter::Check() {
 FieldFileStatus FieldFileWriter::Write(const FieldFileRequest& request) {
     tables_.clear();
     if (!check_.errors.empty()) return FieldFileStatus::Refused;
-    const std::string& target = request.target;
-    if (SameFile(source_path_, target)) {
-        ui_.Error(SameFileMessage(target));
+    const std::string& given = request.target;
+    if (SameFile(source_path_, given)) {
+        ui_.Error(SameFileMessage(given));
         return FieldFileStatus::Refused;
     }
     auto failed = [&](const std::string& why) {
         ui_.MessageBox("File Error",
-                       "The Cruise Object:\n\n" + target + "\n\nCould Not Be Created.\n" + why,
+                       "The Cruise Object:\n\n" + given + "\n\nCould Not Be Created.\n" + why,
                        ui::Icon::Stop);
         return FieldFileStatus::Failed;
     };
     std::error_code ec;
-    if (fs::is_directory(target, ec)) return failed("A folder has that name.");
+    if (fs::is_directory(given, ec)) return failed("A folder has that name.");
+    const store::OutputTarget resolved = store::ResolveOutputPath(given);
+    if (!resolved.why.empty()) return failed(resolved.why);
+    const std::string& target = resolved.path;
     Run run(ui_, source_, request, strata_, subpops_);
     run.Ask();
     TempFile temp;

@@ -7,6 +7,8 @@
 
 #include <unistd.h>
 
+#include "store/output_path.h"
+
 namespace reports {
 
 ReportGrid::ReportGrid(int cols) {
@@ -76,7 +78,13 @@ void ReportGrid::WriteText(std::ostream& out) const {
     }
 }
 
-bool SaveReportText(const ReportGrid& report, const std::string& path, std::string& error) {
+bool SaveReportText(const ReportGrid& report, const std::string& given, std::string& error) {
+    const store::OutputTarget target = store::ResolveOutputPath(given);
+    if (!target.why.empty()) {
+        error = "Cannot write " + given + ": " + target.why;
+        return false;
+    }
+    const std::string& path = target.path;
     std::ostringstream text;
     report.WriteText(text);
     const std::string bytes = text.str();

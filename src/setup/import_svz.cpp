@@ -362,6 +362,8 @@ int ImportSvz(ui::UiPort& ui, const std::string& cruise_path, const std::string&
     }
     if (stopped(2)) return 1;
     WriteSvz(storage, data);
+    // New recon data make the design stale; the mark lands with the data.
+    store::SetSetting(storage, schema::kBlockStrovan, schema::kKeyUpdateFlag, schema::kFlagYes);
     ui.Progress(3);
     const int committed = store.Commit();
     ui.EndBusy();

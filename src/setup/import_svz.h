@@ -60,8 +60,9 @@ std::string SvzErrorText(const std::string& path, const SvzError& error);
 // UOM "03". Not committed.
 void WriteSvz(mk::Storage& storage, const SvzData& data);
 
-// The whole import on the cruise file at cruise_path: 0 imported (and reported), 1
-// refused with the reason shown; on 1 the cruise file is exactly as it was.
+// The whole import on the cruise file at cruise_path, one commit with the update flag
+// "Y": 0 imported (and reported), 1 refused with the reason shown; on 1 the cruise
+// file is exactly as it was.
 int ImportSvz(ui::UiPort& ui, const std::string& cruise_path, const std::string& svz_path);
 
 // The file-open dialog of the import.

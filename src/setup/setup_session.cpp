@@ -39,6 +39,8 @@ PopulationsForm::PopulationsForm(ui::UiPort& ui, store::CCruiseStore& store,
     : ui_(ui),
       store_(store),
       grid_(OpenTable(store, table), table == schema::kSVFillSGTable ? table : schema::kSVSummaryTable),
+      opened_(*store.Storage(), {grid_.Table(), schema::kSVUnitsTable, schema::kSVStrataTable,
+                                 schema::kStratumTable, schema::kSVStrDiamTable, schema::kSVSGDiamTable}),
       show_help_(show_help) {}
 
 bool PopulationsForm::OnSummary() const { return grid_.Table() == schema::kSVSummaryTable; }
@@ -113,11 +115,12 @@ bool PopulationsForm::Accept() {
 
 bool PopulationsForm::Cancel() {
     mk::Storage& storage = *store_.Storage();
-    // Cancel undoes no cell edit (they were written as made). When the grid changed,
-    // the strata table is brought in line with it, so the two never disagree and the
-    // strata that changed stay marked for recompilation.
-    if (OnSummary() && grid_.Modified()) RebuildStrataSummary(storage);
-    else ClearModifyFlags(storage);
+    // Edits are written into the tables as they are made: Cancel puts the tables back,
+    // so the strata table and the summary rows agree as they did.
+    opened_.Restore(storage);
+    ClearModifyFlags(storage);
+    grid_.Rebind();
+    grid_.SetModified(false);
     done_ = true;
     return store_.Commit() == 0;
 }
@@ -150,31 +153,35 @@ int StrataDefinitionsForm::SetupForm() {
                        ui::Icon::Information);
         return 1;
     }
-    store::CCruiseStore store(ui_);
-    if (!OpenStore(store)) return 1;
-    ui_.BeginBusy("Preparing tables...");
-    PrepareResult prepared = PrepareWorkTables(*store.Storage(), ui_, PrepareVariant::Form);
-    ui_.EndBusy();
-    if (store.Commit() != 0) return 1;
-    Definitions().strata_form(ui_, store, prepared.current_stratum);
-    store.Commit();
-    store.DeleteView(schema::kSVSelTreeTable);
-    store.DeleteView(schema::kSVFillSGTable);
-    store.Commit();
-    update_flag_ = schema::kFlagYes;
-    return 0;
+    return RunSetupStep(PrepareVariant::Form, [this](store::CCruiseStore& store, const PrepareResult& prepared) {
+        Definitions().strata_form(ui_, store, prepared.current_stratum);
+        store.DeleteView(schema::kSVSelTreeTable);
+        store.DeleteView(schema::kSVFillSGTable);
+    });
 }
 
 int StrataDefinitionsForm::SetupTable() {
+    return RunSetupStep(PrepareVariant::Table, [this](store::CCruiseStore& store, const PrepareResult&) {
+        RunPopulations(ui_, store, schema::kSVSummaryTable, true);
+    });
+}
+
+int StrataDefinitionsForm::RunSetupStep(PrepareVariant variant,
+                                        const std::function<void(store::CCruiseStore&, const PrepareResult&)>& form) {
     store::CCruiseStore store(ui_);
     if (!OpenStore(store)) return 1;
+    mk::Storage& storage = *store.Storage();
+    const store::TableSnapshot before(storage, SetupTableNames());
+    // The whole visit is one step: what the forms leave is committed at its end.
+    store::UnitOfWork step(store);
     ui_.BeginBusy("Preparing tables...");
-    PrepareWorkTables(*store.Storage(), ui_, PrepareVariant::Table);
+    const PrepareResult prepared = PrepareWorkTables(storage, ui_, variant);
     ui_.EndBusy();
-    if (store.Commit() != 0) return 1;
-    RunPopulations(ui_, store, schema::kSVSummaryTable, true);
-    store.Commit();
-    update_flag_ = schema::kFlagYes;
+    form(store, prepared);
+    const bool changed = before.Changed(storage);
+    if (!step.Complete()) return 1;
+    // Only a changed setup needs the design compiled again.
+    if (changed) update_flag_ = schema::kFlagYes;
     return 0;
 }
 

@@ -7,7 +7,9 @@
 #include <string>
 
 #include "setup/setup_grid.h"
+#include "setup/setup_tables.h"
 #include "store/cruise_store.h"
+#include "store/unit_of_work.h"
 #include "ui/form.h"
 #include "ui/ui_port.h"
 
@@ -70,7 +72,9 @@ public:
 
     // OK and menu "&Exit": true when the form may close (then it has committed).
     bool Accept();
-    // Cancel: commits and closes; false when the commit failed.
+    // Cancel: every table the form touched goes back to what it held when the form
+    // opened; then the change flags are cleared and the file committed. False when the
+    // commit failed.
     bool Cancel();
     bool Done() const { return done_; }
 
@@ -80,6 +84,7 @@ private:
     ui::UiPort& ui_;
     store::CCruiseStore& store_;
     SetupGrid grid_;
+    store::TableSnapshot opened_;
     bool show_help_;
     bool done_ = false;
 };
@@ -111,6 +116,10 @@ public:
 
 private:
     bool OpenStore(store::CCruiseStore& store);
+    // Prepares the work tables and runs a form on them as one step; the update flag
+    // turns "Y" when the setup changed.
+    int RunSetupStep(PrepareVariant variant,
+                     const std::function<void(store::CCruiseStore&, const PrepareResult&)>& form);
 
     ui::UiPort& ui_;
     std::string path_;

@@ -308,7 +308,7 @@ void RebuildStrataSummary(mk::Storage& storage) {
     mk::View units = Open(storage, schema::kSVUnitsTableDesc);
 
     struct Previous {
-        std::string description, units, acres, sg_tree, sg_plot, dmin, dmax;
+        std::string description, units, acres, sg_tree, sg_plot, dmin, dmax, modified;
     };
     const bool first_build = strata.RowCount() == 0;
     std::unordered_map<std::string, Previous> previous;
@@ -316,7 +316,7 @@ void RebuildStrataSummary(mk::Storage& storage) {
         Previous p{strata.GetString(r, "Description"), strata.GetString(r, "Units"),
                    store::Trim(strata.GetString(r, "TotAcres")), strata.GetString(r, "SG_Tree"),
                    strata.GetString(r, "SG_Plot"), strata.GetString(r, "DClassMin"),
-                   strata.GetString(r, "DClassMax")};
+                   strata.GetString(r, "DClassMax"), strata.GetString(r, "Modified")};
         previous.try_emplace(strata.GetString(r, "Stratum"), std::move(p));
     }
     strata.RemoveAll();
@@ -331,6 +331,14 @@ void RebuildStrataSummary(mk::Storage& storage) {
         if (!code.empty()) groups[code].push_back(r);
     }
     const UnitAreas areas(units);
+    // Units of the recon cruise belong to a stratum through their summary rows alone;
+    // only a unit added to a stratum by hand has none and stays listed.
+    std::unordered_set<std::string> recon_units;
+    {
+        mk::View cut = Existing(storage, schema::kCuttingUnitTable);
+        const int col = cut.FindColumn("CutUnit");
+        for (int r = 0; r < cut.RowCount(); ++r) recon_units.insert(Cell(cut, r, col));
+    }
 
     for (const auto& [code, rows] : groups) {
         std::string status = kModifyNone;
@@ -349,7 +357,7 @@ void RebuildStrataSummary(mk::Storage& storage) {
         if (p) {
             double area;
             for (const auto& u : SplitCodes(p->units))
-                if (!units_in_summary.count(u) && areas.Find(u, area)) codes.push_back(u);
+                if (!units_in_summary.count(u) && !recon_units.count(u) && areas.Find(u, area)) codes.push_back(u);
         }
         UnitTotals totals = UnitTotalsOf(codes, areas);
         std::string acres = totals.found ? FormatAcres(totals.acres) : std::string();
@@ -358,9 +366,11 @@ void RebuildStrataSummary(mk::Storage& storage) {
         std::string sg_plot = CodeList(summary, rows, "SgPlot");
         auto [dmin, dmax] = StratumDiameterClass(summary, rows);
 
+        // A stratum still waiting for its compilation keeps waiting: only the
+        // compilation clears the mark.
         std::string modified;
         if (first_build || status != kModifyNone) modified = kModifyNew;
-        else if (!p) modified = kModifyNew;  // never compiled yet
+        else if (!p || p->modified == kModifyNew) modified = kModifyNew;
         else
             modified = (p->units != totals.units || p->acres != store::Trim(acres) ||
                         p->sg_tree != sg_tree || p->sg_plot != sg_plot || p->dmin != dmin ||

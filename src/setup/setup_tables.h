@@ -31,6 +31,11 @@ inline constexpr const char* kModifyNew = "Y";
 inline constexpr const char* kModifyAgain = "A";
 inline constexpr const char* kModifyNone = "N";
 
+// The tables of the setup whose change means the design must be compiled again.
+inline std::vector<std::string> SetupTableNames() {
+    return {"SVUnitsTable", "SVSummaryTable", "SVStrataTable", "StratumTable"};
+}
+
 enum class PrepareVariant { Form, Table };
 
 struct PrepareResult {
@@ -100,8 +105,8 @@ std::string CodeList(const mk::View& summary, const std::vector<int>& rows,
                      const std::string& column);
 
 // Replaces SVStrataTable from SVSummaryTable and sets every Modify to "N" (the caller
-// commits). Units that the unit editor added to a stratum by hand and that have no
-// summary row at all stay in their stratum.
+// commits). Units added to a stratum by hand (no summary row, not a unit of the recon
+// cruise) stay in their stratum; a stratum still marked for recompilation stays marked.
 void RebuildStrataSummary(mk::Storage& storage);
 
 // Sets Modify "N" in every summary row.

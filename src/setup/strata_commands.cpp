@@ -4,6 +4,7 @@
 #include "setup/strata_forms.h"
 #include "setup/units_editor.h"
 #include "store/schema.h"
+#include "store/unit_of_work.h"
 
 namespace setup {
 
@@ -37,6 +38,14 @@ bool DialogRanges(ui::UiPort& ui, DiameterRangesForm& dialog, std::vector<Diamet
     return false;
 }
 
+// The ranges dialog; its Cancel takes back what was typed into its grid.
+bool RunRangesForm(ui::UiPort& ui, DiameterRangesForm& dialog) {
+    const mk::View opened = dialog.grid.View().Clone();
+    if (ui.RunForm(dialog)) return true;
+    store::PutRows(dialog.grid.View(), opened);
+    return false;
+}
+
 std::optional<mk::View> RangeTable(PopulationsForm& form, const char* desc) {
     auto v = form.Store().Storage()->GetAs(desc);
     if (!v) return std::nullopt;
@@ -66,7 +75,7 @@ void QuickStrataCommand(PopulationsForm& form, int row) {
     auto table = RangeTable(form, schema::kSVStrDiamTableDesc);
     if (!table) return;
     DiameterRangesForm ranges_form(*table, schema::kSVStrDiamTable);
-    if (!ui.RunForm(ranges_form)) return;
+    if (!RunRangesForm(ui, ranges_form)) return;
     std::vector<DiameterRange> ranges;
     if (!DialogRanges(ui, ranges_form, ranges)) return;
     int current = row;
@@ -125,7 +134,7 @@ void QuickSgCommand(PopulationsForm& form, int row) {
     auto table = RangeTable(form, schema::kSVSGDiamTableDesc);
     if (!table) return;
     DiameterRangesForm ranges_form(*table, schema::kSVSGDiamTable);
-    if (!ui.RunForm(ranges_form)) return;
+    if (!RunRangesForm(ui, ranges_form)) return;
     std::vector<DiameterRange> ranges;
     if (!DialogRanges(ui, ranges_form, ranges)) return;
     int current = row;
@@ -143,7 +152,7 @@ void DefineRangesCommand(PopulationsForm& form, int row) {
     auto table = RangeTable(form, schema::kSVSGDiamTableDialogDesc);
     if (!table) return;
     DiameterRangesForm ranges_form(*table, schema::kSVSGDiamTable);
-    if (!ui.RunForm(ranges_form)) return;
+    if (!RunRangesForm(ui, ranges_form)) return;
     std::vector<DiameterRange> ranges;
     if (!DialogRanges(ui, ranges_form, ranges)) return;
     int current = row;
@@ -189,10 +198,14 @@ void ShowReconStrataTable(ui::UiPort& ui, mk::Storage& storage) {
         return;
     }
     // The stored layout, so that no stored column is lost by showing it.
-    EditDataForm dialog(ui, SetupGrid(storage.GetView(schema::kStratumTable), schema::kStratumTable),
-                        EditDataForm::Kind::Plain);
-    ui.RunForm(dialog);
-    if (!dialog.Grid().Modified()) return;
+    mk::View recon = storage.GetView(schema::kStratumTable);
+    const mk::View opened = recon.Clone();
+    EditDataForm dialog(ui, SetupGrid(recon, schema::kStratumTable), EditDataForm::Kind::Plain);
+    if (!ui.RunForm(dialog)) {
+        store::PutRows(recon, opened);  // Cancel takes the edits back
+        return;
+    }
+    if (store::SameRows(opened, recon)) return;
     // A changed method or plot size changes what every stratum computes.
     auto strata = storage.GetAs(schema::kSVStrataTableDesc);
     if (strata)

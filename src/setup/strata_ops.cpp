@@ -216,6 +216,17 @@ bool ApplyStrataRanges(ui::UiPort& ui, std::vector<SumRow>& rows, int& current, 
     }
     case RangeScope::AllRows: {
         DeleteStrata(rows, "", true, "A");
+        // The new ranges replace any earlier split: each piece would otherwise be split
+        // again and its trees counted once per piece.
+        for (int i = static_cast<int>(rows.size()) - 1; i >= 0; --i) {
+            SumRow& r = rows[i];
+            if (r[kDiaFlag] == kFlagStr || r[kDiaFlag] == kFlagSg) {
+                rows.erase(rows.begin() + i);
+            } else if (r[kDiaFlag] == kFlagStr1 || r[kDiaFlag] == kFlagSg1) {
+                for (Col c : {kDiaFlag, kDMin, kDMax}) r[c].clear();
+                r[kModify] = "A";
+            }
+        }
         std::vector<SumRow> out;
         out.reserve(rows.size() * ranges.size());
         bool missing_unit = false;

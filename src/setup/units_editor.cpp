@@ -8,6 +8,7 @@
 #include "store/cruise_store.h"
 #include "store/schema.h"
 #include "store/value_rules.h"
+#include "store/unit_of_work.h"
 
 namespace setup {
 
@@ -127,12 +128,14 @@ bool EditDataForm::LookupLogMethod(int row) {
 }
 
 bool RunUnitEditor(ui::UiPort& ui, mk::View units) {
-    EditDataForm form(ui, SetupGrid(std::move(units), schema::kSVUnitsTable),
-                      EditDataForm::Kind::Units);
+    const mk::View opened = units.Clone();
+    EditDataForm form(ui, SetupGrid(units, schema::kSVUnitsTable), EditDataForm::Kind::Units);
     // The dialog stays open until its check passes or the user cancels.
     while (ui.RunForm(form)) {
         if (form.Accepted() || form.Accept()) return true;
     }
+    // Cancel takes back the edits made in the dialog.
+    store::PutRows(units, opened);
     return false;
 }
 

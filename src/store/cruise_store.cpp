@@ -340,7 +340,6 @@ int CCruiseStore::DeleteView(const std::string& table) {
             (slots_[i].name == table || slots_[i].key == table))
             CloseView(i);
     if (!storage_->SetStructure(mk::FormatFields(list))) return -1;
-    if (!storage_->Commit()) return -1;
     BuildViewList();
     return 0;
 }
@@ -562,6 +561,17 @@ int CCruiseStore::Commit() {
         ReportError("Committing ata", -1);
         return -1;
     }
+    return 0;
+}
+
+int CCruiseStore::Rollback() {
+    if (!CheckOpen("Rolling back")) return -2;
+    for (Slot& s : slots_) s = Slot{};
+    if (!storage_->Rollback()) {
+        Close();
+        return -1;
+    }
+    BuildViewList();
     return 0;
 }
 

@@ -51,6 +51,7 @@ public:
                      const std::string& selection, const std::string& sort);
     int CloseView(int slot);
     int CloseViewByName(const std::string& name);
+    // Drops a table from the file's structure (the caller commits).
     int DeleteView(const std::string& table);
     int DeleteRow(int slot, int row);
 
@@ -65,6 +66,9 @@ public:
 
     int Rewrite(const std::string& table);
     int Commit();
+    // Drops every uncommitted change and closes every slot: the store is back at the
+    // state its file holds. 0; -1 when the file could not be read again (then closed).
+    int Rollback();
     int Log(const std::string& message, const std::string& level, const std::string& note,
             const std::string& program);
     // Fills a one-column view (string column Item) with the comma-separated pieces.

@@ -26,10 +26,11 @@ FileAccess ClassifyOpenError(const std::string& path, int err) {
 FileAccess FileLock::Acquire(const std::string& path) {
     Release();
     if (path.empty()) return FileAccess::BadPath;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO would hold the program until some writer came.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return ClassifyOpenError(path, errno);
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return FileAccess::Other;
     }

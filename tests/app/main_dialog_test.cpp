@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "app_test_util.h"
+#include "store/config.h"
 #include "store/cruise_store.h"
 #include "store/file_lock.h"
 #include "ui/scripted_ui.h"
@@ -205,10 +208,18 @@ TEST_F(MainDialogTest, OpenShowsSummaryAndAddsMissingUnit) {
     EXPECT_EQ(dlg.Uom(), "03");
     EXPECT_EQ(dlg.StatusText(), "Active File:  " + crz_);
 
-    // Cancelling a later open drops the current file.
+    // A cancelled or failed later open keeps the current file.
     dlg.OnOpen();
-    EXPECT_EQ(dlg.FilePath(), "");
-    EXPECT_FALSE(dlg.ButtonEnabled(app::kIdEditInfo));
+    EXPECT_EQ(dlg.FilePath(), crz_);
+    EXPECT_TRUE(dlg.ButtonEnabled(app::kIdEditInfo));
+    EXPECT_EQ(dlg.StatusText(), "Active File:  " + crz_);
+    const std::string text = dir_.Path("notes.crz");
+    std::ofstream(text) << "not a cruise file\n";
+    ui_.PushFileName(text);
+    dlg.OnOpen();
+    EXPECT_EQ(dlg.FilePath(), crz_);
+    EXPECT_TRUE(dlg.ButtonEnabled(app::kIdEditInfo));
+    EXPECT_NE(ui_.Texts().back().find("Is Not a Valid Cruise Object"), std::string::npos);
 }
 
 TEST_F(MainDialogTest, OpenBoardFootSaleWithoutVolumes) {
@@ -352,7 +363,8 @@ TEST_F(MainDialogTest, CruiseTypeFromTreesAndMru) {
     MakeCurrent(p, prod);
     ui_.PushQuestionAnswer(false);
     EXPECT_EQ(p.GetCruiseType(), -1);
-    EXPECT_EQ(Setting(prod, "Strovan", "Type"), "Production");
+    // The refused step writes nothing, not even the answer.
+    EXPECT_EQ(Setting(prod, "Strovan", "Type"), std::nullopt);
     EXPECT_EQ(ui_.Texts(),
               std::vector<std::string>{
                   "This data has not been processed yet.\nPlease exit this program and "
@@ -458,12 +470,12 @@ TEST_F(MainDialogTest, DesignProcessingOfDesignCruise) {
     CMainDialog dlg(ui_, &steps);
     MakeCurrent(dlg, crz_);
 
-    // Recon compilation refusals stop before the design form; the work is committed.
+    // Recon compilation refusals stop before the design form and write nothing.
     steps.result = 1;
     dlg.OnDesignProcessing();
     EXPECT_EQ(ui_.Texts(), std::vector<std::string>{"No Strata have been established.\n"});
     EXPECT_EQ(ui_.Last()->title, "Error");
-    EXPECT_EQ(Setting(crz_, "Test", "Compiled"), "yes");
+    EXPECT_EQ(Setting(crz_, "Test", "Compiled"), std::nullopt);
     EXPECT_EQ(steps.uom, "01");  // read from the file: nothing was opened through the window
     EXPECT_DOUBLE_EQ(steps.costs.plot, 15.0);
     steps.result = 2;
@@ -473,17 +485,20 @@ TEST_F(MainDialogTest, DesignProcessingOfDesignCruise) {
               std::vector<std::string>{"One or more strata definitions have zero total acres.\n"});
     EXPECT_EQ(steps.form_runs, 0);
 
-    // Without design tables the form cannot open.
+    // Without design tables the form cannot open; the compilation is in the file, with
+    // the flag that says the design matches the setup.
     steps.result = 0;
     ui_.Clear();
     dlg.OnDesignProcessing();
     EXPECT_EQ(steps.form_runs, 0);
-    EXPECT_EQ(Setting(crz_, "Strovan", "UpdateFlag"), "Y");
+    EXPECT_EQ(Setting(crz_, "Test", "Compiled"), "yes");
+    EXPECT_EQ(Setting(crz_, "Strovan", "UpdateFlag"), "N");
 
     {
         auto s = mk::Storage::Open(crz_);
         ASSERT_TRUE(s->GetAs(schema::kSVDesignTableDesc));
         ASSERT_TRUE(s->GetAs(schema::kSVDesignSgTableProductionDesc));
+        store::SetSetting(*s, "Strovan", "UpdateFlag", "Y");
         ASSERT_TRUE(s->Commit());
     }
     dlg.OnDesignProcessing();

@@ -101,6 +101,54 @@ TEST_F(Commit, UnchangedCommitWritesNothing) {
     }
 }
 
+TEST_F(Commit, ValuesSetBackToWhatWasCommittedWriteNothing) {
+    std::string p = MakeBase();
+    const std::string before = Slurp(p);
+    auto s = mk::Storage::Open(p);
+    ASSERT_TRUE(s.ok());
+    mk::View t = s->GetView("t"), u = s->GetView("u");
+    t.SetString(3, "s", "row 3");  // the same text
+    t.SetInt(4, "n", 999);
+    t.SetInt(4, "n", 28);  // and back
+    t.SetDouble(5, "d", 0.5);
+    t.SetDouble(5, "d", 1.25);
+    u.GetSubview(2, "sub").SetInt(1, "x", 1);
+    // A table emptied and filled again with the same rows.
+    mk::View copy = t.Clone();
+    t.RemoveAll();
+    for (int r = 0; r < copy.RowCount(); ++r) t.AddRowFrom(copy, r);
+    mk::detail::FailWritesAfter(0);  // any write would fail the commit
+    EXPECT_TRUE(s->Commit().ok());
+    mk::detail::StopFailingWrites();
+    EXPECT_EQ(Slurp(p), before);
+    // A real change after that is written, and what compared equal stays readable.
+    t.SetString(3, "s", "changed");
+    ASSERT_TRUE(s->Commit().ok());
+    EXPECT_NE(Slurp(p), before);
+    EXPECT_EQ(ContentOf(p), Content(*s));
+}
+
+TEST_F(Commit, RowsRefilledAfterACommitOfTheEmptyTableAreWrittenAgain) {
+    // The blocks of the emptied table were freed by the commit in between: rows equal
+    // to them must not point at space that later commits reuse.
+    std::string p = MakeBase();
+    auto s = mk::Storage::Open(p);
+    ASSERT_TRUE(s.ok());
+    mk::View t = s->GetView("t");
+    mk::View copy = t.Clone();
+    t.RemoveAll();
+    ASSERT_TRUE(s->Commit().ok());
+    mk::View filler = *s->GetAs("f[x:S]");
+    for (int i = 0; i < 200; ++i) filler.SetString(filler.AddRow(), "x", "filler " + std::to_string(i));
+    ASSERT_TRUE(s->Commit().ok());
+    for (int r = 0; r < copy.RowCount(); ++r) t.AddRowFrom(copy, r);
+    ASSERT_TRUE(s->Commit().ok());
+    EXPECT_EQ(ContentOf(p), Content(*s));
+    for (int i = 0; i < 200; ++i) filler.SetString(i, "x", "other " + std::to_string(i));
+    ASSERT_TRUE(s->Commit().ok());
+    EXPECT_EQ(ContentOf(p), Content(*s));
+}
+
 TEST_F(Commit, ChangesAreCommittedInPlaceAndKeepTheFile) {
     std::string p = MakeBase();
     auto ino = mktest::Inode(p);

@@ -60,7 +60,7 @@ TEST_F(SessionTest, TheMainWindowsButtonImportsAndSetsUpThroughTheHook) {
         EXPECT_GT(g.RowCount(), 40);
         for (int r = 0; r < g.RowCount(); ++r) {
             g.SetText(r, "Stratum", g.View().GetString(r, "CutUnit") < "7" ? "1" : "2");
-            g.SetText(r, "SgTree", g.View().GetString(r, "Species") + g.View().GetString(r, "Prod"));
+            g.SetText(r, "SgTree", g.View().GetString(r, "Prod"));  // codes are two characters at most
             g.SetText(r, "SgPlot", g.View().GetString(r, "Prod"));
         }
         return true;  // OK
@@ -81,8 +81,8 @@ TEST_F(SessionTest, AFailedImportLeavesTheFlagAndTheStrataFormRunsOnThePreparedT
     StrataDefinitionsForm d(ui, path, "N");
     EXPECT_EQ(d.ImportFile(dir.Path("bad.svz")), 1);
     EXPECT_EQ(d.UpdateFlag(), "N");
-    // The strata form is part of every build: it opens on the prepared work tables,
-    // and its scratch tables are gone again when it closes.
+    // The strata form is part of every build: it opens on the prepared work tables;
+    // cancelled, it leaves no stratum and none of its scratch tables behind.
     ASSERT_TRUE(setup::Definitions().strata_form);
     int shown = 0;
     ui.PushFormAs<setup::StrataForm>(setup::StrataForm::kId, [&](setup::StrataForm& f) {
@@ -95,13 +95,12 @@ TEST_F(SessionTest, AFailedImportLeavesTheFlagAndTheStrataFormRunsOnThePreparedT
     EXPECT_EQ(d.UpdateFlag(), "Y");
     auto s = mk::Storage::Open(path, mk::OpenMode::ReadOnly);
     ASSERT_TRUE(s);
-    EXPECT_TRUE(s->HasView("SVSummaryTable"));
-    EXPECT_TRUE(s->HasView("SVStrataTable"));
+    EXPECT_TRUE(!s->HasView("SVStrataTable") || s->GetView("SVStrataTable").RowCount() == 0);
     EXPECT_FALSE(s->HasView("SVSelTreeTable"));
     EXPECT_FALSE(s->HasView("SVFillSGTable"));
 }
 
-TEST_F(SessionTest, CancelledPopulationsFormStillCommitsAndItsQuickStrataCommandOpensItsForm) {
+TEST_F(SessionTest, CancelledPopulationsFormTakesItsEditsBackAndMenusOfLaterCommandsSaySo) {
     ASSERT_EQ(setup::ImportSvz(ui, path, kExample), 0);
     ui.Clear();
     ASSERT_TRUE(setup::Definitions().quick_strata);
@@ -128,10 +127,18 @@ TEST_F(SessionTest, CancelledPopulationsFormStillCommitsAndItsQuickStrataCommand
     StrataDefinitionsForm d(ui, path, "N");
     EXPECT_EQ(d.SetupTable(), 0);
     EXPECT_EQ(quick, 1);
+    // The tables were built from the recon; the cancelled edit is gone.
     EXPECT_EQ(d.UpdateFlag(), "Y");
-    EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Units", "Modified"}),
-              (std::vector<std::string>{"4|1|Y"}));
+    EXPECT_TRUE(Rows(path, "SVStrataTable", {"Stratum"}).empty());
+    for (const auto& s : Column(path, "SVSummaryTable", "Stratum")) EXPECT_EQ(s, "");
     for (const auto& m : Column(path, "SVSummaryTable", "Modify")) EXPECT_EQ(m, "N");
+
+    // A second visit that changes nothing writes nothing and asks for no compilation.
+    const std::string before = ReadBytes(path);
+    StrataDefinitionsForm again(ui, path, "N");
+    EXPECT_EQ(again.SetupTable(), 0);
+    EXPECT_EQ(again.UpdateFlag(), "N");
+    EXPECT_EQ(ReadBytes(path), before);
 }
 
 // ---- the command line -----------------------------------------------------------------
@@ -183,13 +190,16 @@ TEST_F(SetupCli, ShowEditAcceptAndCancel) {
               (std::vector<std::string>{"1|1|           86.0|P,S|,P|Y"}));
     EXPECT_EQ(Rows(path, "SVUnitsTable", {"CutUnit", "Area", "LogMeth"}).back(), "13|12.5|480");
 
-    // Edits by key, then Cancel: kept, and the strata follow.
+    // Edits by key, then Cancel: taken back.
     ASSERT_EQ(Run({"setup", path, "--set", "SVStrataTable:Description=Ridge", "--where", "Stratum=1",
                    "--set", "SVSummaryTable:Stratum=2", "--where", "CutUnit=10", "--cancel", "--json"}),
               cli::kExitOk)
         << out.str();
+    EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Description", "Units"}), (std::vector<std::string>{"1||1"}));
+    ASSERT_EQ(Run({"setup", path, "--set", "SVStrataTable:Description=Ridge", "--where", "Stratum=1"}),
+              cli::kExitOk);
     EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Description", "Units"}),
-              (std::vector<std::string>{"1|Ridge|1", "2||10"}));
+              (std::vector<std::string>{"1|Ridge|1"}));
 
     // Bad edits: a read-only column, no matching row, unknown table, a known unit.
     const std::string before = ReadBytes(path);

@@ -312,12 +312,13 @@ TEST_F(SetupTablesTest, CancelKeepsTablesInAgreement) {
     EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Units"}),
               (std::vector<std::string>{"1|1", "2|3"}));
     EXPECT_EQ(Column(path, "SVSummaryTable", "Modify"), std::vector<std::string>(5, "N"));
-    // Edits stay when cancelled; the strata table follows them.
+    // Cancel takes the edits back; the strata table still agrees with the rows.
     WithForm([&](PopulationsForm& f) {
         Assign(f, "3", "");
         f.Cancel();
     });
-    EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Units"}), (std::vector<std::string>{"1|1"}));
+    EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Units"}), (std::vector<std::string>{"1|1", "2|3"}));
+    EXPECT_EQ(Rows(path, "SVSummaryTable", {"CutUnit", "Stratum"}).size(), 5u);
     EXPECT_EQ(Column(path, "SVSummaryTable", "Modify"), std::vector<std::string>(5, "N"));
 }
 

@@ -52,7 +52,13 @@ protected:
 TEST_F(StrataCli, SameTablesAsTheFormsForQuickStrataRangesAndSampleGroups) {
     const std::string cli_path = MakeSale("cli.crz"), form_path = MakeSale("form.crz");
 
-    EXPECT_EQ(Run({"strata", cli_path, "--diameter-ranges", "0-11.9,12-99", "--quick", "unit", "--json"}), 0) << err.str();
+    // Strata of units with two products need their sample groups before OK.
+    EXPECT_EQ(Run({"strata", cli_path, "--diameter-ranges", "0-11.9,12-99", "--quick", "unit"}), 1);
+    EXPECT_NE(err.str().find("Products must be in separate sample groups."), std::string::npos) << err.str();
+    EXPECT_EQ(Run({"strata", cli_path, "--diameter-ranges", "0-11.9,12-99", "--quick", "unit", "--sample-groups",
+                   "tree=species,product", "plot=product", "--json"}),
+              0)
+        << err.str();
     EXPECT_NE(out.str().find("\"committed\": true"), std::string::npos) << out.str();
     EXPECT_EQ(Run({"sample-groups", cli_path, "--quick", "tree=species,product", "plot=product"}), 0) << err.str();
     EXPECT_EQ(Run({"sample-groups", cli_path, "--sort", "Stratum,Species,DMin"}), 0) << err.str();
@@ -122,14 +128,16 @@ TEST_F(StrataCli, RefusalsChangeNothingAndExitWithFailure) {
 
 TEST_F(StrataCli, DefineByUnitsAndItemsThenDeleteAll) {
     const std::string p = MakeSale("sale.crz");
-    ASSERT_EQ(Run({"strata", p, "--define", "7", "--units", "1,2", "--description", "north", "--json"}), 0)
+    ASSERT_EQ(Run({"strata", p, "--define", "7", "--units", "1,2", "--description", "north", "--sample-groups",
+                   "tree=product", "plot=product", "--json"}),
+              0)
         << out.str() << err.str();
     auto strata = Rows(p, "SVStrataTable", {"Stratum", "Description", "Units", "Modified"});
     ASSERT_EQ(strata.size(), 1u);
     EXPECT_EQ(strata[0], "7|north|1,2|Y");
     EXPECT_FALSE(HasTable(p, "SVFillSGTable"));
     // The same code again is refused.
-    EXPECT_EQ(Run({"strata", p, "--define", "7", "--units", "3"}), 1);
+    EXPECT_EQ(Run({"strata", p, "--define", "7", "--units", "3", "--sample-groups", "tree=product"}), 1);
     EXPECT_EQ(Run({"strata", p, "--delete", "all"}), 0);
     EXPECT_TRUE(Rows(p, "SVStrataTable", {"Stratum"}).empty());
     for (const auto& s : Column(p, "SVSummaryTable", "Stratum")) EXPECT_EQ(s, "");

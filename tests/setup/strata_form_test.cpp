@@ -61,15 +61,16 @@ TEST_F(StrataFormTest, QuickStrataThenQuickSgThroughThePopulationsForm) {
     });
     // Products 01 and 02 of unit 10 are in different plot groups, but one tree group
     // of 202 holds both: OK refuses, the script then cancels.
-    ui.PushFormAs<PopulationsForm>(PopulationsForm::kId, [](PopulationsForm&) { return false; });
+    ui.PushFormAs<PopulationsForm>(PopulationsForm::kId, [this](PopulationsForm& f) {
+        EXPECT_NE(ui.Texts().back().find("Sample Group 'B'"), std::string::npos);
+        EXPECT_EQ(f.Grid().View().GetString(2, "SgTree"), "B");
+        return false;
+    });
     EXPECT_FALSE(RunPopulations(ui, store, "SVSummaryTable", true));
-    EXPECT_NE(ui.Texts().back().find("Sample Group 'B'"), std::string::npos);
-    EXPECT_EQ(Summary(), (std::vector<std::string>{"10|122|01|L|1|A||", "10|202|01|L|1|B||", "10|202|02|L|1|B||",
-                                                   "9|122|01|D|2|A||", "9|122|01|L|2|A||"}));
-    EXPECT_EQ(Column(path, "SVSummaryTable", "SgPlot"), (std::vector<std::string>{"A", "A", "B", "A", "A"}));
-    // Cancel still rebuilt the strata from the changed grid.
-    EXPECT_EQ(Rows(path, "SVStrataTable", {"Stratum", "Units", "SG_Tree", "SG_Plot"}),
-              (std::vector<std::string>{"1|10|A,B|A,B", "2|9|A|A"}));
+    // Cancel takes back what the commands did; the strata table agrees as before.
+    EXPECT_EQ(Summary(), (std::vector<std::string>{"10|122|01|L||||", "10|202|01|L||||", "10|202|02|L||||",
+                                                   "9|122|01|D||||", "9|122|01|L||||"}));
+    EXPECT_TRUE(Rows(path, "SVStrataTable", {"Stratum"}).empty());
 }
 
 TEST_F(StrataFormTest, EmptyRangeListInApplyToAllRowsChangesNothing) {
@@ -89,6 +90,28 @@ TEST_F(StrataFormTest, EmptyRangeListInApplyToAllRowsChangesNothing) {
     form.QuickStrata(0);
     EXPECT_EQ(ui.Texts().back(), "No diameter ranges defined.");
     EXPECT_EQ(Summary(), before);
+}
+
+TEST_F(StrataFormTest, CancelledRangesDialogKeepsTheRangesItHeld) {
+    auto ranges_dialog = [this](const char* dmax, bool ok) {
+        ui.PushFormAs<QuickStrataForm>(QuickStrataForm::kId, [](QuickStrataForm& d) {
+            d.choice = QuickStrataForm::Choice::DiameterRanges;
+            return true;
+        });
+        ui.PushFormAs<DiameterRangesForm>(DiameterRangesForm::kId, [dmax, ok](DiameterRangesForm& d) {
+            d.SetRanges({{"0", dmax}});
+            d.scope = RangeScope::AllRows;
+            return ok;
+        });
+    };
+    PopulationsForm form(ui, store, "SVSummaryTable", true);
+    ranges_dialog("11.9", true);
+    form.QuickStrata(0);
+    ranges_dialog("55", false);
+    form.QuickStrata(0);
+    mk::View kept = store.Storage()->GetView("SVStrDiamTable");
+    ASSERT_EQ(kept.RowCount(), 1);
+    EXPECT_EQ(kept.GetString(0, "DMax"), "11.9");
 }
 
 TEST_F(StrataFormTest, DiameterClassesByStratumAndDeleteBringsBackOneRowEach) {

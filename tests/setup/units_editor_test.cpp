@@ -67,13 +67,18 @@ TEST(UnitEditor, OkNeedsPositiveAreasAndOneRowPerCode) {
                   "Warning:  One or more units contain zero acres!\nPlease add correct number of acres in the "
                   "'Area' column."});
 
-    // Cancel keeps the edits already written.
+    // Cancel takes back the edits written while the dialog was open, bad areas too.
     ui.PushFormAs<EditDataForm>(EditDataForm::kId, [](EditDataForm& f) {
         f.Grid().SetText(0, "Description", "  Ridge  ");
+        f.Grid().SetText(0, "Area", "-5");
+        f.Grid().AddRow();
         return false;
     });
     EXPECT_FALSE(setup::RunUnitEditor(ui, units));
-    EXPECT_EQ(units.GetString(0, "Description"), "Ridge");
+    EXPECT_EQ(units.RowCount(), 2);
+    EXPECT_EQ(units.GetString(0, "Description"), "Unit 1");
+    EXPECT_EQ(units.GetDouble(0, "Area"), 10.0);
+    EXPECT_EQ(units.GetDouble(1, "Area"), 12.5);
 }
 
 TEST(UnitEditor, LoggingMethodLookupPicksOneOfTheFixedList) {

@@ -160,6 +160,7 @@ TEST_F(CruiseStoreTest, DeleteViewRemovesExactlyThatTable) {
     EXPECT_EQ(store.ViewList(), "GlobalConfigurationTable, SVDesignTable, SVSelTreeTable");
     EXPECT_EQ(store.DeleteView("TreeTable"), -1);
     EXPECT_EQ(store.DeleteView("SVSelTreeTable"), 0);
+    EXPECT_EQ(store.Commit(), 0);
     store.Close();
     auto reopened = mk::Storage::Open(path_);
     EXPECT_EQ(reopened->Structure(),
