@@ -461,6 +461,7 @@ Result<std::string> BuildPacked(Table& root) {
 }
 
 Status CommitInPlace(File& file, Table& root, Committed& state, bool rewrite) {
+    SizeSignalHold hold;
     try {
         return CommitInPlaceImpl(file, root, state, rewrite);
     } catch (const std::bad_alloc&) {
