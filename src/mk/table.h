@@ -99,6 +99,7 @@ public:
     Blocks cur, pend;           // committed blocks, and those of a commit in progress
     std::string vblock, pendV;  // V: bytes of the committed subview block
     bool dirty = true;
+    std::string refused;  // why a text set since the last commit had no stored form
 
 private:
     void Assign(uint32_t r, std::string_view bytes, bool terminate);

@@ -1,0 +1,37 @@
+#pragma once
+// Cruise and setup files that earlier versions of this program wrote keep their text
+// as UTF-8, which the Windows programs sharing the files show garbled ("ForÃªt").
+// Such a file is recognised when it is opened and, if the forester agrees, its text
+// is converted once to Windows-1252, after a backup copy.
+//
+// A file counts as written that way when at least one text cell holds a byte >= 0x80
+// and every such text is well-formed UTF-8. Windows-1252 text is well-formed UTF-8
+// only in contrived cases (a capital such as Ã or Â followed by a sign from A0-BF:
+// "Ã©"), so one text that is not well-formed UTF-8 marks the whole file as
+// Windows-1252, and it is never offered again once converted or edited.
+#include <string>
+#include <vector>
+
+#include "mk/mk.h"
+#include "ui/ui_port.h"
+
+namespace store {
+
+struct Utf8TextFound {
+    bool utf8 = false;     // the file's text is UTF-8 by the rule above
+    std::string example;   // the first such text, as the program shows it after conversion
+};
+
+Utf8TextFound FindUtf8Text(mk::Storage& storage);
+
+// Re-encodes every UTF-8 text cell as Windows-1252. A text holding a character that
+// Windows-1252 has none for stays as it was and is listed in `kept`. Not committed;
+// returns the number of cells converted.
+int ConvertUtf8Text(mk::Storage& storage, std::vector<std::string>* kept = nullptr);
+
+// The offer on a file that passed the checks: 0 when it may be used (converted,
+// declined or nothing to convert), -1 when the conversion was wanted but failed
+// (reported; the file is as it was).
+int OfferTextConversion(ui::UiPort& ui, const std::string& path);
+
+}  // namespace store
