@@ -1,5 +1,6 @@
 #include "mk/text.h"
 
+#include <cstring>
 #include <deque>
 
 #include "mk/convert.h"
@@ -17,9 +18,16 @@ namespace detail {
 
 namespace {
 
+// Eight bytes at a time: text cells of a large table are read by the hundred thousand.
 bool HasHighByte(std::string_view s) {
-    for (char ch : s)
-        if (static_cast<unsigned char>(ch) >= 0x80) return true;
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        if (w & 0x8080808080808080ull) return true;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80) return true;
     return false;
 }
 

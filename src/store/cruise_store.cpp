@@ -516,8 +516,12 @@ int CCruiseStore::SetString(int slot, int row, const std::string& column,
     if (!CellView(slot, row, column, col)) return -1;
     mk::View& v = slots_[slot].view;
     char t = static_cast<char>(v.Column(col).type);
-    if (t == 'S') v.SetString(row, col, value);
-    else if (IsInteger(t)) v.SetLong(row, col, LeadingInteger(value));
+    if (t == 'S') {
+        // A text without a Windows form leaves the cell, and the next commit fails.
+        const bool refused = !UnstorableTextReason(value).empty() && v.GetString(row, col) != value;
+        v.SetString(row, col, value);
+        if (refused) return 2;
+    } else if (IsInteger(t)) v.SetLong(row, col, LeadingInteger(value));
     else if (IsReal(t)) v.SetDouble(row, col, LeadingDouble(value));
     else if (t == 'B') v.SetBytes(row, col, value);
     else return 1;

@@ -46,7 +46,8 @@ Utf8TextFound FindUtf8Text(mk::Storage& storage) {
         const std::string bytes = v.GetBytes(r, c);
         if (!HasHighByte(bytes)) return true;
         if (!WellFormedUtf8(bytes)) return !(other = true);
-        if (found.example.empty()) found.example = bytes;
+        std::string windows;
+        if (found.example.empty() && Utf8ToCp1252(bytes, windows)) found.example = bytes;
         return true;
     });
     found.utf8 = !other && !found.example.empty();

@@ -4,8 +4,8 @@
 // Such a file is recognised when it is opened and, if the forester agrees, its text
 // is converted once to Windows-1252, after a backup copy.
 //
-// A file counts as written that way when at least one text cell holds a byte >= 0x80
-// and every such text is well-formed UTF-8. Windows-1252 text is well-formed UTF-8
+// A file counts as written that way when every text cell holding a byte >= 0x80 is
+// well-formed UTF-8 and at least one of them has a Windows-1252 form. Windows-1252 text is well-formed UTF-8
 // only in contrived cases (a capital such as Ã or Â followed by a sign from A0-BF:
 // "Ã©"), so one text that is not well-formed UTF-8 marks the whole file as
 // Windows-1252, and it is never offered again once converted or edited.
@@ -19,7 +19,7 @@ namespace store {
 
 struct Utf8TextFound {
     bool utf8 = false;     // the file's text is UTF-8 by the rule above
-    std::string example;   // the first such text, as the program shows it after conversion
+    std::string example;   // the first text to convert, as the program shows it after conversion
 };
 
 Utf8TextFound FindUtf8Text(mk::Storage& storage);

@@ -106,6 +106,17 @@ bool Utf8ToCp1252(std::string_view utf8, std::string& out, std::string* bad) {
     return true;
 }
 
+std::string PathForFile(std::string_view utf8) {
+    std::string out;
+    for (size_t i = 0, len = 0; i < utf8.size(); i += len ? len : 1) {
+        const char32_t c = Utf8CharAt(utf8, i, len);
+        const int byte = len ? Cp1252ByteOf(c) : -1;
+        if (byte < 0) out += '?';
+        else AppendUtf8(out, c);
+    }
+    return out;
+}
+
 std::string UnstorableTextReason(std::string_view utf8) {
     std::string bytes, bad;
     if (Utf8ToCp1252(utf8, bytes, &bad)) return {};

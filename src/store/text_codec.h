@@ -26,6 +26,11 @@ bool WellFormedUtf8(std::string_view bytes);
 // (or the offending byte), and `out` is left unspecified.
 bool Utf8ToCp1252(std::string_view utf8, std::string& out, std::string* bad = nullptr);
 
+// A path as a cruise file records it (where a file came from, never typed by the
+// forester): a character without a Windows-1252 byte becomes '?', as the Windows
+// programs record such a path, so that a folder's name never stops a step.
+std::string PathForFile(std::string_view utf8);
+
 // Empty when the text can be stored in a cruise file; otherwise the reason shown to
 // the user: "'Ł' cannot be stored in a cruise file".
 std::string UnstorableTextReason(std::string_view utf8);

@@ -46,4 +46,10 @@ TEST(TextCodec, CharactersOutsideTheSetAndBrokenUtf8AreNamedNotReplaced) {
               "'\xEF\xBF\xBD' (a byte of the file that is no character) cannot be stored in a cruise file");
 }
 
+TEST(TextCodec, PathsKeepEveryCharacterTheFilesCanHold) {
+    EXPECT_EQ(store::PathForFile("/home/\xC5\x82ukasz/Caf\xC3\xA9 \xE6\xA3\xAE.stp"), "/home/?ukasz/Caf\xC3\xA9 ?.stp");
+    EXPECT_EQ(store::PathForFile("/tmp/a\xC3.stp"), "/tmp/a?.stp");
+    EXPECT_TRUE(store::UnstorableTextReason(store::PathForFile("/x/\xF0\x9F\x8C\xB2/s.stp")).empty());
+}
+
 }  // namespace

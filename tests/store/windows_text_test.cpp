@@ -89,8 +89,8 @@ TEST_F(WindowsText, WindowsBytesShowAsTheirCharactersAndSurviveEditsOfTheRow) {
     EXPECT_EQ(name, "For\xC3\xAAt \xE2\x80\x9CZ\xE2\x80\x9D");
     EXPECT_EQ(remarks, "bad \xEF\xBF\xBD byte");
     // Writing back what is shown changes nothing, not even the byte without a character.
-    store.SetString(slot, 0, "SaleName", name);
-    store.SetString(slot, 0, "Remarks", remarks);
+    EXPECT_EQ(store.SetString(slot, 0, "SaleName", name), 0);
+    EXPECT_EQ(store.SetString(slot, 0, "Remarks", remarks), 0);
     ASSERT_EQ(store.Rewrite(schema::kCruiseTable), slot);
     ASSERT_EQ(store.Commit(), 0);
     EXPECT_EQ(Bytes("Remarks"), "bad \x81 byte");
@@ -132,7 +132,7 @@ TEST_F(WindowsText, TextWithoutAWindowsFormIsRefusedAndTheFileKeepsItsBytes) {
     CCruiseStore store(ui_);
     ASSERT_EQ(store.Open(path_), 0);
     int slot = store.OpenView(schema::kCruiseTable);
-    store.SetString(slot, 0, "Remarks", "from " + kLodz);
+    EXPECT_EQ(store.SetString(slot, 0, "Remarks", "from " + kLodz), 2);
     EXPECT_EQ(store.Commit(), -1);
     ASSERT_NE(ui_.Last(), nullptr);
     EXPECT_NE(ui_.Last()->text.find("'\xC5\x81' cannot be stored in a cruise file"), std::string::npos);
@@ -154,6 +154,9 @@ TEST_F(WindowsText, FilesOfEarlierVersionsAreRecognisedByTheirUtf8Text) {
     EXPECT_FALSE(found().utf8);
     PutBytes({{"Forest", "\xC3\xA9"}});  // "Ã©" in Windows-1252, "é" in UTF-8: taken as UTF-8
     EXPECT_TRUE(found().utf8);
+    // Only texts that have no Windows form: nothing to convert, never offered.
+    PutBytes({{"SaleName", kLodz}, {"Remarks", ""}, {"Forest", ""}});
+    EXPECT_FALSE(found().utf8);
 }
 
 TEST_F(WindowsText, OpeningAnEarlierFileOffersTheConversionWithABackup) {
