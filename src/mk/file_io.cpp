@@ -87,8 +87,7 @@ SizeSignalHold::~SizeSignalHold() {
     sigemptyset(&only);
     sigaddset(&only, SIGXFSZ);
     const timespec now{};
-    while (::sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) && ::sigtimedwait(&only, nullptr, &now) == SIGXFSZ) {
-    }
+    if (::sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ)) (void)::sigtimedwait(&only, nullptr, &now);
     ::pthread_sigmask(SIG_SETMASK, &old_, nullptr);
 }
 

@@ -69,9 +69,9 @@ void RemoveStaleTempFiles(const std::string& path);
 // first puts its first `keep` bytes, as a write cut short by a full disk does.
 void FailWritesAfter(int n, size_t keep = 0);
 void StopFailingWrites();
-int WritesSinceArmed();
-// Test hook: reservations behave as on a file system without them.
-void ReservationsUnsupported(bool on);  // writes attempted since FailWritesAfter or StopFailingWrites
+int WritesSinceArmed();  // writes attempted since FailWritesAfter or StopFailingWrites
 bool WriteAllowed();     // counts one write; false once the hook has fired
+// Test hook: reservations behave as on a file system without them.
+void ReservationsUnsupported(bool on);
 
 }  // namespace mk::detail

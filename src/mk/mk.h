@@ -107,7 +107,6 @@ struct TextCodec {
     bool (*encode)(std::string_view text, std::string& stored, std::string& reason);
 };
 void SetTextCodec(const TextCodec* codec);  // null: a text is its bytes
-const TextCodec* InstalledTextCodec();
 
 namespace detail {
 struct ViewImpl;

@@ -12,7 +12,6 @@ const TextCodec* g_codec = nullptr;
 }  // namespace
 
 void SetTextCodec(const TextCodec* codec) { g_codec = codec; }
-const TextCodec* InstalledTextCodec() { return g_codec; }
 
 namespace detail {
 

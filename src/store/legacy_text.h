@@ -5,10 +5,11 @@
 // is converted once to Windows-1252, after a backup copy.
 //
 // A file counts as written that way when every text cell holding a byte >= 0x80 is
-// well-formed UTF-8 and at least one of them has a Windows-1252 form. Windows-1252 text is well-formed UTF-8
-// only in contrived cases (a capital such as Ã or Â followed by a sign from A0-BF:
-// "Ã©"), so one text that is not well-formed UTF-8 marks the whole file as
-// Windows-1252, and it is never offered again once converted or edited.
+// well-formed UTF-8 and at least one of them has a Windows-1252 form. Windows-1252
+// text is well-formed UTF-8 only where a letter from C2-EF is followed by signs from
+// 80-BF ("Ã©", "ß€"), which names and remarks hardly hold; so one text that is not
+// well-formed UTF-8 marks the whole file as Windows-1252, and a file is not offered
+// again once converted, or once the forester has declined and stored such a text.
 #include <string>
 #include <vector>
 
