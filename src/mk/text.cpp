@@ -1,69 +1,48 @@
 #include "mk/text.h"
 
-#include <cstring>
 #include <deque>
 
 #include "mk/convert.h"
 
 namespace mk {
 
-namespace {
-const TextCodec* g_codec = nullptr;
-}  // namespace
-
-void SetTextCodec(const TextCodec* codec) { g_codec = codec; }
+void SetTextCodec(const TextCodec* codec) { detail::g_textCodec = codec; }
 
 namespace detail {
 
-namespace {
+const TextCodec* g_textCodec = nullptr;
 
-// Eight bytes at a time: text cells of a large table are read by the hundred thousand.
-bool HasHighByte(std::string_view s) {
-    size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        uint64_t w;
-        std::memcpy(&w, s.data() + i, 8);
-        if (w & 0x8080808080808080ull) return true;
-    }
-    for (; i < s.size(); ++i)
-        if (static_cast<unsigned char>(s[i]) >= 0x80) return true;
-    return false;
-}
+namespace {
 
 std::string_view UpToZero(std::string_view s) { return s.substr(0, s.find('\0')); }
 
 }  // namespace
 
-std::string ShownText(std::string stored) {
-    if (!g_codec || !HasHighByte(stored)) return stored;
-    return g_codec->decode(stored);
-}
-
 void StoreText(Table& t, uint32_t r, int c, std::string_view text) {
     Column& col = t.cols[static_cast<size_t>(c)];
-    if (!g_codec || col.type() != Type::String || !HasHighByte(text)) return SetCellString(t, r, c, text);
+    if (!g_textCodec || col.type() != Type::String || !HasHighByte(text)) return SetCellString(t, r, c, text);
     text = UpToZero(text);
     std::string stored, reason;
-    if (g_codec->encode(text, stored, reason)) return SetCellString(t, r, c, stored);
+    if (g_textCodec->encode(text, stored, reason)) return SetCellString(t, r, c, stored);
     // Bytes with no text form (shown as a replacement mark) stay as they are when
     // the text written back is the one shown.
-    if (ShownText(std::string(col.Text(r))) == text) return;
+    if (ShownText(col.Text(r)) == text) return;
     if (col.refused.empty()) col.refused = reason;
 }
 
 void StoreTexts(Column& col, const std::string_view* texts, uint32_t n) {
     n = std::min(n, col.rows());
     uint32_t first = 0;
-    if (g_codec && col.type() == Type::String)
+    if (g_textCodec && col.type() == Type::String)
         while (first < n && !HasHighByte(texts[first])) ++first;
-    if (first >= n || !g_codec || col.type() != Type::String) return col.SetTexts(texts, n);
+    if (first >= n || !g_textCodec || col.type() != Type::String) return col.SetTexts(texts, n);
     std::vector<std::string_view> views(texts, texts + n);
     std::deque<std::string> stored;  // stable addresses for the views
     for (uint32_t r = first; r < n; ++r) {
         if (!HasHighByte(views[r])) continue;
         std::string_view text = UpToZero(views[r]);
         std::string bytes, reason;
-        if (!g_codec->encode(text, bytes, reason)) {
+        if (!g_textCodec->encode(text, bytes, reason)) {
             bytes = col.Text(r);  // the cell keeps its bytes
             if (ShownText(bytes) != text && col.refused.empty()) col.refused = reason;
         }

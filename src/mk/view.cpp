@@ -265,8 +265,9 @@ void View::RemoveRows(int at, int count) {
 std::string View::GetString(int row, int col) const {
     Cell c = impl_->Resolve(row, col);
     if (!c.t) return std::string();
-    std::string s = detail::CellString(*c.t, c.r, c.c);
-    return c.t->cols[size_t(c.c)].type() == Type::String ? detail::ShownText(std::move(s)) : s;
+    const detail::Column& column = c.t->cols[size_t(c.c)];
+    if (column.type() == Type::String) return detail::ShownText(column.Text(c.r));
+    return detail::CellString(*c.t, c.r, c.c);
 }
 
 int32_t View::GetInt(int row, int col) const { return detail::ClampInt(GetLong(row, col)); }
