@@ -14,6 +14,7 @@
 #include "store/file_checker.h"
 #include "store/output_path.h"
 #include "store/unit_of_work.h"
+#include "store/text_codec.h"
 #include "store/schema.h"
 
 namespace app {
@@ -49,7 +50,7 @@ mk::Status WriteNewCruise(const std::string& path, const ui::SaleFields& f) {
     if (cruise->RowCount() == 0) cruise->SetRowCount(1);
     WriteSaleFields(*cruise, f);
     std::error_code ec;
-    store::SetSetting(*storage, kBlockGeneral, kKeySetup, fs::absolute(f.setup_file, ec).string());
+    store::SetSetting(*storage, kBlockGeneral, kKeySetup, store::PathForFile(fs::absolute(f.setup_file, ec).string()));
     store::SetSetting(*storage, kBlockGeneral, kKeyMRU, kMruDesign);
     store::SetSetting(*storage, kBlockStrovan, kKeyType, kTypeDesign);
     store::SetSetting(*storage, kBlockStrovan, kKeyUpdateFlag, kFlagYes);

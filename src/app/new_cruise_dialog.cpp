@@ -20,6 +20,7 @@ size_t CharCount(const std::string& text) { return store::CharCount(text); }
 bool CNewCruiseDialog::DoModal() {
     unit_changed_ = 0;
     setup_loaded_ = 0;
+    shown_ = fields_;
     return ui_.RunForm(*this);
 }
 
@@ -59,11 +60,18 @@ std::string CNewCruiseDialog::SuggestedFileName() const {
 bool CNewCruiseDialog::CheckFields() {
     const struct {
         std::string& text;
+        const std::string& shown;
         const store::ValueRule& rule;
-    } fields[] = {{fields_.sale_no, store::rules::kSaleNo},   {fields_.sale_name, store::rules::kSaleName},
-                  {fields_.region, store::rules::kRegion},    {fields_.forest, store::rules::kForest},
-                  {fields_.district, store::rules::kDistrict}, {fields_.cal_year, store::rules::kCalYear}};
+    } fields[] = {{fields_.sale_no, shown_.sale_no, store::rules::kSaleNo},
+                  {fields_.sale_name, shown_.sale_name, store::rules::kSaleName},
+                  {fields_.region, shown_.region, store::rules::kRegion},
+                  {fields_.forest, shown_.forest, store::rules::kForest},
+                  {fields_.district, shown_.district, store::rules::kDistrict},
+                  {fields_.cal_year, shown_.cal_year, store::rules::kCalYear}};
     for (const auto& f : fields) {
+        // What the file already holds and the forester left alone goes back as it was,
+        // even a byte that is no character.
+        if (mode_ == ui::kModeEditInfo && f.text == f.shown) continue;
         if (CharCount(store::Trim(f.text)) > static_cast<size_t>(f.rule.maxLength)) {
             ui_.MessageBox("", "Please enter no more than " + std::to_string(f.rule.maxLength) + " characters.",
                            ui::Icon::Exclamation);
@@ -77,7 +85,8 @@ bool CNewCruiseDialog::CheckFields() {
         }
     }
     // Stored without the blanks around them: a sale number " 123" is sale 123.
-    for (const auto& f : fields) f.text = store::Trim(f.text);
+    for (const auto& f : fields)
+        if (mode_ != ui::kModeEditInfo || f.text != f.shown) f.text = store::Trim(f.text);
     return true;
 }
 

@@ -38,6 +38,7 @@ private:
     ui::UiPort& ui_;
     int mode_;
     ui::SaleFields fields_;
+    ui::SaleFields shown_;  // as the form opened: text left as it was is not checked again
     int unit_changed_ = 0;
     int setup_loaded_ = 0;
 };

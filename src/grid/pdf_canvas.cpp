@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "store/text_codec.h"
+
 #ifdef STROVAN_HAVE_ZLIB
 #include <zlib.h>
 #endif
@@ -112,26 +114,13 @@ std::string PdfCanvas::ToWinAnsi(const std::string& utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
-        unsigned char b = static_cast<unsigned char>(utf8[i]);
-        unsigned cp;
-        int len;
-        if (b < 0x80) { cp = b; len = 1; }
-        else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; len = 2; }
-        else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; len = 3; }
-        else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; len = 4; }
-        else { out += '?'; ++i; continue; }
-        if (i + len > utf8.size()) { out += '?'; break; }
-        bool ok = true;
-        for (int k = 1; k < len; ++k) {
-            unsigned char cb = static_cast<unsigned char>(utf8[i + k]);
-            if ((cb & 0xC0) != 0x80) { ok = false; break; }
-            cp = (cp << 6) | (cb & 0x3F);
-        }
-        if (!ok) { out += '?'; ++i; continue; }
-        i += len;
-        if (cp < 0x20) out += ' ';
-        else if (cp < 0x7F || (cp >= 0xA0 && cp <= 0xFF)) out += static_cast<char>(cp);
-        else out += '?';
+        size_t len = 0;
+        const char32_t c = store::Utf8CharAt(utf8, i, len);
+        i += len ? len : 1;
+        const int byte = len ? store::Cp1252ByteOf(c) : -1;
+        if (len && c < 0x20) out += ' ';
+        else if (byte < 0 || byte == 0x7F) out += '?';
+        else out += static_cast<char>(byte);
     }
     return out;
 }

@@ -49,7 +49,7 @@ public:
     static std::string BaseFontName(const Font& font);
     // Width of text in points at the font's size, from the font's standard metrics.
     static double StandardTextWidth(const std::string& text, const Font& font);
-    // UTF-8 to the WinAnsi bytes the fonts are encoded in ('?' for the rest).
+    // UTF-8 to the WinAnsi (Windows-1252) bytes the fonts are encoded in ('?' for the rest).
     static std::string ToWinAnsi(const std::string& utf8);
 
 private:

@@ -83,7 +83,7 @@ void Row(std::string& out, const View& v, int r);
 
 void Value(std::string& out, const View& v, int r, int c) {
     switch (v.Column(c).type) {
-    case Type::String: Str(out, v.GetString(r, c)); break;
+    case Type::String: Str(out, v.GetBytes(r, c)); break;  // the bytes, whatever codec is installed
     case Type::Int: out += std::to_string(v.GetInt(r, c)); break;
     case Type::Long: out += std::to_string(v.GetLong(r, c)); break;
     case Type::Float: Real(out, v.GetFloat(r, c)); break;
@@ -130,7 +130,7 @@ std::string Checksum(const View& v, int c) {
         case Type::Float: f.AddLe(std::bit_cast<uint32_t>(v.GetFloat(r, c)), 4); break;
         case Type::Double: f.AddLe(std::bit_cast<uint64_t>(v.GetDouble(r, c)), 8); break;
         case Type::String: {
-            std::string s = v.GetString(r, c);
+            std::string s = v.GetBytes(r, c);
             f.Add(s);
             f.Add(std::string_view("\0", 1));
             break;

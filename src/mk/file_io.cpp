@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@ namespace mk::detail {
 namespace {
 
 int g_failAt = -1;
+bool g_noReservations = false;
 int g_writes = 0;
 size_t g_keep = 0;
 
@@ -34,6 +37,16 @@ Status WriteFully(int fd, uint64_t pos, std::string_view bytes, const std::strin
         done += static_cast<size_t>(n);
     }
     return {};
+}
+
+// The kernel kills a process that writes past its file-size limit (SIGXFSZ at its
+// default) or cuts the write short: refused here, the file is never touched.
+Status WithinSizeLimit(uint64_t end, const std::string& path) {
+    rlimit lim{};
+    if (::getrlimit(RLIMIT_FSIZE, &lim) != 0 || lim.rlim_cur == RLIM_INFINITY || end <= lim.rlim_cur) return {};
+    return Error{Errc::Io, "the file would grow to " + std::to_string(end) + " bytes, past the file size limit of " +
+                               std::to_string(uint64_t(lim.rlim_cur)) + " bytes set for this process (ulimit -f): " +
+                               path};
 }
 
 std::string FolderOf(const std::string& path) {
@@ -57,6 +70,26 @@ void StopFailingWrites() {
 }
 
 int WritesSinceArmed() { return g_writes; }
+
+void ReservationsUnsupported(bool on) { g_noReservations = on; }
+
+SizeSignalHold::SizeSignalHold() {
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, SIGXFSZ);
+    // Already held by the caller: what is raised meanwhile stays the caller's.
+    held_ = ::pthread_sigmask(SIG_BLOCK, &only, &old_) == 0 && !sigismember(&old_, SIGXFSZ);
+}
+
+SizeSignalHold::~SizeSignalHold() {
+    if (!held_) return;
+    sigset_t only, pending;
+    sigemptyset(&only);
+    sigaddset(&only, SIGXFSZ);
+    const timespec now{};
+    if (::sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ)) (void)::sigtimedwait(&only, nullptr, &now);
+    ::pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+}
 
 bool WriteAllowed() {
     bool ok = g_failAt < 0 || g_writes < g_failAt;
@@ -135,6 +168,8 @@ Status File::Write(uint64_t pos, std::string_view bytes) {
 
 Status File::Reserve(uint64_t from, uint64_t to) {
     if (to <= from) return {};
+    if (Status s = WithinSizeLimit(to, path_); !s) return s;
+    if (g_noReservations) return {};
     if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(from), static_cast<off_t>(to - from)) == 0) return {};
     // A file system without reservations still takes the writes, or refuses them one by one.
     if (errno == ENOSPC || errno == EFBIG || errno == EDQUOT) return IoError("no space to write", path_);
@@ -217,6 +252,8 @@ void RemoveStaleTempFiles(const std::string& path) {
 }
 
 Status WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    if (Status s = WithinSizeLimit(bytes.size(), path); !s) return s;
+    SizeSignalHold hold;
     std::string tmp = TempNameFor(path);
     int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return IoError("cannot create", tmp);

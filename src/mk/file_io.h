@@ -1,6 +1,8 @@
 #pragma once
 // The engine's only access to files, so that tests can cut a commit short at any
 // write as if the process had died there.
+#include <signal.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,7 +28,7 @@ public:
     Status Write(uint64_t pos, std::string_view bytes);
     Status Sync();
     // Sets aside disk space for [from, to) without changing the file's length, so that
-    // a full disk shows before anything is written; fails only when space is short.
+    // a full disk, or a file-size limit below `to`, shows before anything is written.
     Status Reserve(uint64_t from, uint64_t to);
     Status Truncate(uint64_t size);
     bool IsFile(const std::string& path) const;  // the same file, under any name
@@ -36,6 +38,21 @@ private:
     File(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     int fd_;
     std::string path_;
+};
+
+// Keeps SIGXFSZ from this thread while it lives: a write past the process's file-size
+// limit then fails like a full disk, and the commit can undo itself, instead of the
+// kernel killing the process between its writes. A signal raised meanwhile is dropped.
+class SizeSignalHold {
+public:
+    SizeSignalHold();
+    ~SizeSignalHold();
+    SizeSignalHold(const SizeSignalHold&) = delete;
+    SizeSignalHold& operator=(const SizeSignalHold&) = delete;
+
+private:
+    sigset_t old_;
+    bool held_ = false;
 };
 
 // Replaces path with bytes: a temporary file in the same folder (TempNameFor),
@@ -54,5 +71,7 @@ void FailWritesAfter(int n, size_t keep = 0);
 void StopFailingWrites();
 int WritesSinceArmed();  // writes attempted since FailWritesAfter or StopFailingWrites
 bool WriteAllowed();     // counts one write; false once the hook has fired
+// Test hook: reservations behave as on a file system without them.
+void ReservationsUnsupported(bool on);
 
 }  // namespace mk::detail

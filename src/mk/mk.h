@@ -35,6 +35,7 @@ enum class Errc {
     ReadOnly,        // commit on a storage opened read-only
     NotOpen,         // operation on a closed storage
     NotFound,        // no such view or column
+    Unstorable,      // a text the installed text codec has no stored form for
 };
 
 struct Error {
@@ -91,6 +92,21 @@ Result<std::vector<Field>> ParseFields(std::string_view text);
 std::string FormatFields(const std::vector<Field>& fields);
 // Case-insensitive name comparison, as the file format uses it.
 bool SameName(std::string_view a, std::string_view b);
+
+// How the program's strings map to the bytes of text (S) cells. The engine keeps
+// bytes exactly as stored; a program whose files hold text in another encoding than
+// its strings installs one codec for the whole process. GetString, SetString and
+// SetColumn on a text column then pass through it, and only texts holding a byte
+// >= 0x80 are handed to it. GetBytes, SetBytes, row copies and dumps stay byte-exact.
+// A text that cannot be encoded leaves its cell as it was, and the next Commit or
+// SaveAs of its storage fails with the codec's reason, writing nothing. A text that
+// decodes to what the cell already shows leaves the cell's bytes alone.
+struct TextCodec {
+    std::string (*decode)(std::string_view stored);
+    // False when the text has no stored form; `reason` then says why.
+    bool (*encode)(std::string_view text, std::string& stored, std::string& reason);
+};
+void SetTextCodec(const TextCodec* codec);  // null: a text is its bytes
 
 namespace detail {
 struct ViewImpl;

@@ -69,8 +69,8 @@ void Column::SetRaw(uint32_t r, uint64_t v) {
 }
 
 void Column::SetRawRun(const void* values, uint32_t n) {
-    if (IsString() || type_ == Type::View) return;
     n = std::min(n, rows_);
+    if (IsString() || type_ == Type::View || n == 0) return;
     Materialize();
     std::memcpy(mem_.data(), values, (IsWide() ? 8 : 4) * size_t(n));
     dirty = true;

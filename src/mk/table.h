@@ -105,6 +105,7 @@ public:
     // The committed state (Committed::gen) that `cur` belongs to; blocks of an older
     // state may have been freed and reused, so only these are compared with.
     uint64_t curGen = 0;
+    std::string refused;  // why a text set since the last commit had no stored form
 
 private:
     void Assign(uint32_t r, std::string_view bytes, bool terminate);

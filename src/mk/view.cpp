@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "mk/convert.h"
+#include "mk/text.h"
 #include "mk/mk.h"
 #include "mk/view_impl.h"
 
@@ -263,7 +264,10 @@ void View::RemoveRows(int at, int count) {
 
 std::string View::GetString(int row, int col) const {
     Cell c = impl_->Resolve(row, col);
-    return c.t ? detail::CellString(*c.t, c.r, c.c) : std::string();
+    if (!c.t) return std::string();
+    const detail::Column& column = c.t->cols[size_t(c.c)];
+    if (column.type() == Type::String) return detail::ShownText(column.Text(c.r));
+    return detail::CellString(*c.t, c.r, c.c);
 }
 
 int32_t View::GetInt(int row, int col) const { return detail::ClampInt(GetLong(row, col)); }
@@ -297,7 +301,7 @@ View View::GetSubview(int row, int col) const {
 
 void View::SetString(int row, int col, std::string_view value) {
     Cell c = impl_->Resolve(row, col);
-    if (c.t) detail::SetCellString(*c.t, c.r, c.c, value);
+    if (c.t) detail::StoreText(*c.t, c.r, c.c, value);
 }
 
 void View::SetInt(int row, int col, int32_t value) { SetLong(row, col, value); }
@@ -344,7 +348,7 @@ void SetWhole(const ViewImpl& v, int rows, int col, std::span<const T> values, T
 void View::SetColumn(int col, std::span<const std::string_view> values) {
     SetWhole(
         *impl_, RowCount(), col, values, Type::String,
-        [](detail::Column& c, const std::string_view* v, uint32_t n) { c.SetTexts(v, n); },
+        [](detail::Column& c, const std::string_view* v, uint32_t n) { detail::StoreTexts(c, v, n); },
         [&](int r, std::string_view v) { SetString(r, col, v); });
 }
 

@@ -95,6 +95,10 @@ public:
         for (size_t c = 0; c < t.cols.size(); ++c) {
             Column& col = t.cols[c];
             if (c < layout.size() && layout[c].type != col.type()) mismatch = true;
+            if (!col.refused.empty()) {
+                if (refused.empty()) refused = col.refused;
+                col.refused.clear();  // reported once; the cell kept its old text
+            }
             if (col.type() == Type::View) {
                 const Field& f = c < layout.size() ? layout[c] : t.fields[c];
                 ViewColumn(col, t.rows, f.recursive ? layout : f.subfields);
@@ -120,6 +124,7 @@ public:
     bool mismatch = false;
     bool tooDeep = false;   // deeper than our reader accepts
     bool tooLarge = false;  // more than a file can hold
+    std::string refused;    // a text set without a stored form
 
 private:
     // Blocks another writer may have left that the library does not promise to read:
@@ -404,6 +409,8 @@ std::vector<Write> Coalesced(std::vector<Write> writes) {
     return out;
 }
 
+Error Unstorable(const std::string& reason) { return Error{Errc::Unstorable, reason + "; nothing written"}; }
+
 Error TooLarge() { return Error{Errc::Io, "a view has more rows than a file can hold; nothing written"}; }
 
 }  // namespace
@@ -430,6 +437,7 @@ Result<std::string> BuildPackedImpl(Table& root) {
     if (enc.mismatch) return Error{Errc::Corrupt, "a table does not match the structure; nothing written"};
     if (enc.tooDeep) return Error{Errc::Io, "subviews nested too deeply to be read back; nothing written"};
     if (enc.tooLarge) return TooLarge();
+    if (!enc.refused.empty()) return Unstorable(enc.refused);
     if (walk.size() >= (1u << 24)) return Error{Errc::Io, "structure walk too large for the format"};
     Ref walkRef = enc.Place(walk);
     uint64_t total = alloc.End() + 16;
@@ -475,6 +483,7 @@ Status CommitInPlaceImpl(File& file, Table& root, Committed& state, bool rewrite
     if (enc.mismatch) return Error{Errc::Corrupt, "a table does not match the structure; nothing written"};
     if (enc.tooDeep) return Error{Errc::Io, "subviews nested too deeply to be read back; nothing written"};
     if (enc.tooLarge) return TooLarge();
+    if (!enc.refused.empty()) return Unstorable(enc.refused);
     if (!rewrite && walk == state.walk && enc.writes.empty()) {
         ApplyPending(root, state.gen);
         return {};
@@ -531,6 +540,7 @@ Result<std::string> BuildPacked(Table& root) {
 }
 
 Status CommitInPlace(File& file, Table& root, Committed& state, bool rewrite) {
+    SizeSignalHold hold;
     try {
         return CommitInPlaceImpl(file, root, state, rewrite);
     } catch (const std::bad_alloc&) {

@@ -149,8 +149,8 @@ void CopyTyped(const mk::View& from, int fr, int fc, mk::View& to, int tr, int t
         case mk::Type::Double:
             to.SetDouble(tr, tc, from.GetDouble(fr, fc));
             break;
-        default:
-            to.SetString(tr, tc, from.GetString(fr, fc));
+        default:  // text as stored: a byte without a character is carried, not refused
+            to.SetBytes(tr, tc, from.GetBytes(fr, fc));
             break;
     }
 }
@@ -420,11 +420,9 @@ bool Run::CuttingUnits() {
     mk::View from = Source(schema::kSVUnitsTable);
     for (int r = 0; r < from.RowCount(); ++r) {
         int t = units.AddRow();
-        units.SetString(t, "CutUnit", from.GetString(r, "CutUnit"));
-        units.SetString(t, "Description", from.GetString(r, "Description"));
-        units.SetString(t, "LogMeth", from.GetString(r, "LogMeth"));
+        for (const char* col : {"CutUnit", "Description", "LogMeth", "PayUnit"})
+            units.SetBytes(t, col, from.GetBytes(r, col));  // as stored, like CopyTyped
         units.SetDouble(t, "Area", from.GetDouble(r, "Area"));
-        units.SetString(t, "PayUnit", from.GetString(r, "PayUnit"));
     }
     return true;
 }

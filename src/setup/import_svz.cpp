@@ -17,6 +17,7 @@
 #include "store/config.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
+#include "store/text_codec.h"
 
 namespace setup {
 
@@ -46,7 +47,17 @@ bool ParseNumber(std::string_view s, double& value) {
     return ec == std::errc() && end == s.data() + s.size() && std::isfinite(value);
 }
 
-std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
+// The file is Windows-1252, as the programs that write it keep their text.
+std::string Quote(std::string_view s) { return "'" + store::Cp1252ToUtf8(s) + "'"; }
+
+// One of the five bytes Windows-1252 leaves without a character, or -1.
+int UnassignedByte(std::string_view s) {
+    for (char ch : s) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D) return b;
+    }
+    return -1;
+}
 
 }  // namespace
 
@@ -115,6 +126,11 @@ bool ParseSvz(std::string_view text, SvzData& data, SvzError& error) {
                 return fail(line_no, i,
                             Quote(f[i]) + " is longer than " +
                                 std::to_string(SvzFieldLimit(i)) + " characters");
+            if (int b = UnassignedByte(f[i]); b >= 0) {
+                char hex[16];
+                std::snprintf(hex, sizeof hex, "%02X", b);
+                return fail(line_no, i, Quote(f[i]) + " holds the byte " + hex + ", which is no character");
+            }
         }
         double num[kSvzFields + 1] = {};
         for (int i : {7, 8, 9, 11, 12, 13, 14}) {
@@ -129,12 +145,12 @@ bool ParseSvz(std::string_view text, SvzData& data, SvzError& error) {
                             std::to_string(kMaxPlannedPlots));
 
         SvzTree t;
-        t.stratum = f[2];
-        t.unit = f[3];
-        t.plot = f[4];
-        t.tree = f[5];
-        t.species = f[6];
-        t.product = f[10];
+        t.stratum = store::Cp1252ToUtf8(f[2]);
+        t.unit = store::Cp1252ToUtf8(f[3]);
+        t.plot = store::Cp1252ToUtf8(f[4]);
+        t.tree = store::Cp1252ToUtf8(f[5]);
+        t.species = store::Cp1252ToUtf8(f[6]);
+        t.product = store::Cp1252ToUtf8(f[10]);
         t.dbh = num[7];
         t.height = num[8];
         t.volume = num[9];

@@ -12,10 +12,31 @@
 #include <iostream>
 
 #include "store/schema.h"
+#include "store/text_codec.h"
 
 namespace store {
 
 namespace fs = std::filesystem;
+
+// ---- text in the files ---------------------------------------------------------------
+
+namespace {
+
+std::string DecodeText(std::string_view stored) { return Cp1252ToUtf8(stored); }
+
+bool EncodeText(std::string_view text, std::string& stored, std::string& reason) {
+    if (Utf8ToCp1252(text, stored)) return true;
+    reason = UnstorableTextReason(text);
+    return false;
+}
+
+const mk::TextCodec kWindowsText{DecodeText, EncodeText};
+
+// At load time, before any file is opened: whichever part of the program reads or
+// writes a text cell then gets the program's text, without converting it itself.
+[[maybe_unused]] const bool kWindowsTextInstalled = (mk::SetTextCodec(&kWindowsText), true);
+
+}  // namespace
 
 // ---- text helpers --------------------------------------------------------------------
 
@@ -494,8 +515,12 @@ int CCruiseStore::SetString(int slot, int row, const std::string& column,
     if (!CellView(slot, row, column, col)) return -1;
     mk::View& v = slots_[slot].view;
     char t = static_cast<char>(v.Column(col).type);
-    if (t == 'S') v.SetString(row, col, value);
-    else if (IsInteger(t)) v.SetLong(row, col, LeadingInteger(value));
+    if (t == 'S') {
+        // A text without a Windows form leaves the cell, and the next commit fails.
+        const bool refused = !UnstorableTextReason(value).empty() && v.GetString(row, col) != value;
+        v.SetString(row, col, value);
+        if (refused) return 2;
+    } else if (IsInteger(t)) v.SetLong(row, col, LeadingInteger(value));
     else if (IsReal(t)) v.SetDouble(row, col, LeadingDouble(value));
     else if (t == 'B') v.SetBytes(row, col, value);
     else return 1;
@@ -558,7 +583,11 @@ int CCruiseStore::Commit() {
     }
     auto st = storage_->Commit();
     if (!st) {
-        ReportError("Committing ata", -1);
+        if (st.error().code == mk::Errc::Unstorable)
+            ui_.MessageBox("ERROR", "The File " + path_ + " could not be saved.\n" + st.error().message,
+                           ui::Icon::Stop);
+        else
+            ReportError("Committing ata", -1);
         return -1;
     }
     return 0;
@@ -662,8 +691,8 @@ int CCruiseStore::RenameColumn(const std::string& table, const std::string& from
                     case mk::Type::Long: v.SetLong(r, dst, v.GetLong(r, src)); break;
                     case mk::Type::Float: v.SetFloat(r, dst, v.GetFloat(r, src)); break;
                     case mk::Type::Double: v.SetDouble(r, dst, v.GetDouble(r, src)); break;
-                    case mk::Type::Bytes: v.SetBytes(r, dst, v.GetBytes(r, src)); break;
-                    default: v.SetString(r, dst, v.GetString(r, src)); break;
+                    // Text as stored: bytes without a character survive the move.
+                    default: v.SetBytes(r, dst, v.GetBytes(r, src)); break;
                 }
             }
             t.subfields.erase(at);

@@ -62,6 +62,8 @@ public:
     int SetDouble(int slot, int row, const std::string& column, double value);
     int SetInt(int slot, int row, const std::string& column, int value);
     int SetLong(int slot, int row, const std::string& column, int64_t value);
+    // 2 when a text has no Windows-1252 form: the cell keeps its text, and the next
+    // Commit fails with the reason.
     int SetString(int slot, int row, const std::string& column, const std::string& value);
 
     int Rewrite(const std::string& table);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "store/file_lock.h"
+#include "store/legacy_text.h"
 #include "store/structure_updater.h"
 
 namespace store {
@@ -79,7 +80,7 @@ int CFileChecker::CheckCruiseFile(const std::string& path, const std::string& ki
         if (!text.empty()) ui_.MessageBox("WARNING", text, ui::Icon::Exclamation);
         return -1;
     }
-    return 0;
+    return OfferTextConversion(ui_, path);
 }
 
 bool CFileChecker::CheckAccess(const std::string& path) {

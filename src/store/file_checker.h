@@ -1,7 +1,8 @@
 #pragma once
 // The file dialog for the four file kinds and the checks every file passes before the
 // program works on it: it must be usable exclusively, be a Metakit storage and, for
-// cruise and setup files, be at (or be brought to) the structure version we need.
+// cruise and setup files, be at (or be brought to) the structure version we need and
+// have their text in the Windows character set (or be offered its conversion).
 #include <string>
 
 #include "store/config.h"

@@ -31,9 +31,9 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// The code point starting at utf8[i] and its length in bytes; length 0 when the
-// bytes there are not well-formed UTF-8 (overlong forms and surrogates included).
-char32_t NextCodePoint(std::string_view utf8, size_t i, size_t& len) {
+}  // namespace
+
+char32_t Utf8CharAt(std::string_view utf8, size_t i, size_t& len) {
     const auto b = [&](size_t k) { return static_cast<unsigned char>(utf8[i + k]); };
     const unsigned char lead = b(0);
     len = 0;
@@ -41,7 +41,8 @@ char32_t NextCodePoint(std::string_view utf8, size_t i, size_t& len) {
         len = 1;
         return lead;
     }
-    size_t n = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+    // Overlong forms and surrogates are not well-formed either.
+    size_t n = lead >= 0xF5 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
     if (n == 0 || i + n > utf8.size()) return 0;
     char32_t c = lead & (0x7F >> n);
     for (size_t k = 1; k < n; ++k) {
@@ -55,19 +56,20 @@ char32_t NextCodePoint(std::string_view utf8, size_t i, size_t& len) {
     return c;
 }
 
-int ByteOf(char32_t c) {
+int Cp1252ByteOf(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
     for (int k = 0; k < 32; ++k)
         if (kHigh[k] != 0 && kHigh[k] == c) return 0x80 + k;
     return -1;
 }
 
-}  // namespace
-
 std::string Cp1252ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char ch : bytes) {
+    size_t ascii = 0;
+    while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) ++ascii;
+    if (ascii == bytes.size()) return std::string(bytes);
+    std::string out(bytes.substr(0, ascii));
+    out.reserve(bytes.size() + 8);
+    for (const char ch : bytes.substr(ascii)) {
         const auto b = static_cast<unsigned char>(ch);
         if (b < 0x80) {
             out += ch;
@@ -80,13 +82,20 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+bool WellFormedUtf8(std::string_view bytes) {
+    for (size_t i = 0, len = 0; i < bytes.size(); i += len)
+        if (Utf8CharAt(bytes, i, len), len == 0) return false;
+    return true;
+}
+
 bool Utf8ToCp1252(std::string_view utf8, std::string& out, std::string* bad) {
-    out.clear();
-    out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) {
+    size_t ascii = 0;
+    while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
+    out.assign(utf8.substr(0, ascii));
+    for (size_t i = ascii; i < utf8.size();) {
         size_t len = 0;
-        const char32_t c = NextCodePoint(utf8, i, len);
-        const int byte = len ? ByteOf(c) : -1;
+        const char32_t c = Utf8CharAt(utf8, i, len);
+        const int byte = len ? Cp1252ByteOf(c) : -1;
         if (byte < 0) {
             if (bad) *bad = std::string(utf8.substr(i, len ? len : 1));
             return false;
@@ -97,12 +106,25 @@ bool Utf8ToCp1252(std::string_view utf8, std::string& out, std::string* bad) {
     return true;
 }
 
+std::string PathForFile(std::string_view utf8) {
+    std::string out;
+    for (size_t i = 0, len = 0; i < utf8.size(); i += len ? len : 1) {
+        const char32_t c = Utf8CharAt(utf8, i, len);
+        const int byte = len ? Cp1252ByteOf(c) : -1;
+        if (byte < 0) out += '?';
+        else AppendUtf8(out, c);
+    }
+    return out;
+}
+
 std::string UnstorableTextReason(std::string_view utf8) {
     std::string bytes, bad;
     if (Utf8ToCp1252(utf8, bytes, &bad)) return {};
     size_t len = 0;
-    if (bad.empty() || (NextCodePoint(bad, 0, len), len == 0))
+    if (bad.empty() || (Utf8CharAt(bad, 0, len), len == 0))
         return "The text is not valid UTF-8 and cannot be stored in a cruise file";
+    if (bad == "\xEF\xBF\xBD")  // what a byte without a character was read as
+        return "'" + bad + "' (a byte of the file that is no character) cannot be stored in a cruise file";
     return "'" + bad + "' cannot be stored in a cruise file";
 }
 

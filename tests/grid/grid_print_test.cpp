@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/pdf_canvas.h"
+#include "store/text_codec.h"
 #include "ui/scripted_ui.h"
 
 namespace {
@@ -417,8 +418,15 @@ TEST(PdfCanvas, StandardFontMetricsAndEncoding) {
     EXPECT_DOUBLE_EQ(grid::PdfCanvas::StandardTextWidth("W", bold), 9.44);
     EXPECT_DOUBLE_EQ(grid::PdfCanvas::StandardTextWidth("ii", helv), 4.44);
     EXPECT_DOUBLE_EQ(grid::PdfCanvas::StandardTextWidth("ii", bold), 5.56);
-    EXPECT_EQ(grid::PdfCanvas::ToWinAnsi("caf\xC3\xA9 \xE2\x82\xAC\t"), "caf\xE9 ? ");
+    EXPECT_EQ(grid::PdfCanvas::ToWinAnsi("caf\xC3\xA9 \xE2\x82\xAC\t"), "caf\xE9 \x80 ");
     EXPECT_EQ(grid::PdfCanvas::ToWinAnsi("\xC3"), "?");
+    // Every character a cruise file can hold prints as itself, the 80-9F range included.
+    for (int b = 0xA0 - 32; b <= 0xFF; ++b) {
+        const std::string byte(1, static_cast<char>(b));
+        const bool unassigned = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+        EXPECT_EQ(grid::PdfCanvas::ToWinAnsi(store::Cp1252ToUtf8(byte)), unassigned ? "?" : byte) << b;
+    }
+    EXPECT_EQ(grid::PdfCanvas::ToWinAnsi("\xC5\x81\xC3\xB3" "d\xC5\xBA \xE6\xA3\xAE"), "?\xF3" "d? ?");
 }
 
 namespace {

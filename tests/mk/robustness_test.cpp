@@ -108,6 +108,105 @@ TEST_F(Robust, FileSizeLimitNeverDestroysTheFile) {
     EXPECT_GT(done, 0);
 }
 
+// Runs fn in a child process with SIGXFSZ at its default action (the kernel kills a
+// process that writes past its limit) and the given file-size limit; the child's exit
+// code, or -signal when it was killed.
+template <class Fn>
+int InChildUnderSizeLimit(rlim_t limit, Fn fn) {
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_DFL);
+        rlimit l{};
+        ::getrlimit(RLIMIT_FSIZE, &l);
+        l.rlim_cur = limit;
+        if (::setrlimit(RLIMIT_FSIZE, &l) != 0) ::_exit(90);
+        ::_exit(fn());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+TEST_F(Robust, FileSizeLimitWithItsSignalAtDefaultNeverKillsACommit) {
+    const std::string original = Slurp(mktest::Vectors() / "basic_types.mk");
+    const std::string p = Path("limited.mk");
+    const std::string oldState = ContentOf((mktest::Vectors() / "basic_types.mk").string());
+    std::string newState;
+    uint64_t grown = 0;
+    {
+        mktest::Spit(p, original);
+        auto s = mk::Storage::Open(p);
+        AddRowEverywhere(*s);
+        ASSERT_TRUE(s->Commit().ok());
+        newState = Content(*s);
+        grown = mktest::fs::file_size(p);
+    }
+    // Every byte of the tail pair at the new end, the first write of the commit; then
+    // limits inside the new blocks and the limit that lets it through. Also where the
+    // file system cannot reserve space, so that nothing fails before the writes.
+    std::vector<uint64_t> limits;
+    for (uint64_t at = grown - 16; at <= grown; ++at) limits.push_back(at);
+    for (uint64_t at = original.size(); at < grown - 16; at += 97) limits.push_back(at);
+    for (bool reserve : {true, false}) {
+        for (uint64_t limit : limits) {
+            SCOPED_TRACE(std::string(reserve ? "" : "no reservations, ") + "limit " + std::to_string(limit));
+            mktest::Spit(p, original);
+            int code = InChildUnderSizeLimit(limit, [&] {
+                mk::detail::ReservationsUnsupported(!reserve);
+                auto s = mk::Storage::Open(p);
+                if (!s.ok()) return 2;
+                AddRowEverywhere(*s);
+                mk::Status st = s->Commit();
+                if (!st.ok() && st.error().message.find("file size limit") == std::string::npos) return 3;
+                return st.ok() ? 0 : 1;
+            });
+            ASSERT_GE(code, 0) << "killed by signal " << -code;
+            ASSERT_LE(code, 1);
+            EXPECT_EQ(code == 0, limit >= grown);
+            if (code == 1) {
+                EXPECT_EQ(Slurp(p), original);
+            }
+            EXPECT_EQ(ContentOf(p), code == 0 ? newState : oldState);
+        }
+    }
+}
+
+// A write past the limit while a commit holds the signal is an error, and the signal
+// the kernel raised is not delivered afterwards either.
+TEST_F(Robust, WritePastTheSizeLimitWhileTheSignalIsHeldIsAnError) {
+    const std::string p = Path("held.bin");
+    int code = InChildUnderSizeLimit(100, [&] {
+        auto f = mk::detail::File::Create(p);
+        if (!f.ok()) return 2;
+        bool failed = false;
+        {
+            mk::detail::SizeSignalHold hold;
+            failed = !(*f)->Write(90, std::string(20, 'x')).ok();
+        }
+        return failed ? 0 : 1;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(mktest::fs::file_size(p), 100u);
+}
+
+TEST_F(Robust, FirstCommitAndSaveAsPastTheSizeLimitLeaveTheOldFiles) {
+    const std::string p = Path("first.mk"), copy = Path("copy.mk");
+    mktest::Spit(copy, "old");
+    int code = InChildUnderSizeLimit(64, [&] {
+        auto s = mk::Storage::Create(p);
+        if (!s.ok()) return 2;
+        mk::View v = *s->GetAs("t[s:S]");
+        v.SetString(v.AddRow(), "s", std::string(200, 'x'));
+        mk::Status first = s->Commit();
+        mk::Status saved = s->SaveAs(copy);
+        return !first.ok() && !saved.ok() ? 0 : 1;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(mktest::fs::file_size(p), 0u);
+    EXPECT_EQ(Slurp(copy), "old");
+    EXPECT_EQ(std::distance(mktest::fs::directory_iterator(dir_), mktest::fs::directory_iterator{}), 2);
+}
+
 TEST_F(Robust, ViewsOfDefaultRowsOpenWhateverTheirCount) {
     const std::string p = Path("defaults.mk");
     {

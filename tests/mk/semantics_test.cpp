@@ -406,6 +406,29 @@ TEST_F(Semantics, ColumnWritesEqualCellWrites) {
     EXPECT_EQ(v.GetInt(4, "keep"), 44);
 }
 
+// Nothing to write is a write of nothing: an empty list, or any list on a view without rows.
+TEST_F(Semantics, ColumnWritesOfNothingChangeNothing) {
+    auto s = mk::Storage::Create(Path("n.mk"));
+    mk::View v = *s->GetAs("v[i:I,d:D,s:S]");
+    const std::vector<int32_t> ints = {1, 2};
+    const std::vector<double> nums = {1.5};
+    const std::vector<std::string_view> texts = {"a"};
+    v.SetColumn(0, std::span<const int32_t>());
+    v.SetColumn(1, std::span<const double>());
+    v.SetColumn(0, ints);
+    v.SetColumn(1, nums);
+    v.SetColumn(2, texts);
+    EXPECT_EQ(v.RowCount(), 0);
+    v.SetRowCount(2);
+    v.SetInt(1, 0, 7);
+    v.SetColumn(0, std::span<const int32_t>());
+    v.SetColumn(1, std::span<const double>());
+    v.SetColumn(2, std::span<const std::string_view>());
+    EXPECT_EQ(v.GetInt(1, 0), 7);
+    ASSERT_TRUE(s->Commit().ok());
+    EXPECT_EQ(mktest::ContentOf(Path("n.mk")), mktest::Content(*s));
+}
+
 // On a derived view the values go to the base rows it shows, in its order.
 TEST_F(Semantics, ColumnWritesThroughASortedView) {
     auto s = mk::Storage::Create(Path("d.mk"));

@@ -186,6 +186,32 @@ TEST_F(ImportTest, MalformedFilesAreRefusedWholeAndChangeNothing) {
     EXPECT_TRUE(HasTable(cruise, "SVUnitsTable"));
 }
 
+// The recon file comes from Windows programs: its text is Windows-1252, and a field's
+// limit counts characters, one byte each.
+TEST_F(ImportTest, WindowsCharactersImportAsThemselves) {
+    const std::string text = Line("\xC9" "1", "1", "1", "1", "\xC4\xD6\xDC\xC4\xD6\xDC\x80,18.3,106,71.7,01,86,20,0,1");
+    ASSERT_EQ(Import(text), 0) << (ui.Messages().empty() ? "" : ui.Messages()[0].text);
+    EXPECT_EQ(Rows(cruise, "TreeTable", {"Stratum", "Sp"}),
+              (std::vector<std::string>{"\xC3\x89" "1|\xC3\x84\xC3\x96\xC3\x9C\xC3\x84\xC3\x96\xC3\x9C\xE2\x82\xAC"}));
+    EXPECT_EQ(Rows(cruise, "StratumTable", {"Stratum"}), std::vector<std::string>{"\xC3\x89" "1"});
+    auto s = mk::Storage::Open(cruise, mk::OpenMode::ReadOnly);
+    EXPECT_EQ(s->GetView("TreeTable").GetBytes(0, "Sp"), "\xC4\xD6\xDC\xC4\xD6\xDC\x80");
+    EXPECT_EQ(s->GetView("PlotTable").GetBytes(0, "Stratum"), "\xC9" "1");
+}
+
+TEST_F(ImportTest, BytesWithoutACharacterAreRefusedByName) {
+    const std::string before = ReadBytes(cruise);
+    EXPECT_EQ(Import(Line("1", "1", "1", "1", "D\x81,18.3,106,71.7,01,86,20,0,1")), 1);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_NE(ui.Messages()[0].text.find("Line 1, field 6 (species code): 'D\xEF\xBF\xBD' holds the byte 81, which is no character"),
+              std::string::npos) << ui.Messages()[0].text;
+    ui.Clear();
+    EXPECT_EQ(Import(Line("1", "1", "1", "1", "\xC9PIC\xC9\xC9\xC9\xC9,18.3,106,71.7,01,86,20,0,1")), 1);
+    EXPECT_NE(ui.Messages().at(0).text.find("'\xC3\x89PIC\xC3\x89\xC3\x89\xC3\x89\xC3\x89' is longer than 7 characters"),
+              std::string::npos) << ui.Messages()[0].text;
+    EXPECT_EQ(ReadBytes(cruise), before);
+}
+
 TEST_F(ImportTest, StoppingTheImportLeavesTheFileAsItWas) {
     struct StoppingUi : ui::ScriptedUi {
         bool Progress(long long done) override { return done < 2; }

@@ -34,13 +34,22 @@ TEST(TextCodec, CharactersOutsideTheSetAndBrokenUtf8AreNamedNotReplaced) {
               "'\xC5\x81' cannot be stored in a cruise file");
     EXPECT_EQ(store::UnstorableTextReason("\xE6\xA3\xAE"), "'\xE6\xA3\xAE' cannot be stored in a cruise file");
     EXPECT_EQ(store::UnstorableTextReason("plain ASCII 12.5"), "");
-    // Lone continuation byte, overlong slash, a surrogate, a truncated sequence.
-    for (const char* broken : {"a\x80", "\xC0\xAF", "\xED\xA0\x80", "\xE2\x82"})
+    // Lone continuation byte, overlong slash, a surrogate, a truncated sequence, and
+    // leads that no UTF-8 has (F5-FF).
+    for (const char* broken : {"a\x80", "\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "\xF8\x88\x80", "\xFF\x80\x80"})
         EXPECT_EQ(store::UnstorableTextReason(broken),
                   "The text is not valid UTF-8 and cannot be stored in a cruise file")
             << broken;
-    // The replacement mark of an unassigned byte has no byte to go back to.
+    // The replacement mark of an unassigned byte has no byte to go back to, and says so.
     EXPECT_FALSE(store::Utf8ToCp1252(store::Cp1252ToUtf8("\x81"), bytes));
+    EXPECT_EQ(store::UnstorableTextReason("a\xEF\xBF\xBD"),
+              "'\xEF\xBF\xBD' (a byte of the file that is no character) cannot be stored in a cruise file");
+}
+
+TEST(TextCodec, PathsKeepEveryCharacterTheFilesCanHold) {
+    EXPECT_EQ(store::PathForFile("/home/\xC5\x82ukasz/Caf\xC3\xA9 \xE6\xA3\xAE.stp"), "/home/?ukasz/Caf\xC3\xA9 ?.stp");
+    EXPECT_EQ(store::PathForFile("/tmp/a\xC3.stp"), "/tmp/a?.stp");
+    EXPECT_TRUE(store::UnstorableTextReason(store::PathForFile("/x/\xF0\x9F\x8C\xB2/s.stp")).empty());
 }
 
 }  // namespace
