@@ -1,6 +1,7 @@
 // design: the design form's workspace from the command line. The commands run in
 // the order given on the same workspace the form uses, its dialogs answered from the
 // arguments; the file is committed at the end as the main window does after the form.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "design/design_form.h"
 #include "design/saved_designs.h"
 #include "design/workspace.h"
+#include "design_compare.h"
 #include "json_writer.h"
 #include "setup/units_editor.h"
 #include "store/config.h"
@@ -30,7 +32,8 @@ constexpr const char* kUsage =
     "usage: strovan-cli design FILE.crz [--set STRATUM/SG/COLUMN=VALUE]... [--method STRATUM=METHOD]\n"
     "       [--plot-size STRATUM=VALUE] [--add-unit STRATUM:CODE:AREA] [--remove-unit STRATUM:CODE]\n"
     "       [--lock STRATUM] [--optimize ERROR] [--save-design ID] [--load-design ID]\n"
-    "       [--remove-design ID] [--list-designs] [--tradeoff] [--return|--exit] [--yes|--no] [--json]\n";
+    "       [--remove-design ID] [--list-designs] [--tradeoff] [--return|--exit] [--yes|--no] [--json]\n"
+    "       strovan-cli design FILE.crz --compare current,ID,...,proposal:K,best [--error E] [--json | --csv OUT]\n";
 
 struct Op {
     std::string name;  // without the dashes
@@ -143,6 +146,7 @@ void PrintText(std::ostream& out, const design::DesignWorkspace& ws) {
 }
 
 int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& err) {
+    if (std::find(raw.begin(), raw.end(), "--compare") != raw.end()) return RunDesignCompare(raw, out, err);
     std::vector<std::string> args = raw;
     CommonOptions opts;
     std::string error;
