@@ -24,6 +24,8 @@
 
 #include "design/design_form.h"
 #include "design/saved_designs.h"
+#include "advise_window.h"
+#include "compare_window.h"
 #include "form_registry.h"
 #include "grid_widget.h"
 
@@ -268,6 +270,14 @@ void DesignFormWindow::BuildMenus() {
     warnings->setCheckable(true);
     warnings->setChecked(ws_.displayDataWarnings);
     connect(warnings, &QAction::triggered, this, [this] { ws_.ToggleDataWarnings(); });
+    data->addSeparator();
+    data->addAction(QString::fromUtf8("Advise Strata\u2026"), this, [this] {
+        if (!RunAdvisor(ws_.Ui(), ws_.Store(), ws_.targetError)) return;
+        ws_.Reload();
+        RefreshAll();
+    });
+    data->addAction(QString::fromUtf8("Compare Designs\u2026"), this,
+                    [this] { RunComparison(ws_.Ui(), ws_.Store(), ws_.targetError); });
 }
 
 void DesignFormWindow::Run(int (design::DesignWorkspace::*command)()) {

@@ -15,7 +15,7 @@ namespace advise {
 
 namespace {
 
-const char* const kColumns[] = {"Stratum", "Method", "Units", "Sample size", "Error %", "Cost $"};
+const char* const kColumns[] = {"Stratum", "Method", "Units", "n", "Error %", "Cost $"};
 constexpr int kPerDesign = 6;
 
 std::string Fixed(const char* format, double v) {

@@ -94,6 +94,12 @@ int DesignWorkspace::Open() {
     return 0;
 }
 
+int DesignWorkspace::Reload() {
+    undo_.clear();
+    redo_.clear();
+    return Open();
+}
+
 void DesignWorkspace::ReadModel() {
     model_.strata.clear();
     model_.groups.clear();

@@ -137,6 +137,13 @@ public:
     // The cost of precision for the current design, computed on a copy.
     std::vector<TradeoffPoint> TradeoffCurve(int from = 2, int to = 30) const;
 
+    // The port and the open file, for steps that the form's menus start elsewhere.
+    ui::UiPort& Ui() { return ui_; }
+    store::CCruiseStore& Store() { return store_; }
+    // Reads the design tables again after a step outside the workspace rewrote them
+    // (a stratification applied); undo and redo go, as they no longer apply.
+    int Reload();
+
     // The per-method write-back on its own (Return and Change Cruise Method run it).
     // Returns the number of cells written.
     int WriteBackMethods();
