@@ -64,7 +64,7 @@ void WriteText(std::ostream& out, const advise::ComparisonTable& t, const std::v
                 // The row's heading names the units already.
                 if (c == 2 && !sale) continue;
                 const std::string cell = advise::MarkedCell(t, r, col);
-                if (!cell.empty()) out << "  " << t.headings[col].substr(designs[d].name.size() + 1) << " " << cell;
+                if (!cell.empty()) out << "  " << (c == 0 ? "Stratum" : t.headings[col]) << " " << cell;
             }
             out << '\n';
         }

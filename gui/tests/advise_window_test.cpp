@@ -135,7 +135,7 @@ void AdviseTest::ComparisonShowsTheCurrentDesignBesideTheBestProposal() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(form.Grid().ColumnCount(), 12);
-    QCOMPARE(form.Grid().Heading(6), form.chosen[1] + " Stratum");
+    QCOMPARE(form.Grid().Heading(6), form.chosen[1]);
     QCOMPARE(w.Designs()->item(0)->checkState(), Qt::Checked);
     QCOMPARE(w.Designs()->item(1)->checkState(), Qt::Checked);
     QCOMPARE(w.Designs()->item(2)->checkState(), Qt::Unchecked);

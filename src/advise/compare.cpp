@@ -107,8 +107,11 @@ ComparedDesign ProposalDesign(const Proposal& p, const std::string& name) {
 ComparisonTable Compare(const std::vector<ComparedDesign>& designs) {
     ComparisonTable t;
     t.columnsPerDesign = kPerDesign;
-    for (const ComparedDesign& d : designs)
-        for (const char* c : kColumns) t.headings.push_back(d.name + " " + c);
+    // A design's block starts with its name over its stratum codes.
+    for (const ComparedDesign& d : designs) {
+        t.headings.push_back(d.name);
+        for (int c = 1; c < kPerDesign; ++c) t.headings.push_back(kColumns[c]);
+    }
 
     // A row holds the strata of the designs that group the same units; the first
     // design's strata lead, the others' strata of other units follow.

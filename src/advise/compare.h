@@ -36,8 +36,8 @@ struct ComparisonTable {
 
 // One row per group of units that some design makes a stratum (designs that group
 // the same units share the row), then the sale's totals; per design the columns
-// Stratum, Method, Units, n (the sample size: plots or trees, "n1 + n2" in two
-// stages), Error %, Cost $.
+// of its name (over its stratum codes), Method, Units, n (the sample size: plots or
+// trees, "n1 + n2" in two stages), Error %, Cost $.
 ComparisonTable Compare(const std::vector<ComparedDesign>& designs);
 
 // A cell's text with its mark: "*" after a value that differs from the first

@@ -28,7 +28,8 @@ TEST(Compare, RowsByUnitsAndOnlyDifferencesMarked) {
                                                 Stratum("3", "FIX", "5", 18, 15, 850)}, 8.2, 3750};
     const advise::ComparisonTable t = advise::Compare({a, b});
     ASSERT_EQ(t.headings.size(), 12u);
-    EXPECT_EQ(t.headings[6], "proposal:3 Stratum");
+    EXPECT_EQ(t.headings[6], "proposal:3");
+    EXPECT_EQ(t.headings[9], "n");
     ASSERT_EQ(t.rows.size(), 5u);  // 1,2,3 | 4,5 | 4 | 5 | totals
     // Row 0: the shared stratum; only its unit list is spelt otherwise.
     for (int c = 0; c < 12; ++c) EXPECT_EQ(t.differs[0][c], c == 8) << c;
@@ -85,7 +86,7 @@ TEST_F(CompareCli, CurrentSavedAndProposalsSideBySideWithoutChangingTheFile) {
 
     const std::string csv = scratch_.Path("cmp.csv");
     ASSERT_EQ(Run({"design", sale, "--compare", "current,Ten", "--csv", csv}), 0) << err_.str();
-    EXPECT_EQ(testsupport::ReadBytes(csv).rfind("current Stratum,current Method", 0), 0u);
+    EXPECT_EQ(testsupport::ReadBytes(csv).rfind("current,Method,Units,n,", 0), 0u);
 
     EXPECT_EQ(Run({"design", sale, "--compare", "current,nosuch"}), 1);
     EXPECT_NE(err_.str().find("no saved design 'nosuch'"), std::string::npos) << err_.str();
