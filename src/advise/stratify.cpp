@@ -1,52 +1,19 @@
 #include "advise/stratify.h"
 
+#include <unordered_map>
+
 #include "design/design_form.h"
 #include "design/sampling.h"
 #include "design/workspace.h"
 #include "setup/sample_groups_ops.h"
 #include "setup/setup_session.h"
 #include "setup/setup_tables.h"
-#include "setup/strata_definition.h"
 #include "setup/strata_ops.h"
 #include "setup/strata_rows.h"
 #include "stats/recon_compiler.h"
 #include "store/schema.h"
 
 namespace advise {
-
-namespace {
-
-// The populations form's OK after a step, as each strata command ends. A stratum
-// just defined has no sample groups yet, so the product check may refuse; the form's
-// Cancel then brings the strata table in line, as the command does.
-bool Accept(setup::PopulationsForm& form, std::string& failure, const char* step, bool mayRefuse = false) {
-    if (form.Accept()) return true;
-    if (mayRefuse && form.Cancel()) return true;
-    failure = std::string("the populations form refused its OK after ") + step;
-    return false;
-}
-
-// The step-by-step form on one stratum: its units picked, every item of theirs that
-// is in no stratum picked, the stratum written without coding sample groups.
-bool DefineOne(ui::ScriptedUi& ui, store::CCruiseStore& store, const std::string& code,
-               const std::vector<std::string>& units) {
-    if (auto sel = store.Storage()->GetAs(schema::kSVSelTreeTableDesc)) sel->RemoveAll();
-    bool ok = false;
-    {
-        setup::StrataForm form(ui, store, code);
-        if (form.PickUnits(units)) {
-            mk::View& items = form.Items().View();
-            for (int r = 0; r < items.RowCount(); ++r)
-                if (items.GetString(r, "Stratum").empty()) form.PickItem(r, true);
-            ok = form.DefineSampleGroups(false);
-        }
-    }
-    store.DeleteView(schema::kSVSelTreeTable);
-    store.DeleteView(schema::kSVFillSGTable);
-    return ok;
-}
-
-}  // namespace
 
 int Outcome::Plots() const {
     int n = 0;
@@ -66,29 +33,22 @@ bool DefineStrata(ui::ScriptedUi& ui, store::CCruiseStore& store, const Plan& pl
         failure = "a stratification has 1 to 99 strata";
         return false;
     }
-    mk::Storage& storage = *store.Storage();
-    setup::PrepareWorkTables(storage, ui, setup::PrepareVariant::Table);
+    std::unordered_map<std::string, std::string> codeOf;  // unit -> stratum
+    for (size_t i = 0; i < plan.size(); ++i)
+        for (const std::string& unit : plan[i].units) codeOf[unit] = std::to_string(i + 1);
+
+    setup::PrepareWorkTables(*store.Storage(), ui, setup::PrepareVariant::Table);
     setup::PopulationsForm form(ui, store, schema::kSVSummaryTable, true);
-    {
-        setup::RowSet rs(form.Grid().View());
-        setup::DeleteStrata(rs.rows, "", true, setup::kModifyAgain);
-        rs.Store(form.Grid().View());
-        form.Grid().SetModified(true);
-    }
-    if (store.Commit() != 0 || !Accept(form, failure, "deleting the strata")) return false;
-
-    for (size_t i = 0; i < plan.size(); ++i) {
-        const std::string code = std::to_string(i + 1);
-        if (!DefineOne(ui, store, code, plan[i].units)) {
-            failure = "stratum " + code + " could not be defined";
-            return false;
-        }
-        form.Grid().Rebind();
-        form.Grid().SetModified(true);
-        if (!Accept(form, failure, "defining a stratum", true)) return false;
-    }
-
     setup::RowSet rs(form.Grid().View());
+    // Delete Strata for all, then each unit's rows typed into their stratum, as the
+    // grid marks an edited row; then Quick SG by species and product.
+    setup::DeleteStrata(rs.rows, "", true, setup::kModifyAgain);
+    for (setup::SumRow& row : rs.rows) {
+        auto it = codeOf.find(row[setup::kCutUnit]);
+        if (it == codeOf.end()) continue;
+        row[setup::kStratum] = it->second;
+        row[setup::kModify] = setup::kModifyNew;
+    }
     setup::SgKeys keys;
     keys.species = keys.prod = true;
     const size_t before = ui.Messages().size();
@@ -99,7 +59,11 @@ bool DefineStrata(ui::ScriptedUi& ui, store::CCruiseStore& store, const Plan& pl
     }
     rs.Store(form.Grid().View());
     form.Grid().SetModified(true);
-    return store.Commit() == 0 && Accept(form, failure, "coding the sample groups");
+    if (store.Commit() != 0 || !form.Accept()) {
+        failure = "the populations form refused its OK";
+        return false;
+    }
+    return true;
 }
 
 Outcome DesignStrata(ui::ScriptedUi& ui, store::CCruiseStore& store, const DesignInputs& in,
@@ -124,14 +88,18 @@ Outcome DesignStrata(ui::ScriptedUi& ui, store::CCruiseStore& store, const Desig
     wi.path = store.Path();
     design::DesignWorkspace ws(ui, store, wi);
     ws.Open();
+    // Each stratum's method chosen in the design form, even where the compilation
+    // already gave it: the choice also evens out the plot counts and sums up the stratum.
+    std::vector<std::pair<size_t, std::string>> chosen;
     for (const auto& [code, method] : methods) {
         const int s = ws.FindStratum(code);
-        if (s < 0) continue;
-        ui.PushFormAs<design::MethodSelectionForm>(
-            design::kSelectMethodFormId, [m = method](design::MethodSelectionForm& f) { return f.TickMethod(m); });
-        if (ws.ChangeCruiseMethod(static_cast<size_t>(s)) != design::kWsDone)
-            out.notes.push_back("Stratum " + code + " keeps method " + ws.Model().strata[s].cruzMeth + ".");
+        if (s >= 0) chosen.emplace_back(static_cast<size_t>(s), method);
     }
+    if (!chosen.empty()) ws.ChangeCruiseMethods(chosen);
+    for (const auto& [s, method] : chosen)
+        if (ws.Model().strata[s].cruzMeth != method)
+            out.notes.push_back("Stratum " + ws.Model().strata[s].stratum + " keeps method " +
+                                ws.Model().strata[s].cruzMeth + ".");
     ws.targetError = in.target;
     if (ws.OptimizeForError() != design::kWsDone) out.notes.push_back("Optimize For Error did not run.");
     if (ws.Return() != design::kWsDone) {

@@ -47,11 +47,12 @@ struct Outcome {
     int Plots() const;  // plots (or points) of the strata cruised on plots
 };
 
-// The setup's strata replaced by the plan's, numbered 1, 2, ... in plan order: every
-// stratum deleted, each new one defined with all the items of its units, sample
-// groups by species and product (Quick SG), each step ended with the populations
-// form's OK. The work tables are prepared first. False, with the reason, when a step
-// refused; the store is then not to be kept.
+// The setup's strata replaced by the plan's, numbered 1, 2, ... in plan order, on the
+// populations form as the forester does it by hand: Delete Strata for all, each unit's
+// rows given its stratum's code, Quick SG by species and product, OK (which rebuilds
+// the strata table and marks every stratum for recompilation). The work tables are
+// prepared first. False, with the reason, when a step refused; the store is then not
+// to be kept.
 bool DefineStrata(ui::ScriptedUi& ui, store::CCruiseStore& store, const Plan& plan, std::string& failure);
 
 // Compiles every stratum, gives each stratum its method (by stratum code), optimises

@@ -99,6 +99,11 @@ public:
     // Description or Lock of a stratum row.
     int EditStratumCell(std::size_t stratum, std::string_view column, const std::string& text);
     int ChangeCruiseMethod(std::size_t stratum);
+    // Change Cruise Method for several strata at once without the selection dialog,
+    // one undo step: the same as choosing each (stratum index, method) in turn. A
+    // method without compiled rows leaves its stratum as it was; kWsRefused when none
+    // changed.
+    int ChangeCruiseMethods(const std::vector<std::pair<std::size_t, std::string>>& methods);
     int ChangePlotSize(std::size_t stratum);
     int AddUnits(std::size_t stratum);
     int RemoveUnits(std::size_t stratum);
@@ -170,6 +175,9 @@ private:
     SgRefs RefsOf(std::size_t stratum);
     StratumContext ContextOf(std::size_t stratum) const;
     void Summarize(std::size_t stratum);
+    // The stratum takes the compiled method `picked`: its groups become those rows of
+    // the group table `ms`, plot methods share one plot count, the stratum is summarised.
+    void TakeMethod(std::size_t stratum, const StratumRow& picked, const mk::View& ms, const std::vector<int>& rows);
     void RefreshTotals();
     int Commit();
 
