@@ -44,14 +44,6 @@ void StrataCostChart::paintEvent(QPaintEvent*) {
     f.setPointSizeF(std::max(6.5, f.pointSizeF() - 1));
     p.setFont(f);
     const QFontMetrics fm(f);
-    const int left = fm.horizontalAdvance("000000") + 8, top = fm.height() + 4, bottom = fm.height() * 2 + 4;
-    const QRect plot(left, top, width() - left - 10, height() - top - bottom);
-    p.setPen(palette().color(QPalette::Text));
-    p.drawText(QRect(0, 0, width(), top), Qt::AlignCenter, "Cost by number of strata");
-    if (points_.empty() || plot.width() < 20 || plot.height() < 20) {
-        p.drawText(plot, Qt::AlignCenter, "No proposal");
-        return;
-    }
     int kmax = 1;
     double ymax = current_.value_or(0);
     for (const auto& [k, cost] : points_) {
@@ -59,6 +51,15 @@ void StrataCostChart::paintEvent(QPaintEvent*) {
         ymax = std::max(ymax, cost);
     }
     ymax = ymax > 0 ? ymax * 1.1 : 1;
+    const int left = fm.horizontalAdvance(QString::number(ymax, 'f', 0)) + 8, top = fm.height() + 4,
+              bottom = fm.height() * 2 + 4;
+    const QRect plot(left, top, width() - left - 10, height() - top - bottom);
+    p.setPen(palette().color(QPalette::Text));
+    p.drawText(QRect(0, 0, width(), top), Qt::AlignCenter, "Cost by number of strata");
+    if (points_.empty() || plot.width() < 20 || plot.height() < 20) {
+        p.drawText(plot, Qt::AlignCenter, "No proposal");
+        return;
+    }
     auto X = [&](double k) { return plot.left() + (k - 0.5) / kmax * plot.width(); };
     auto Y = [&](double v) { return plot.bottom() - v / ymax * plot.height(); };
     p.drawRect(plot);

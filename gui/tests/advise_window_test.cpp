@@ -2,6 +2,8 @@
 // sale: its recon imported, one stratum per recon stratum, designed for 10 %.
 // With STROVAN_SCREENSHOT_DIR set they also save pictures of both windows.
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -70,6 +72,7 @@ private slots:
     void AdvisorWindowShowsTheTableAndAppliesTheChosenRow();
     void ComparisonShowsTheCurrentDesignBesideTheBestProposal();
     void MenusOfThePopulationsAndDesignForms();
+    void AGivenSaleOfAnySize();
 };
 
 void AdviseTest::AdvisorWindowShowsTheTableAndAppliesTheChosenRow() {
@@ -171,6 +174,30 @@ void AdviseTest::MenusOfThePopulationsAndDesignForms() {
     const QStringList items = MenuTexts(data);
     QVERIFY(items.contains(QString::fromUtf8("Advise Strata\u2026")));
     QVERIFY(items.contains(QString::fromUtf8("Compare Designs\u2026")));
+}
+
+// STROVAN_ADVISE_FILE=sale.crz runs the window on a copy of that file (the generated
+// 400-unit sale, say), with up to 10 strata.
+void AdviseTest::AGivenSaleOfAnySize() {
+    const QString given = qEnvironmentVariable("STROVAN_ADVISE_FILE");
+    if (given.isEmpty()) QSKIP("STROVAN_ADVISE_FILE not set");
+    QTemporaryDir dir;
+    const QString copy = dir.filePath("sale.crz");
+    QVERIFY(QFile::copy(given, copy));
+    ui::ScriptedUi ui;
+    store::CCruiseStore store(ui);
+    QCOMPARE(store.Open(copy.toStdString()), 0);
+    advise::AdviseForm form(ui, store, "10");
+    form.maxStrata = 10;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(form.Compute());
+    qInfo("%zu proposals priced in %lld ms", form.Result().proposals.size(), static_cast<long long>(clock.elapsed()));
+    gui::AdviseWindow w(form);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(!form.CostByStrata().empty());
+    Shot(w, "advise-strata-large.png");
 }
 
 QTEST_MAIN(AdviseTest)

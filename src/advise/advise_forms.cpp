@@ -6,6 +6,8 @@ namespace advise {
 
 namespace {
 
+constexpr int kUnitsColumn = 3;  // of AdviceHeadings()
+
 ui::FileDialogSpec SaveSpec(const char* title, const char* filter, const char* pattern, const char* ext) {
     ui::FileDialogSpec spec;
     spec.title = title;
@@ -86,6 +88,10 @@ void AdviseForm::Fill() {
         grid_.SetAutoWidth(static_cast<int>(c), true);
         if (c >= 4) grid_.SetColumnAlign(static_cast<int>(c), grid::Align::Right);
     }
+    // A stratum of a large sale lists a hundred units: the column keeps a width that
+    // leaves the figures in sight.
+    grid_.SetAutoWidth(kUnitsColumn, false);
+    grid_.SetColumnWidth(kUnitsColumn, 260);
     for (size_t r = 0; r < lines_.size(); ++r) {
         const auto cells = AdviceCells(lines_[r]);
         const auto row = static_cast<int64_t>(r);
