@@ -1,6 +1,7 @@
 // advise-strata: proposals of how to group a sale's units into strata, each priced by
 // the program's own compilation and optimisation, beside the current strata; and
 // applying one of them.
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -29,8 +30,8 @@ constexpr const char* kDetails =
     "the strata are defined, compiled (sample groups by species and product), given the method of their\n"
     "recon plots and optimised for the target, on a copy of the file that the file never sees.\n\n"
     "  --error E         target sale error in percent, above 0 and below 100 (required)\n"
-    "  --max-strata K    the largest number of strata proposed, 1 to 99 (default 6; never more than\n"
-    "                    the units with recon)\n"
+    "  --max-strata K    the largest number of strata proposed, 1 to 99 (default 6, or K of --apply\n"
+    "                    when that is more; never more than the units with recon)\n"
     "  --apply K         after the table, makes the proposal of K strata the sale's strata and design;\n"
     "                    asks first, and only --yes answers yes (the file is then changed in one step)\n"
     "  --yes, --no       the answer to that question (without --yes nothing is applied)\n"
@@ -168,6 +169,8 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
     int applyK = 0;
     if (!a.apply.empty() && (applyK = Count(a.apply, 1, 99)) < 0)
         return UsageError(err, "--apply wants a whole number from 1 to 99", kUsage);
+    // The proposal to apply is priced even beyond the default number of strata.
+    if (a.maxStrata.empty()) options.maxStrata = std::max(options.maxStrata, applyK);
 
     auto ui = MakeCommandUi(opts, out, err);
     // Nothing is applied unless the answer was given.
