@@ -89,7 +89,9 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
     edit->addAction("Delete Sample &Groups", this, cmd(&setup::PopulationsForm::DeleteSampleGroups));
     if (form.OnSummary())
         edit->addAction(QString::fromUtf8("Advise Strata\u2026"), this, [this] {
-            if (RunAdvisor(form_.Ui(), form_.Store(), "10")) Rebind();
+            if (!RunAdvisor(form_.Ui(), form_.Store(), "10")) return;
+            form_.Grid().Rebind();
+            Rebind();
         });
     QMenu* view = bar->addMenu("&View");
     view->addAction("Recon Strata Table", this, [this] { form_.ReconStrataTable(); });

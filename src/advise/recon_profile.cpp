@@ -134,9 +134,8 @@ ReconProfile LoadProfile(mk::Storage& storage, const std::string& uom, const des
                     perAcre;
         }
     }
-    std::vector<std::string> groups = groupNames;
-    std::sort(groups.begin(), groups.end());
-    profile.groups.assign(groups.begin(), groups.end());
+    profile.groups = groupNames;
+    std::sort(profile.groups.begin(), profile.groups.end());
     std::unordered_map<std::string, size_t> groupIndex;  // name -> position in profile.groups
     for (size_t g = 0; g < profile.groups.size(); ++g) groupIndex[profile.groups[g]] = g;
 
