@@ -1,6 +1,7 @@
 // design: the design form's workspace from the command line. The commands run in
 // the order given on the same workspace the form uses, its dialogs answered from the
 // arguments; the file is committed at the end as the main window does after the form.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "design/design_form.h"
 #include "design/saved_designs.h"
 #include "design/workspace.h"
+#include "design_compare.h"
 #include "json_writer.h"
 #include "setup/units_editor.h"
 #include "store/config.h"
@@ -31,7 +33,8 @@ constexpr const char* kUsage =
     "usage: strovan-cli design FILE.crz [--set STRATUM/SG/COLUMN=VALUE]... [--method STRATUM=METHOD]\n"
     "       [--plot-size STRATUM=VALUE] [--add-unit STRATUM:CODE:AREA] [--remove-unit STRATUM:CODE]\n"
     "       [--lock STRATUM] [--optimize ERROR] [--optimize-cost ERROR] [--save-design ID] [--load-design ID]\n"
-    "       [--remove-design ID] [--list-designs] [--tradeoff] [--return|--exit] [--yes|--no] [--json]\n";
+    "       [--remove-design ID] [--list-designs] [--tradeoff] [--return|--exit] [--yes|--no] [--json]\n"
+    "       strovan-cli design FILE.crz --compare current,ID,...,proposal:K,best [--error E] [--json | --csv OUT]\n";
 
 struct Op {
     std::string name;  // without the dashes
@@ -154,6 +157,7 @@ void PrintText(std::ostream& out, const design::DesignWorkspace& ws) {
 }
 
 int Run(const std::vector<std::string>& raw, std::ostream& out, std::ostream& err) {
+    if (std::find(raw.begin(), raw.end(), "--compare") != raw.end()) return RunDesignCompare(raw, out, err);
     std::vector<std::string> args = raw;
     CommonOptions opts;
     std::string error;
@@ -478,6 +482,10 @@ const CommandRegistrar reg{Command{
                 {"--remove-design", "ID", "remove a saved design"},
                 {"--list-designs", "", "list the saved designs"},
                 {"--tradeoff", "", "cost against sale error for targets of 2 to 30 %, by both optimisations"},
+                {"--compare", "current,ID,...,proposal:K,best",
+                 "the designs side by side: the current one, saved ones, advised strata"},
+                {"--error", "E", "with --compare: the target sale error the proposals are sized for"},
+                {"--csv", "OUT", "with --compare: write the comparison as CSV to OUT"},
                 {"--return", "", "write the design back as Return does (the default)"},
                 {"--exit", "", "close without the write-back, as Exit does: the next compile rebuilds the design"}}}};
 

@@ -25,6 +25,8 @@
 
 #include "design/design_form.h"
 #include "design/saved_designs.h"
+#include "advise_window.h"
+#include "compare_window.h"
 #include "form_registry.h"
 #include "grid_widget.h"
 #include "simulate_window.h"
@@ -305,6 +307,13 @@ void DesignFormWindow::BuildMenus() {
     connect(warnings, &QAction::triggered, this, [this] { ws_.ToggleDataWarnings(); });
     data->addSeparator();
     data->addAction("Simulate Cruise…", this, [this] { ShowSimulation(ws_, this); });
+    data->addAction(QString::fromUtf8("Advise Strata\u2026"), this, [this] {
+        if (!RunAdvisor(ws_.Ui(), ws_.Store(), ws_.targetError)) return;
+        ws_.Reload();
+        RefreshAll();
+    });
+    data->addAction(QString::fromUtf8("Compare Designs\u2026"), this,
+                    [this] { RunComparison(ws_.Ui(), ws_.Store(), ws_.targetError); });
 }
 
 int DesignFormWindow::Run(int (design::DesignWorkspace::*command)()) {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "advise_window.h"
 #include "form_registry.h"
 #include "grid_widget.h"
 #include "setup/setup_grid_model.h"
@@ -87,6 +88,12 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
     edit->addAction("Q&uick SG Setup", this, cmd(&setup::PopulationsForm::QuickSg));
     edit->addAction("Delete &Strata", this, cmd(&setup::PopulationsForm::DeleteStrata));
     edit->addAction("Delete Sample &Groups", this, cmd(&setup::PopulationsForm::DeleteSampleGroups));
+    if (form.OnSummary())
+        edit->addAction(QString::fromUtf8("Advise Strata\u2026"), this, [this] {
+            if (!RunAdvisor(form_.Ui(), form_.Store(), "10")) return;
+            form_.Grid().Rebind();
+            Rebind();
+        });
     QMenu* view = bar->addMenu("&View");
     view->addAction("Recon Strata Table", this, [this] { form_.ReconStrataTable(); });
     layout->setMenuBar(bar);

@@ -102,6 +102,12 @@ int DesignWorkspace::Open() {
     return 0;
 }
 
+int DesignWorkspace::Reload() {
+    undo_.clear();
+    redo_.clear();
+    return Open();
+}
+
 void DesignWorkspace::ReadModel() {
     model_.strata.clear();
     model_.groups.clear();
@@ -436,16 +442,28 @@ int DesignWorkspace::ChangeCruiseMethod(std::size_t stratum) {
     // Exactly the chosen row is marked, so the method tables and the design agree.
     for (std::size_t k = 0; k < rows.size(); ++k)
         mt.SetString(rows[k], "Select", static_cast<int>(k) == chosen ? "1.000000" : "0");
-    const StratumRow& picked = form.rows[chosen];
-    s.cruzMeth = picked.cruzMeth;
-    s.plotSize = picked.plotSize;
-
     mk::View ms = Storage().GetView(schema::kSVMethodsSgTable);
     SgColumns sc = SgColumns::Of(ms);
-    std::vector<SgRow> fresh;
+    std::vector<int> fresh;
     for (int r = 0; r < ms.RowCount(); ++r)
-        if (ms.GetString(r, sc.stratum) == s.stratum && ms.GetString(r, sc.cruzMeth) == s.cruzMeth)
-            fresh.push_back(ReadSg(ms, sc, r));
+        if (ms.GetString(r, sc.stratum) == s.stratum && ms.GetString(r, sc.cruzMeth) == form.rows[chosen].cruzMeth)
+            fresh.push_back(r);
+    TakeMethod(stratum, form.rows[chosen], ms, fresh);
+    RefreshTotals();
+    SyncAll();
+    Commit();
+    PushUndo(std::move(before));
+    return kWsDone;
+}
+
+void DesignWorkspace::TakeMethod(std::size_t stratum, const StratumRow& picked, const mk::View& ms,
+                                 const std::vector<int>& rows) {
+    StratumRow& s = model_.strata[stratum];
+    s.cruzMeth = picked.cruzMeth;
+    s.plotSize = picked.plotSize;
+    SgColumns sc = SgColumns::Of(ms);
+    std::vector<SgRow> fresh;
+    for (int r : rows) fresh.push_back(ReadSg(ms, sc, r));
     const auto& old = byStratum_[stratum];
     std::size_t at = old.empty() ? model_.groups.size() : old.front();
     std::vector<SgRow> groups;
@@ -473,6 +491,38 @@ int DesignWorkspace::ChangeCruiseMethod(std::size_t stratum) {
         if (!differ.empty()) ShareSgN(differ, refs.front()->sgN, ContextOf(stratum), ui_);
     }
     Summarize(stratum);
+}
+
+int DesignWorkspace::ChangeCruiseMethods(const std::vector<std::pair<std::size_t, std::string>>& methods) {
+    if (closed_ || !HasTable(schema::kSVMethodsTable) || !HasTable(schema::kSVMethodsSgTable)) return kWsRefused;
+    Snapshot before = FullSnapshot("Change Cruise Methods", {schema::kSVMethodsTable, schema::kSVMethodsSgTable});
+    WriteBackMethods();
+    mk::View mt = Storage().GetView(schema::kSVMethodsTable);
+    mk::View ms = Storage().GetView(schema::kSVMethodsSgTable);
+    StratumColumns mc = StratumColumns::Of(mt);
+    SgColumns sc = SgColumns::Of(ms);
+    // Each table once: the method rows of every stratum, the group rows of every method.
+    std::unordered_map<std::string, std::vector<int>> strataRows, groupRows;
+    for (int r = 0; r < mt.RowCount(); ++r) strataRows[mt.GetString(r, mc.stratum)].push_back(r);
+    for (int r = 0; r < ms.RowCount(); ++r)
+        groupRows[Key(ms.GetString(r, sc.stratum), ms.GetString(r, sc.cruzMeth))].push_back(r);
+    bool changed = false;
+    for (const auto& [stratum, method] : methods) {
+        if (stratum >= model_.strata.size()) continue;
+        const std::vector<int>& rows = strataRows[model_.strata[stratum].stratum];
+        int picked = -1;
+        for (int r : rows)
+            if (picked < 0 && mt.GetString(r, mc.cruzMeth) == method) picked = r;
+        if (picked < 0) continue;
+        for (int r : rows) mt.SetString(r, "Select", r == picked ? "1.000000" : "0");
+        const StratumRow row = ReadStratum(mt, mc, picked);
+        TakeMethod(stratum, row, ms, groupRows[Key(row.stratum, row.cruzMeth)]);
+        changed = true;
+    }
+    if (!changed) {
+        Apply(before);
+        return kWsRefused;
+    }
     RefreshTotals();
     SyncAll();
     Commit();

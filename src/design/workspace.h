@@ -115,6 +115,11 @@ public:
     // Why the last edit was refused; empty after one that was taken.
     const std::string& Refusal() const { return refusal_; }
     int ChangeCruiseMethod(std::size_t stratum);
+    // Change Cruise Method for several strata at once without the selection dialog,
+    // one undo step: the same as choosing each (stratum index, method) in turn. A
+    // method without compiled rows leaves its stratum as it was; kWsRefused when none
+    // changed.
+    int ChangeCruiseMethods(const std::vector<std::pair<std::size_t, std::string>>& methods);
     int ChangePlotSize(std::size_t stratum);
     int AddUnits(std::size_t stratum);
     int RemoveUnits(std::size_t stratum);
@@ -167,6 +172,13 @@ public:
     std::vector<TradeoffPoint> TradeoffCurve(int from = 2, int to = 30) const;
     std::vector<TradeoffPoint> LeastCostCurve(int from = 2, int to = 30) const;
 
+    // The port and the open file, for steps that the form's menus start elsewhere.
+    ui::UiPort& Ui() { return ui_; }
+    store::CCruiseStore& Store() { return store_; }
+    // Reads the design tables again after a step outside the workspace rewrote them
+    // (a stratification applied); undo and redo go, as they no longer apply.
+    int Reload();
+
     // The per-method write-back on its own (Return and Change Cruise Method run it).
     // Returns the number of cells written.
     int WriteBackMethods();
@@ -193,6 +205,9 @@ private:
     SgRefs RefsOf(std::size_t stratum);
     StratumContext ContextOf(std::size_t stratum) const;
     void Summarize(std::size_t stratum);
+    // The stratum takes the compiled method `picked`: its groups become those rows of
+    // the group table `ms`, plot methods share one plot count, the stratum is summarised.
+    void TakeMethod(std::size_t stratum, const StratumRow& picked, const mk::View& ms, const std::vector<int>& rows);
     void RefreshTotals();
     int Commit();
 

@@ -230,6 +230,13 @@ public:
     static Result<Storage> Create(const std::string& path);
     // A read-only storage decoded from the bytes of a file (bound to no file).
     static Result<Storage> FromBytes(std::string_view bytes);
+    // A writable storage decoded from the bytes of a file and bound to no file: its
+    // commits succeed and keep the changes in memory only. For work on a copy that
+    // the file itself never sees.
+    static Result<Storage> Scratch(std::string_view bytes);
+    // The storage as it stands (uncommitted changes included), as the bytes of a
+    // fresh packed file.
+    Result<std::string> Packed() const;
 
     bool IsOpen() const;
     void Close();  // uncommitted changes are dropped

@@ -21,6 +21,7 @@ struct StorageImpl {
     bool open = true;
     bool held = false;
     bool recovered = false;
+    bool scratch = false;  // commits stay in memory
     std::shared_ptr<Table> root;
     Committed state;
 
@@ -168,6 +169,19 @@ Result<Storage> Storage::FromBytes(std::string_view bytes) {
     return s;
 }
 
+Result<Storage> Storage::Scratch(std::string_view bytes) {
+    auto s = FromBytes(bytes);
+    if (!s) return s;
+    s->impl_->mode = OpenMode::ReadWrite;
+    s->impl_->scratch = true;
+    return s;
+}
+
+Result<std::string> Storage::Packed() const {
+    if (!impl_->open) return Error{Errc::NotOpen, "storage is closed"};
+    return detail::BuildPacked(*impl_->root);
+}
+
 Result<Storage> Storage::Create(const std::string& path) {
     auto file = detail::File::Create(path);
     if (!file) return file.error();
@@ -294,6 +308,7 @@ Status Storage::Commit() {
     StorageImpl& st = *impl_;
     if (!st.open) return Error{Errc::NotOpen, "storage is closed"};
     if (st.mode == OpenMode::ReadOnly) return Error{Errc::ReadOnly, "storage is open read-only"};
+    if (st.scratch) return {};
     if (!st.file) return Error{Errc::Io, "storage is bound to no file"};
     if (st.held) return {};
     if (st.state.hasData) {

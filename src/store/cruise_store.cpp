@@ -174,6 +174,14 @@ int CCruiseStore::Open(const std::string& path) {
     return 0;
 }
 
+int CCruiseStore::OpenScratch(mk::Storage storage, const std::string& label) {
+    if (storage_) Close();
+    storage_ = std::make_unique<mk::Storage>(std::move(storage));
+    path_ = label;
+    BuildViewList();
+    return 0;
+}
+
 int CCruiseStore::Close() {
     if (!CheckOpen("Closing MK4")) return -2;
     for (int pass = 0; pass < 2; ++pass)  // derived views first

@@ -38,6 +38,9 @@ public:
     // Opens path read/write and holds the file's exclusive lock while open.
     // 0; -1 when the file cannot be opened (nothing is open afterwards).
     int Open(const std::string& path);
+    // Works on a storage held in memory (a scratch copy of a file, see
+    // mk::Storage::Scratch): no file, no lock; `label` stands in for the path.
+    int OpenScratch(mk::Storage storage, const std::string& label);
     int Close();
     int BuildViewList();
 

@@ -233,6 +233,48 @@ TEST_F(WorkspaceTest, ChangeCruiseMethodTakesTheChosenMethodNotTheOldSelection) 
     EXPECT_EQ(ws->Totals().cost, SaleErrorAndCost(ws->Model().strata).cost);
 }
 
+TEST_F(WorkspaceTest, SeveralMethodsAtOnceAreTheMethodsChosenInTurnAndOneUndo) {
+    const std::vector<std::pair<std::size_t, std::string>> wanted = {{0, "S3P"}, {1, "PCM"}, {3, "100"}};
+    OpenSale();
+    ASSERT_EQ(ws->EditSgCell(0, "SgCV", "61"), kWsDone);
+    for (const auto& [s, m] : wanted) {
+        PickMethod(m);
+        ASSERT_EQ(ws->ChangeCruiseMethod(s), kWsDone);
+    }
+    ASSERT_EQ(ws->Return(), kWsDone);
+    const auto inTurn = DumpAll(S());
+    TearDown();
+
+    OpenSale();
+    ASSERT_EQ(ws->EditSgCell(0, "SgCV", "61"), kWsDone);
+    const auto before = DumpAll(S());
+    ASSERT_EQ(ws->ChangeCruiseMethods(wanted), kWsDone);
+    EXPECT_EQ(ws->UndoLabel(), "Change Cruise Methods");
+    ASSERT_EQ(ws->Undo(), kWsDone);
+    EXPECT_EQ(DumpAll(S()), before);
+    ASSERT_EQ(ws->Redo(), kWsDone);
+    ASSERT_EQ(ws->Return(), kWsDone);
+    EXPECT_EQ(DumpAll(S()), inTurn);
+    // A method without compiled rows changes nothing.
+    TearDown();
+    OpenSale();
+    EXPECT_EQ(ws->ChangeCruiseMethods({{0, "XYZ"}}), kWsRefused);
+    EXPECT_FALSE(ws->CanUndo());
+}
+
+TEST_F(WorkspaceTest, ReloadTakesTablesRewrittenElsewhereAndDropsUndo) {
+    OpenSale();
+    ASSERT_EQ(ws->EditSgCell(0, "SgCV", "61"), kWsDone);
+    ASSERT_TRUE(ws->CanUndo());
+    // Another step replaces the design: one stratum fewer.
+    Table(schema::kSVDesignTable).RemoveRows(3);
+    ASSERT_EQ(ws->Reload(), 0);
+    EXPECT_EQ(ws->Model().strata.size(), 3u);
+    EXPECT_FALSE(ws->CanUndo());
+    EXPECT_FALSE(ws->CanRedo());
+    EXPECT_EQ(ws->Totals().cost, SaleErrorAndCost(ws->Model().strata).cost);
+}
+
 TEST_F(WorkspaceTest, SwitchingAMethodAndBackRestoresTheEditedValues) {
     OpenSale();
     ASSERT_EQ(ws->EditSgCell(1, "SgCV", "77.5"), kWsDone);
