@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "qt_ui.h"
 
@@ -103,7 +104,7 @@ void CostsWindow::accept() {
 namespace {
 const FormRegistrar kRegistrar{ui::kCostsFormId, [](ui::Form& form, QWidget* parent) {
                                    CostsWindow dlg(dynamic_cast<ui::CostsForm&>(form), parent);
-                                   return dlg.exec() == QDialog::Accepted;
+                                   return RunModalOk(dlg);
                                }};
 }  // namespace
 

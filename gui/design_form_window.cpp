@@ -24,6 +24,7 @@
 
 #include "design/design_form.h"
 #include "design/saved_designs.h"
+#include "conventions.h"
 #include "form_registry.h"
 #include "grid_widget.h"
 
@@ -410,9 +411,7 @@ std::vector<grid::MenuItem> DesignFormWindow::StrataMenu(grid::CellRef cell) {
     if (ws_.SelectStratum(static_cast<int>(s)) == design::kWsDone && shownMethod_ != ws_.SelectedStratum()->cruzMeth)
         ShowGroups();
     items.push_back({"Change Cruise Method", [this, s] {
-                         hide();
                          ws_.ChangeCruiseMethod(s);
-                         show();
                          RefreshAll();
                      }});
     items.push_back({"Add Units to Stratum", [this, s] {
@@ -519,7 +518,7 @@ bool RunMethodSelection(design::MethodSelectionForm& form, QWidget* parent) {
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     layout->addWidget(buttons);
     dlg.resize(620, 380);
-    return dlg.exec() == QDialog::Accepted;
+    return RunModalOk(dlg);
 }
 
 bool RunPlotSize(design::PlotSizeForm& form, QWidget* parent) {
@@ -536,7 +535,7 @@ bool RunPlotSize(design::PlotSizeForm& form, QWidget* parent) {
     });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     layout->addWidget(buttons);
-    return dlg.exec() == QDialog::Accepted;
+    return RunModalOk(dlg);
 }
 
 bool RunSavedDesigns(design::SavedDesignsForm& form, QWidget* parent) {
@@ -567,13 +566,13 @@ bool RunSavedDesigns(design::SavedDesignsForm& form, QWidget* parent) {
     });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     dlg.resize(320, 260);
-    return dlg.exec() == QDialog::Accepted;
+    return RunModalOk(dlg);
 }
 
 bool RunDesignForm(ui::Form& f, QWidget* parent) {
     auto& form = dynamic_cast<design::DesignForm&>(f);
     DesignFormWindow window(form.Workspace(), parent);
-    return window.exec() == QDialog::Accepted;
+    return RunModalOk(window);
 }
 
 const FormRegistrar kDesignReg{design::kDesignFormId, RunDesignForm};

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "qt_ui.h"
 
@@ -183,7 +184,7 @@ namespace {
 const FormRegistrar kRegistrar{ui::kNewCruiseFormId, [](ui::Form& form, QWidget* parent) {
                                    NewCruiseWindow dlg(dynamic_cast<ui::NewCruiseForm&>(form),
                                                        parent);
-                                   return dlg.exec() == QDialog::Accepted;
+                                   return RunModalOk(dlg);
                                }};
 }  // namespace
 

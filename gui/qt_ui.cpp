@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QValidator>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "pictures.h"
 
@@ -133,7 +134,7 @@ std::optional<std::string> QtUi::SaveFileName(const ui::FileDialogSpec& spec) {
     return RunFileDialog(Parent(), spec, QFileDialog::AcceptSave);
 }
 
-QtUi::QtUi() = default;
+QtUi::QtUi() { InstallWindowConventions(); }
 QtUi::~QtUi() {
     while (!busy_.empty()) EndBusy();
 }

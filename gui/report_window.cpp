@@ -2,12 +2,12 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QPointer>
 #include <QDialogButtonBox>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "grid_print_qt.h"
 #include "grid_widget.h"
@@ -65,17 +65,12 @@ namespace {
 
 FormRegistrar chooserReg{reports::ReportChooserForm::kId, [](ui::Form& f, QWidget* parent) {
                              ReportChooserWindow w(dynamic_cast<reports::ReportChooserForm&>(f), parent);
-                             return w.exec() == QDialog::Accepted;
+                             return RunModalOk(w);
                          }};
 
 FormRegistrar windowReg{reports::ReportWindowForm::kId, [](ui::Form& f, QWidget* parent) {
-                            // The design form stays out of the way while a report is open.
-                            QPointer<QWidget> owner = QApplication::activeModalWidget();
-                            bool hide = owner && owner->isVisible();
-                            if (hide) owner->hide();
-                            ReportWindow w(dynamic_cast<reports::ReportWindowForm&>(f), hide ? nullptr : parent);
-                            w.exec();
-                            if (hide && owner) owner->show();
+                            ReportWindow w(dynamic_cast<reports::ReportWindowForm&>(f), parent);
+                            RunModal(w);
                             return true;
                         }};
 

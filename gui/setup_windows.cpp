@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "grid_widget.h"
 #include "setup/setup_grid_model.h"
@@ -33,18 +34,14 @@ StrataDefinitionsWindow::StrataDefinitionsWindow(setup::StrataDefinitionsForm& f
         layout->addWidget(b);
     }
     connect(setup_form, &QPushButton::clicked, this,
-            [this] { RunHidden(&setup::StrataDefinitionsForm::SetupForm); });
+            [this] { Run(&setup::StrataDefinitionsForm::SetupForm); });
     connect(setup_table, &QPushButton::clicked, this,
-            [this] { RunHidden(&setup::StrataDefinitionsForm::SetupTable); });
+            [this] { Run(&setup::StrataDefinitionsForm::SetupTable); });
     connect(back, &QPushButton::clicked, this, &QDialog::accept);
     setMinimumWidth(300);
 }
 
-void StrataDefinitionsWindow::RunHidden(int (setup::StrataDefinitionsForm::*step)()) {
-    hide();
-    (form_.*step)();
-    show();
-}
+void StrataDefinitionsWindow::Run(int (setup::StrataDefinitionsForm::*step)()) { (form_.*step)(); }
 
 // ---- Setup Populations -------------------------------------------------------------------
 
@@ -146,11 +143,11 @@ namespace {
 
 FormRegistrar strata_reg{setup::StrataDefinitionsForm::kId, [](ui::Form& f, QWidget* parent) {
                              StrataDefinitionsWindow w(static_cast<setup::StrataDefinitionsForm&>(f), parent);
-                             return w.exec() == QDialog::Accepted;
+                             return RunModalOk(w);
                          }};
 FormRegistrar populations_reg{setup::PopulationsForm::kId, [](ui::Form& f, QWidget* parent) {
                                   PopulationsWindow w(static_cast<setup::PopulationsForm&>(f), parent);
-                                  return w.exec() == QDialog::Accepted;
+                                  return RunModalOk(w);
                               }};
 
 }  // namespace

@@ -20,8 +20,8 @@ public:
     StrataDefinitionsWindow(setup::StrataDefinitionsForm& form, QWidget* parent = nullptr);
 
 private:
-    // Hidden while a form of the setup runs.
-    void RunHidden(int (setup::StrataDefinitionsForm::*step)());
+    // Stays shown while a form of the setup runs over it.
+    void Run(int (setup::StrataDefinitionsForm::*step)());
 
     setup::StrataDefinitionsForm& form_;
 };

@@ -21,9 +21,12 @@ class StrataFormWindow : public QDialog {
 public:
     StrataFormWindow(setup::StrataForm& form, QWidget* parent = nullptr);
     ~StrataFormWindow() override;
-    // Esc does not close this form; only "Return" and File "&Exit" do.
+    // Esc does not close this form; "Return", File "&Exit" and the close button do.
     void reject() override {}
     void Refresh();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void ShowItems();

@@ -1,0 +1,330 @@
+// The real program, driven offscreen through every form that opens another: each form
+// is left by each of its ways out (OK, Cancel, Return, Exit, the close button,
+// Escape), and after each the form that opened it must be shown, modal, in front
+// and answering the mouse and the keyboard. Input goes through the window system,
+// as a user's would, so a window blocked by a lost modal form cannot take it.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
+#include <QtTest>
+
+#include "app/main_dialog.h"
+#include "app/step_hooks.h"
+#include "main_window.h"
+#include "mk/mk.h"
+#include "qt_ui.h"
+#include "setup/import_svz.h"
+#include "setup/setup_session.h"
+#include "setup/setup_tables.h"
+#include "store/config.h"
+#include "store/cruise_store.h"
+#include "ui/scripted_ui.h"
+
+namespace {
+
+QString Plain(QString text) { return text.remove('&'); }
+
+// Plays a user through nested modal forms: each step waits until the window in front
+// carries its title, then acts on it. Every action runs from a timer of its own, so
+// the driver goes on ticking inside the nested exec() an action starts.
+class Driver {
+public:
+    using Act = std::function<void(QWidget* front)>;
+
+    void Then(const QString& title, Act act) { steps_.push_back({title, std::move(act)}); }
+    void Fail(const QString& what) { failures << QString("step %1: %2").arg(next_).arg(what); }
+
+    // The main window is no modal form (it shows before it runs), so it is in front
+    // when no form is.
+    void Start(QDialog* main) {
+        main_ = main;
+        clock_.start();
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+        timer_.start(20);
+    }
+    bool Finished() const { return next_ >= steps_.size() && !aborting_; }
+
+    QStringList failures;
+
+private:
+    struct Step {
+        QString title;
+        Act act;
+    };
+
+    void Tick() {
+        QWidget* front = QApplication::activeModalWidget();
+        if (!front && main_ && main_->isVisible()) front = main_;
+        if (aborting_) {
+            // Out of every form, whatever its own buttons would do, so the test ends.
+            if (qEnvironmentVariableIsSet("STROVAN_TRACE")) qInfo("abort: %s", front ? qPrintable(front->windowTitle()) : "none");
+            if (auto* d = qobject_cast<QDialog*>(front)) d->QDialog::done(QDialog::Rejected);
+            if (!front) timer_.stop();
+            return;
+        }
+        if (next_ >= steps_.size()) {
+            timer_.stop();
+            return;
+        }
+        // An action whose window has closed is still on its way out (a key click
+        // processes events): nothing new starts until it has returned.
+        for (const QPointer<QWidget>& w : running_)
+            if (!w || !w->isVisible()) return;
+        const Step& s = steps_[next_];
+        if (front && front->isVisible() && front->windowTitle() == s.title) {
+            if (qEnvironmentVariableIsSet("STROVAN_TRACE")) qInfo("step %zu: %s", next_, qPrintable(s.title));
+            ++next_;
+            clock_.restart();
+            QPointer<QWidget> at = front;
+            QTimer::singleShot(0, [this, act = s.act, at] {
+                if (!at) return;
+                running_.push_back(at);
+                act(at);
+                running_.pop_back();
+            });
+            return;
+        }
+        if (clock_.elapsed() > 8000) {
+            QString seen = front ? front->windowTitle() : "nothing";
+            if (auto* box = qobject_cast<QMessageBox*>(front)) seen += " (" + box->text() + ")";
+            failures << QString("step %1: waited for \"%2\"; in front: \"%3\"").arg(next_).arg(s.title, seen);
+            aborting_ = true;
+        }
+    }
+
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    QElapsedTimer clock_;
+    QTimer timer_;
+    QPointer<QDialog> main_;
+    std::vector<QPointer<QWidget>> running_;  // actions under way, innermost last
+    bool aborting_ = false;
+};
+
+// Sees the events that reach a window through the window system.
+struct Probe : QObject {
+    bool key = false, mouse = false;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) key = true;
+        if (e->type() == QEvent::MouseMove) mouse = true;
+        return false;
+    }
+};
+
+// Empty when the window is shown, modal, in front and takes the mouse and the keyboard.
+QString Alive(QWidget* w) {
+    if (!w->isVisible() || w->isMinimized()) return w->windowTitle() + " is not shown";
+    // The main window runs modally but shows before it does, so only the forms count
+    // as modal windows.
+    const bool main = w->property("mainWindow").toBool();
+    if (QApplication::activeModalWidget() != (main ? nullptr : w)) return w->windowTitle() + " is not in front";
+    if (!main && !w->isModal()) return w->windowTitle() + " is not modal";
+    QWindow* window = w->windowHandle();
+    Probe probe;
+    window->installEventFilter(&probe);
+    static int nudge = 0;
+    nudge = (nudge + 1) % 5;
+    QTest::mouseMove(window, QPoint(w->width() / 2 + nudge, w->height() - 4));
+    QTest::keyClick(window, Qt::Key_Shift);
+    window->removeEventFilter(&probe);
+    if (!probe.mouse || !probe.key)
+        return w->windowTitle() + " does not answer " + (probe.key ? "the mouse" : "the keyboard");
+    return {};
+}
+
+QAbstractButton* FindButton(QWidget* front, const QString& text) {
+    for (QAbstractButton* b : front->findChildren<QAbstractButton*>())
+        if (Plain(b->text()) == text && b->isVisible() && b->window() == front) return b;
+    return nullptr;
+}
+
+// A click as the window system delivers it.
+void Click(Driver& d, QWidget* front, const QString& text) {
+    QAbstractButton* b = FindButton(front, text);
+    if (!b) return d.Fail("no button \"" + text + "\" in " + front->windowTitle());
+    QTest::mouseClick(front->windowHandle(), Qt::LeftButton, {}, b->mapTo(front, b->rect().center()));
+}
+
+void Trigger(Driver& d, QWidget* front, const QString& menu, const QString& item) {
+    for (QMenuBar* bar : front->findChildren<QMenuBar*>())
+        for (QAction* m : bar->actions())
+            if (Plain(m->text()) == menu && m->menu())
+                for (QAction* a : m->menu()->actions())
+                    if (Plain(a->text()) == item) return a->trigger();
+    d.Fail("no menu item " + menu + " > " + item + " in " + front->windowTitle());
+}
+
+void Escape(QWidget* front) { QTest::keyClick(front->windowHandle(), Qt::Key_Escape); }
+// The window's close button: the window system's close request.
+void CloseBox(QWidget* front) { front->windowHandle()->close(); }
+
+void ExpectAlive(Driver& d, QWidget* w) {
+    QString why = Alive(w);
+    if (!why.isEmpty()) d.Fail(why);
+}
+
+// The example sale: created as Create does, its recon imported and grouped into
+// three strata with sample groups, ready for design processing.
+std::string MakeSale(const QTemporaryDir& dir) {
+    ui::ScriptedUi ui;
+    std::string stp = dir.filePath("default.stp").toStdString();
+    std::string path = dir.filePath("sale.crz").toStdString();
+    if (!QFile::copy(STROVAN_SOURCE_DIR "/data/setup/default.stp", QString::fromStdString(stp))) return {};
+    ui.PushFileName(stp);
+    ui.PushFileName(path);
+    ui.PushNewCruise(ui::ScriptedUi::Submit([](ui::NewCruiseForm& f) {
+        f.OnBrowse();
+        f.Fields().sale_no = "54321";
+        f.Fields().sale_name = "Cedar Flats";
+        f.OnUnitChosen("03");
+    }));
+    app::CMainDialog creator(ui);
+    if (!creator.OnCreate()) return {};
+    if (setup::ImportSvz(ui, path, STROVAN_SOURCE_DIR "/examples/sale.svz") != 0) return {};
+    store::CCruiseStore store(ui);
+    if (store.Open(path) != 0) return {};
+    setup::PrepareWorkTables(*store.Storage(), ui, setup::PrepareVariant::Table);
+    {
+        setup::PopulationsForm form(ui, store, "SVSummaryTable", true);
+        auto& g = form.Grid();
+        for (int r = 0; r < g.RowCount(); ++r) {
+            int unit = std::atoi(g.Text(r, g.FindColumn("CutUnit")).c_str());
+            g.SetText(r, "Stratum", unit <= 6 ? "1" : unit <= 10 ? "2" : "3");
+            g.SetText(r, "SgTree", g.Text(r, g.FindColumn("Species")) + g.Text(r, g.FindColumn("Prod")));
+            g.SetText(r, "SgPlot", g.Text(r, g.FindColumn("Prod")));
+        }
+        if (!form.Accept()) return {};
+    }
+    store::SetSetting(*store.Storage(), "Strovan", "UpdateFlag", "Y");
+    store.Storage()->Commit();
+    store.Close();
+    return path;
+}
+
+// The program as main() runs it, on a file.
+struct Program {
+    gui::QtUi ui;
+    app::HookedSteps steps{ui};
+    app::CMainDialog logic{ui, &steps};
+    std::unique_ptr<gui::MainWindow> window;
+
+    explicit Program(const std::string& path) {
+        logic.SetFilePath(path);
+        window = std::make_unique<gui::MainWindow>(logic);
+        window->setProperty("mainWindow", true);
+        ui.SetMainWindow(window.get());
+        window->show();
+        logic.OnInitDialog();
+        window->Refresh();
+    }
+    QString Title() const { return window->windowTitle(); }
+    // Runs the main window until the driver's user leaves it; the driver's failures.
+    QStringList Run(Driver& d) {
+        d.Start(window.get());
+        window->exec();
+        if (!d.Finished()) d.failures << "the script did not finish";
+        return d.failures;
+    }
+};
+
+const QString kDefinitions = "Setup Strata Definitions";
+const QString kPopulations = setup::kPopulationsTitle;
+const QString kStrataForm = "Define Strata and Sample Groups";
+
+// One way out of a form: how, and whether the form closes by it.
+struct Way {
+    QString name;
+    std::function<void(Driver&, QWidget*)> leave;
+    bool closes = true;
+};
+
+Way ByButton(const QString& text) {
+    return {text, [text](Driver& d, QWidget* w) { Click(d, w, text); }};
+}
+Way ByMenu(const QString& menu, const QString& item) {
+    return {menu + " > " + item, [menu, item](Driver& d, QWidget* w) { Trigger(d, w, menu, item); }};
+}
+Way ByEscape(bool closes = true) {
+    return {"Escape", [](Driver&, QWidget* w) { Escape(w); }, closes};
+}
+Way ByCloseBox() {
+    return {"close button", [](Driver&, QWidget* w) { CloseBox(w); }};
+}
+
+// For each way out: from `parent`, `open` the child (titled `child`), leave it that
+// way, and find the parent alive again. A way that leaves the child open is followed
+// by the next one on the same child.
+void EveryWayOut(Driver& d, const QString& parent, const QString& child, std::function<void(Driver&, QWidget*)> open,
+                 const std::vector<Way>& ways) {
+    bool open_now = false;
+    for (const Way& way : ways) {
+        if (!open_now)
+            d.Then(parent, [&d, open](QWidget* w) {
+                ExpectAlive(d, w);
+                open(d, w);
+            });
+        d.Then(child, [&d, way](QWidget* w) { way.leave(d, w); });
+        open_now = !way.closes;
+        if (!way.closes)
+            d.Then(child, [&d](QWidget* w) {
+                if (!w->isVisible()) d.Fail(w->windowTitle() + " closed on Escape");
+            });
+    }
+    d.Then(parent, [&d](QWidget* w) { ExpectAlive(d, w); });
+}
+
+}  // namespace
+
+class NestedFormsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void SetupFormsGiveBackTheDialogAndTheMainWindow();
+
+private:
+    QTemporaryDir dir_;
+    std::string sale_;
+};
+
+void NestedFormsTest::initTestCase() {
+    sale_ = MakeSale(dir_);
+    QVERIFY(!sale_.empty());
+}
+
+void NestedFormsTest::SetupFormsGiveBackTheDialogAndTheMainWindow() {
+    Program p(sale_);
+    Driver d;
+    const QString main = p.Title();
+    auto open_setup = [](Driver& d, QWidget* w) {
+        Click(d, w, "Establish Strata and Sample Groups (Add/Edit/Import Data).");
+    };
+    // The setup dialog opens over the main window...
+    d.Then(main, [&d, open_setup](QWidget* w) {
+        ExpectAlive(d, w);
+        open_setup(d, w);
+    });
+    // ... and each of its forms comes back to it by each way out.
+    EveryWayOut(d, kDefinitions, kPopulations,
+                [](Driver& d, QWidget* w) { Click(d, w, "STRATA SETUP TABLE"); },
+                {ByButton("OK"), ByButton("Cancel"), ByMenu("File", "Exit"), ByEscape(), ByCloseBox()});
+    EveryWayOut(d, kDefinitions, kStrataForm,
+                [](Driver& d, QWidget* w) { Click(d, w, "STRATA SETUP FORM"); },
+                {ByButton("Return"), ByMenu("File", "Exit"), ByEscape(false), ByCloseBox()});
+    // The setup dialog itself gives the main window back, every way.
+    d.Then(kDefinitions, [&d](QWidget* w) { Click(d, w, "RETURN"); });
+    EveryWayOut(d, main, kDefinitions, open_setup,
+                {ByMenu("File", "Return"), ByEscape(), ByCloseBox()});
+    d.Then(main, [&d](QWidget* w) { Click(d, w, "Exit"); });
+    QStringList failures = p.Run(d);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join("\n")));
+}
+
+QTEST_MAIN(NestedFormsTest)
+#include "nested_forms_test.moc"
