@@ -339,7 +339,11 @@ PrintResult PrintGridJob(GridModel& grid, int col0, int64_t row0, int col1, int6
     if (row1 < 0 || row1 >= rows) row1 = rows - 1;
 
     PrintingFlag flag(grid);
-    if (!canvas->BeginDocument("PtrWnd")) {
+    // The document is named for what it holds (a PDF's title, a print queue's entry).
+    std::string name = !options.document_name.empty() ? options.document_name
+                       : !grid.Title().empty()        ? grid.Title()
+                                                      : std::string("Strovan");
+    if (!canvas->BeginDocument(name)) {
         Failure(ui, "The printer did not accept the document.", *canvas);
         return PrintResult::Failed;
     }

@@ -1,4 +1,6 @@
 // The strata and sample-group commands of the "Setup Populations" form.
+#include "grid/grid_print.h"
+#include "setup/setup_grid_model.h"
 #include "setup/setup_session.h"
 #include "setup/strata_definition.h"
 #include "setup/strata_forms.h"
@@ -181,6 +183,15 @@ void ReconStrataCommand(PopulationsForm& form, int) {
     ShowReconStrataTable(form.Ui(), *form.Store().Storage());
 }
 
+// The whole grid as the form shows it, with page numbers, on the printer the user picks.
+void PrintCommand(PopulationsForm& form, int) {
+    grid::GridModel model;
+    BindSetupGrid(model, form.Grid());
+    model.SetTitle(kPopulationsTitle);
+    model.SetPrintMargins({20, 20, 15, 15});
+    grid::PrintGridPaged(model, 0, 0, model.ColumnCount() - 1, model.RowCount() - 1, form.Ui());
+}
+
 }  // namespace
 
 void ShowReconStrataTable(ui::UiPort& ui, mk::Storage& storage) {
@@ -213,6 +224,7 @@ void InstallStrataCommands(DefinitionCommands& d) {
     d.remove_ranges = RemoveRangesCommand;
     d.sort_table = SortCommand;
     d.recon_strata_table = ReconStrataCommand;
+    d.print = PrintCommand;
     d.strata_form = RunStrataDefinition;
 }
 
