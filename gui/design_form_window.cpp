@@ -26,7 +26,9 @@
 #include "design/saved_designs.h"
 #include "conventions.h"
 #include "form_registry.h"
+#include "grid_print_qt.h"
 #include "grid_widget.h"
+#include "qt_ui.h"
 
 namespace gui {
 
@@ -150,15 +152,15 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     top->addLayout(figures);
 
     auto* commands = new QGridLayout;
-    optimize_ = new QPushButton("Optimize For Error");
+    optimize_ = new QPushButton("&Optimize For Error");
     target_ = new QSpinBox;
     target_->setRange(0, 100);
     target_->setValue(static_cast<int>(design::ParseNumber(ws_.targetError)));
     target_->setSuffix(" %");
-    report_ = new QPushButton("Make Report");
-    kelvane_ = new QPushButton("Make Kelvane");
-    auto* help = new QPushButton("Help");
-    auto* ret = new QPushButton("Return");
+    report_ = new QPushButton("Make &Report");
+    kelvane_ = new QPushButton("Make &Kelvane");
+    auto* help = new QPushButton("&Help");
+    auto* ret = new QPushButton("Re&turn");
     commands->addWidget(optimize_, 0, 0);
     commands->addWidget(target_, 0, 1);
     commands->addWidget(report_, 1, 0);
@@ -225,35 +227,38 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
 // The grid widgets point at the models, which are members: the widgets go first.
 DesignFormWindow::~DesignFormWindow() { delete splitter_; }
 
+// Every menu of the form is built here. Items carry their mnemonics in the text; one
+// without gets a free letter as the form shows (conventions.h), and a command with a
+// standard shortcut takes it with AddShortcut and the keys:: list.
 void DesignFormWindow::BuildMenus() {
     auto* bar = new QMenuBar(this);
     layout()->setMenuBar(bar);
-    QMenu* file = bar->addMenu("File");
-    saveDesign_ = file->addAction("Save Design", this, [this] { Run(&design::DesignWorkspace::SaveDesign); });
-    loadDesign_ = file->addAction("Load Design", this, [this] { Run(&design::DesignWorkspace::LoadDesign); });
-    file->addAction("Remove Design", this, [this] { Run(&design::DesignWorkspace::RemoveDesign); });
-    file->addAction("Print Table", this, [this] { ws_.PrintTable(); });
+    QMenu* file = bar->addMenu("&File");
+    saveDesign_ = file->addAction("&Save Design", this, [this] { Run(&design::DesignWorkspace::SaveDesign); });
+    AddShortcut(saveDesign_, keys::kSave, *this);
+    loadDesign_ = file->addAction("&Load Design", this, [this] { Run(&design::DesignWorkspace::LoadDesign); });
+    file->addAction("&Remove Design", this, [this] { Run(&design::DesignWorkspace::RemoveDesign); });
+    AddShortcut(file->addAction("&Print Table", this, &DesignFormWindow::PrintTable), keys::kPrint, *this);
     file->addSeparator();
-    QAction* exit = file->addAction("Exit", this, &DesignFormWindow::reject);
+    QAction* exit = file->addAction("E&xit", this, &DesignFormWindow::reject);
     // Edits are already in the design tables; only Return copies them to the methods.
     exit->setToolTip("Close the form; the design keeps its edits, the per-method copies are not updated");
     file->setToolTipsVisible(true);
 
-    QMenu* edit = bar->addMenu("Edit");
-    undo_ = edit->addAction("Undo", this, [this] {
+    QMenu* edit = bar->addMenu("&Edit");
+    undo_ = edit->addAction("&Undo", this, [this] {
         ws_.Undo();
         RefreshAll();
     });
-    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    redo_ = edit->addAction("Redo", this, [this] {
+    redo_ = edit->addAction("&Redo", this, [this] {
         ws_.Redo();
         RefreshAll();
     });
-    redo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-    for (QAction* a : {undo_, redo_}) a->setShortcutContext(Qt::WindowShortcut);
+    AddShortcut(undo_, keys::kUndo, *this);
+    AddShortcut(redo_, keys::kRedo, *this);
 
-    QMenu* data = bar->addMenu("Data");
-    QAction* hints = data->addAction("Toggle Hints");
+    QMenu* data = bar->addMenu("&Data");
+    QAction* hints = data->addAction("Toggle &Hints");
     hints->setCheckable(true);
     hints->setChecked(ws_.hints);
     connect(hints, &QAction::triggered, this, [this] {
@@ -261,14 +266,26 @@ void DesignFormWindow::BuildMenus() {
         strata_.SetHintsShown(ws_.hints);
         groups_.SetHintsShown(ws_.hints);
     });
-    QAction* multiple = data->addAction("Update Multiple Methods");
+    QAction* multiple = data->addAction("Update &Multiple Methods");
     multiple->setCheckable(true);
     multiple->setChecked(ws_.updateMultipleMethods);
     connect(multiple, &QAction::triggered, this, [this] { ws_.ToggleUpdateMultipleMethods(); });
-    QAction* warnings = data->addAction("Display Data Warnings");
+    QAction* warnings = data->addAction("Display Data &Warnings");
     warnings->setCheckable(true);
     warnings->setChecked(ws_.displayDataWarnings);
     connect(warnings, &QAction::triggered, this, [this] { ws_.ToggleDataWarnings(); });
+}
+
+void DesignFormWindow::PrintTable() {
+    // The table the forester works in: the sample groups when that grid has the
+    // focus, else the strata.
+    const bool groups = groupView_->hasFocus();
+    grid::GridModel& table = groups ? groups_ : strata_;
+    grid::PrintOptions options;
+    options.document_name = (groups ? "Sample Groups - " : "Strata - ") + ws_.Inputs().path;
+    QtUi ui;
+    gui::PrintGrid(table, 0, 0, table.ColumnCount() - 1, table.RowCount() - 1, /*paged=*/true, this, ui,
+                   options);
 }
 
 void DesignFormWindow::Run(int (design::DesignWorkspace::*command)()) {
@@ -316,8 +333,8 @@ void DesignFormWindow::UpdateEnabled() {
     loadDesign_->setEnabled(ws_.CanSaveLoad());
     undo_->setEnabled(ws_.CanUndo());
     redo_->setEnabled(ws_.CanRedo());
-    undo_->setText(ws_.CanUndo() ? Q("Undo " + ws_.UndoLabel()) : "Undo");
-    redo_->setText(ws_.CanRedo() ? Q("Redo " + ws_.RedoLabel()) : "Redo");
+    undo_->setText(ws_.CanUndo() ? Q("&Undo " + ws_.UndoLabel()) : "&Undo");
+    redo_->setText(ws_.CanRedo() ? Q("&Redo " + ws_.RedoLabel()) : "&Redo");
 }
 
 void DesignFormWindow::FillStrata() {

@@ -68,6 +68,7 @@ protected:
 
 private:
     void BuildMenus();
+    void PrintTable();
     void FillStrata();
     void FillStratumRow(int row);
     void ShowGroups();

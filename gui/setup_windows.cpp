@@ -60,11 +60,11 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
     };
     QMenu* file = bar->addMenu("&File");
     file->addAction("&Sort Table", this, cmd(&setup::PopulationsForm::SortTable));
-    file->addAction("&Remake Tables From Recon Data", this, [this] {
+    QAction* remake = file->addAction("&Remake Tables From Recon Data", this, [this] {
         form_.Remake();
         Rebind();
     });
-    file->addAction("&Print", this, [this] { form_.Print(); });
+    AddShortcut(file->addAction("&Print", this, [this] { form_.Print(); }), keys::kPrint, *this);
     file->addAction("&Exit", this, &PopulationsWindow::accept);
     QMenu* edit = bar->addMenu("&Edit");
     edit->addAction("&Add Row", this, [this] {
@@ -79,10 +79,20 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
         form_.EditUnitTable();
         Rebind();
     });
-    edit->addAction("&Quick Strata Setup", this, cmd(&setup::PopulationsForm::QuickStrata));
-    edit->addAction("Q&uick SG Setup", this, cmd(&setup::PopulationsForm::QuickSg));
-    edit->addAction("Delete &Strata", this, cmd(&setup::PopulationsForm::DeleteStrata));
-    edit->addAction("Delete Sample &Groups", this, cmd(&setup::PopulationsForm::DeleteSampleGroups));
+    QAction* quick_strata = edit->addAction("&Quick Strata Setup", this, cmd(&setup::PopulationsForm::QuickStrata));
+    QAction* quick_sg = edit->addAction("Q&uick SG Setup", this, cmd(&setup::PopulationsForm::QuickSg));
+    QAction* delete_strata = edit->addAction("Delete &Strata", this, cmd(&setup::PopulationsForm::DeleteStrata));
+    QAction* delete_groups =
+        edit->addAction("Delete Sample &Groups", this, cmd(&setup::PopulationsForm::DeleteSampleGroups));
+    // On one stratum's items (the strata form's sample groups) these would wipe the
+    // codes being made: offered only on the whole sale's summary.
+    if (!form_.OnSummary())
+        for (QAction* a : {remake, quick_strata, quick_sg, delete_strata, delete_groups}) {
+            a->setEnabled(false);
+            a->setToolTip("Works on the whole sale's summary table only");
+        }
+    file->setToolTipsVisible(true);
+    edit->setToolTipsVisible(true);
     QMenu* view = bar->addMenu("&View");
     view->addAction("Recon Strata Table", this, [this] { form_.ReconStrataTable(); });
     layout->setMenuBar(bar);

@@ -99,25 +99,57 @@ PageLayout::PageLayout(const GridModel& grid, int col0, int64_t row0, int col1, 
     }
     if (!band.empty() || bands_.empty()) bands_.push_back(std::move(band));
 
-    // Pages down: as many shown rows as fit under the headings.
-    double down = std::max(page_h_ - top_ - bottom_ - heading_h_, 1.0);
+    // Pages down: as many shown rows as fit under the headings. A block kept together
+    // goes whole to the next page when it would be split and fits on one. Without
+    // cell frames a blank row shows nothing: none starts a page after the first,
+    // and a page of nothing else is not printed.
+    const double down = std::max(page_h_ - top_ - bottom_ - heading_h_, 1.0);
+    const bool blanks_show = options_.cell_frames;
     RowPage page{row0_, row0_ - 1};
     double filled = 0;
+    bool ink = false;  // the page has a row that prints something
+    auto close_page = [&] {
+        if (ink || blanks_show) row_pages_.push_back(page);
+    };
     for (int64_t r = row0_; r <= row1_; ++r) {
-        double h = RowHeight(r);
+        const double h = RowHeight(r);
         if (h <= 0) {
             page.last = r;
             continue;
         }
-        if (filled > 0 && filled + h > down) {
-            row_pages_.push_back(page);
+        if (filled == 0 && !row_pages_.empty() && !blanks_show && IsBlankRow(r)) {
+            page = RowPage{r + 1, r};
+            continue;
+        }
+        double need = h;
+        if (const int64_t kept = std::min(grid_.KeptUntil(r), row1_); kept > r) {
+            double block = 0;
+            for (int64_t k = r; k <= kept; ++k) block += RowHeight(k);
+            if (block <= down) need = block;
+        }
+        if (filled > 0 && filled + need > down) {
+            close_page();
             page = RowPage{r, r - 1};
             filled = 0;
+            ink = false;
+            --r;  // the row again, at the top of the new page
+            continue;
         }
         page.last = r;
         filled += h;
+        if (!ink) ink = blanks_show || !IsBlankRow(r);
     }
-    if (filled > 0 || row_pages_.empty()) row_pages_.push_back(page);
+    if (ink || row_pages_.empty()) row_pages_.push_back(page);
+}
+
+bool PageLayout::IsBlankRow(int64_t row) const {
+    for (int c = col0_; c <= col1_; ++c) {
+        if (grid_.IsColumnHidden(c)) continue;
+        if (!grid_.Text(c, row).empty() || grid_.SpanAt(c, row)) return false;
+        const CellFormat f = grid_.Format(c, row);
+        if (f.background || f.borders || f.kind == CellKind::CheckBox) return false;
+    }
+    return true;
 }
 
 double PageLayout::ColumnWidth(int col) const { return grid_.ColumnWidth(col) * px_; }

@@ -103,6 +103,8 @@ private:
     };
     double ColumnWidth(int col) const;
     double RowHeight(int64_t row) const;
+    // Nothing to print in the block's columns: no text, fill, border or check box.
+    bool IsBlankRow(int64_t row) const;
     Font Scaled(const Font& f) const;
     void DrawCellText(Canvas& canvas, double x, double y, double w, double h,
                       const std::string& text, const CellFormat& f, bool heading,

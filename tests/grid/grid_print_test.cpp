@@ -68,6 +68,51 @@ TEST(PrintPageText, FooterIsCentredInTheBottomMarginWithThePageNumber) {
     EXPECT_DOUBLE_EQ(c.texts[2].x, 5100 - 25 - 20);
 }
 
+TEST(PageLayout, BlankRowsNeverStartOrMakeAPageAndKeptBlocksMoveWhole) {
+    // A report's page: no headings, no frames; 900 units down (one-inch margins) hold
+    // 43 rows of 20.83 units.
+    grid::PrintOptions report;
+    report.column_headings = false;
+    report.cell_frames = false;
+    grid::GridModel::Margins m{25.4, 25.4, 25.4, 25.4};
+    RecordingCanvas c;
+    auto layout_of = [&](grid::GridModel& g, const grid::PrintOptions& o = {}) {
+        return grid::PageLayout(g, 0, 0, 1, g.RowCount() - 1, c, m, o);
+    };
+    auto blank = [](grid::GridModel& g, int64_t r0, int64_t r1) {
+        for (int64_t r = r0; r <= r1; ++r) g.SetText(0, r, ""), g.SetText(1, r, "");
+    };
+
+    // Spacer rows at the end overflow onto no page of their own ...
+    grid::GridModel g;
+    FillGrid(g, 2, 46);
+    blank(g, 43, 45);
+    EXPECT_EQ(layout_of(g, report).PageCount(), 1);
+    // ... unless a blank row prints (framed cells, a filled cell).
+    EXPECT_EQ(layout_of(g).PageCount(), 2);
+    g.SetBackground(1, 45, grid::colors::kReadOnlyGrey);
+    EXPECT_EQ(layout_of(g, report).PageCount(), 2);
+
+    // Spacers at a break are dropped rather than heading the next page.
+    FillGrid(g, 2, 50);
+    blank(g, 43, 44);
+    auto spaced = layout_of(g, report);
+    ASSERT_EQ(spaced.PageCount(), 2);
+    EXPECT_EQ(spaced.LastRowOfPage(1), 42);
+    EXPECT_EQ(spaced.FirstRowOfPage(2), 45);
+
+    // A stratum's heading and its first rows go to the next page together; a block
+    // taller than a page breaks as rows do.
+    FillGrid(g, 2, 50);
+    g.KeepTogether(40, 45);
+    auto kept = layout_of(g, report);
+    EXPECT_EQ(kept.LastRowOfPage(1), 39);
+    EXPECT_EQ(kept.FirstRowOfPage(2), 40);
+    FillGrid(g, 2, 100);
+    g.KeepTogether(10, 70);
+    EXPECT_EQ(layout_of(g, report).LastRowOfPage(1), 42);
+}
+
 TEST(PageLayout, RowsGoDownThePagesWithHeadingsRepeatedAndHiddenRowsLeftOut) {
     grid::GridModel g;
     FillGrid(g, 3, 100);
