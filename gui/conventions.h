@@ -40,7 +40,7 @@ void GiveMnemonics(QMenu& menu);
 QChar MnemonicOf(const QString& text);
 
 // Fits and marks every top-level window as it shows (installed once on the
-// application; main() and QtUi install it).
+// application, by main()).
 void InstallWindowConventions();
 
 // The shortcuts of the program's commands (the usual ones of desktop programs).

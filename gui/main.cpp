@@ -6,6 +6,7 @@
 
 #include "app/main_dialog.h"
 #include "app/step_hooks.h"
+#include "conventions.h"
 #include "main_window.h"
 #include "pictures.h"
 #include "qt_ui.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(ui::kAppName);
     QApplication::setWindowIcon(gui::AppIcon());
+    gui::InstallWindowConventions();
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Designs a timber cruise.");

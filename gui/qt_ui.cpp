@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QValidator>
 
-#include "conventions.h"
 #include "form_registry.h"
 #include "pictures.h"
 
@@ -134,7 +133,7 @@ std::optional<std::string> QtUi::SaveFileName(const ui::FileDialogSpec& spec) {
     return RunFileDialog(Parent(), spec, QFileDialog::AcceptSave);
 }
 
-QtUi::QtUi() { InstallWindowConventions(); }
+QtUi::QtUi() = default;
 QtUi::~QtUi() {
     while (!busy_.empty()) EndBusy();
 }

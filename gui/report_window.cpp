@@ -44,9 +44,9 @@ ReportWindow::ReportWindow(reports::ReportWindowForm& form, QWidget* parent) : Q
     layout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QMenuBar(this);
     QMenu* file = bar->addMenu("&File");
-    file->addAction("&Print", this, &ReportWindow::Print);
-    file->addAction("&Save", this, &ReportWindow::Save);
-    file->addAction("Export PDF", this, &ReportWindow::ExportPdf);
+    AddShortcut(file->addAction("&Print", this, &ReportWindow::Print), keys::kPrint, *this);
+    AddShortcut(file->addAction("&Save", this, &ReportWindow::Save), keys::kSave, *this);
+    file->addAction("&Export PDF", this, &ReportWindow::ExportPdf);
     file->addSeparator();
     file->addAction("E&xit", this, &ReportWindow::reject);
     layout->setMenuBar(bar);

@@ -17,6 +17,7 @@
 
 #include "app/main_dialog.h"
 #include "app/step_hooks.h"
+#include "conventions.h"
 #include "main_window.h"
 #include "mk/mk.h"
 #include "qt_ui.h"
@@ -216,6 +217,7 @@ struct Program {
     std::unique_ptr<gui::MainWindow> window;
 
     explicit Program(const std::string& path) {
+        gui::InstallWindowConventions();
         logic.SetFilePath(path);
         window = std::make_unique<gui::MainWindow>(logic);
         window->setProperty("mainWindow", true);

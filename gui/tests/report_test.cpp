@@ -49,7 +49,7 @@ void ReportWindowTest::WindowShowsTheReportWithItsFileMenu() {
     QStringList actions;
     for (QAction* a : w.findChild<QMenuBar*>()->actions()[0]->menu()->actions())
         if (!a->isSeparator()) actions << a->text();
-    QCOMPARE(actions, (QStringList{"&Print", "&Save", "Export PDF", "E&xit"}));
+    QCOMPARE(actions, (QStringList{"&Print", "&Save", "&Export PDF", "E&xit"}));
     QAbstractItemModel* m = w.Grid()->model();
     QCOMPARE(m->columnCount(), 9);
     QCOMPARE(m->data(m->index(10, 1)).toString(), QString("7"));

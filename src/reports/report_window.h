@@ -38,7 +38,7 @@ grid::PrintOptions ReportPrintOptions(ReportKind kind);
 // The setup forms are laid out for landscape paper.
 bool PrintsLandscape(ReportKind kind);
 
-// A report in its window with the "&File" menu: "&Print", "&Save", "Export PDF",
+// A report in its window with the "&File" menu: "&Print", "&Save", "&Export PDF",
 // "E&xit".
 class ReportWindowForm : public ui::Form {
 public:
