@@ -49,8 +49,13 @@ NewCruiseWindow::NewCruiseWindow(ui::NewCruiseForm& form, QWidget* parent)
     : QDialog(parent), form_(form) {
     setWindowTitle(QString::fromStdString(form_.Title()));
     setup_ = MakeEdit();
-    setup_->setReadOnly(true);  // chosen with Browse, which checks the file
-    browse_ = new QPushButton("Browse");
+    // Chosen with Browse, which checks the file; so it also looks as a field that
+    // takes no typing does.
+    setup_->setReadOnly(true);
+    QPalette looks = setup_->palette();
+    looks.setColor(QPalette::Base, looks.color(QPalette::Window));
+    setup_->setPalette(looks);
+    browse_ = new QPushButton("&Browse");
     sale_no_ = MakeEdit(ui::kSaleNoMax);
     cruise_no_ = MakeEdit();
     cal_year_ = MakeEdit();

@@ -52,14 +52,8 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
     auto* layout = new QVBoxLayout(this);
 
     auto* bar = new QMenuBar(this);
-    auto cmd = [this](void (setup::PopulationsForm::*f)(int)) {
-        return [this, f] {
-            (form_.*f)(CurrentRow());
-            Rebind();
-        };
-    };
     QMenu* file = bar->addMenu("&File");
-    file->addAction("&Sort Table", this, cmd(&setup::PopulationsForm::SortTable));
+    file->addAction("&Sort Table", this, [this] { RunOnRow(&setup::PopulationsForm::SortTable); });
     QAction* remake = file->addAction("&Remake Tables From Recon Data", this, [this] {
         form_.Remake();
         Rebind();
@@ -79,11 +73,11 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
         form_.EditUnitTable();
         Rebind();
     });
-    QAction* quick_strata = edit->addAction("&Quick Strata Setup", this, cmd(&setup::PopulationsForm::QuickStrata));
-    QAction* quick_sg = edit->addAction("Q&uick SG Setup", this, cmd(&setup::PopulationsForm::QuickSg));
-    QAction* delete_strata = edit->addAction("Delete &Strata", this, cmd(&setup::PopulationsForm::DeleteStrata));
+    QAction* quick_strata = edit->addAction("&Quick Strata Setup", this, [this] { RunOnRow(&setup::PopulationsForm::QuickStrata); });
+    QAction* quick_sg = edit->addAction("Q&uick SG Setup", this, [this] { RunOnRow(&setup::PopulationsForm::QuickSg); });
+    QAction* delete_strata = edit->addAction("Delete &Strata", this, [this] { RunOnRow(&setup::PopulationsForm::DeleteStrata); });
     QAction* delete_groups =
-        edit->addAction("Delete Sample &Groups", this, cmd(&setup::PopulationsForm::DeleteSampleGroups));
+        edit->addAction("Delete Sample &Groups", this, [this] { RunOnRow(&setup::PopulationsForm::DeleteSampleGroups); });
     // On one stratum's items (the strata form's sample groups) these would wipe the
     // codes being made: offered only on the whole sale's summary.
     if (!form_.OnSummary())
@@ -124,6 +118,11 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
 }
 
 PopulationsWindow::~PopulationsWindow() { delete grid_; }
+
+void PopulationsWindow::RunOnRow(void (setup::PopulationsForm::*command)(int)) {
+    (form_.*command)(CurrentRow());
+    Rebind();
+}
 
 int PopulationsWindow::CurrentRow() const { return static_cast<int>(model_.CurrentRow()); }
 

@@ -42,6 +42,8 @@ private:
     // After a command changed rows behind the grid.
     void Rebind();
     void Command(const std::string& item, int row, int col);
+    // A menu command on the grid's current row.
+    void RunOnRow(void (setup::PopulationsForm::*command)(int));
     int CurrentRow() const;
 
     setup::PopulationsForm& form_;

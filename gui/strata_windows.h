@@ -1,7 +1,7 @@
 #pragma once
 // Windows of the strata and sample-group forms: "Define Strata and Sample Groups",
 // "Quick Strata Setup Form", "Setup Diameter Ranges", "Quick Sample Group Setup",
-// the two-choice "Remove Diameter Classes" dialog and "Sort". Each
+// the two-choice dialogs and "Sort". Each
 // registers itself for its form id; the logic lives in src/setup.
 #include <QDialog>
 

@@ -6,10 +6,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
@@ -18,6 +20,7 @@
 #include "app/main_dialog.h"
 #include "app/step_hooks.h"
 #include "conventions.h"
+#include "grid_widget.h"
 #include "main_window.h"
 #include "mk/mk.h"
 #include "qt_ui.h"
@@ -31,6 +34,13 @@
 namespace {
 
 QString Plain(QString text) { return text.remove('&'); }
+
+// The title a step waits for; kMain stands for the main window, whose title changes
+// with the file it holds.
+const QString kMain = "<main window>";
+bool Matches(QWidget* w, const QString& title) {
+    return title == kMain ? w->property("mainWindow").toBool() : w->windowTitle() == title;
+}
 
 // Plays a user through nested modal forms: each step waits until the window in front
 // carries its title, then acts on it. Every action runs from a timer of its own, so
@@ -70,16 +80,16 @@ private:
             if (!front) timer_.stop();
             return;
         }
-        if (next_ >= steps_.size()) {
-            timer_.stop();
-            return;
-        }
         // An action whose window has closed is still on its way out (a key click
         // processes events): nothing new starts until it has returned.
-        for (const QPointer<QWidget>& w : running_)
-            if (!w || !w->isVisible()) return;
+        bool settling = false;
+        for (const QPointer<QWidget>& w : running_) settling = settling || !w || !w->isVisible();
+        if (next_ >= steps_.size()) {
+            if (!settling) timer_.stop();
+            return;
+        }
         const Step& s = steps_[next_];
-        if (front && front->isVisible() && front->windowTitle() == s.title) {
+        if (!settling && front && front->isVisible() && Matches(front, s.title)) {
             if (qEnvironmentVariableIsSet("STROVAN_TRACE")) qInfo("step %zu: %s", next_, qPrintable(s.title));
             ++next_;
             clock_.restart();
@@ -95,6 +105,8 @@ private:
         if (clock_.elapsed() > 8000) {
             QString seen = front ? front->windowTitle() : "nothing";
             if (auto* box = qobject_cast<QMessageBox*>(front)) seen += " (" + box->text() + ")";
+            for (const QPointer<QWidget>& w : running_)
+                if (w && !w->isVisible()) seen += "; " + w->windowTitle() + " vanished under a form it opened";
             failures << QString("step %1: waited for \"%2\"; in front: \"%3\"").arg(next_).arg(s.title, seen);
             aborting_ = true;
         }
@@ -162,6 +174,22 @@ void Trigger(Driver& d, QWidget* front, const QString& menu, const QString& item
     d.Fail("no menu item " + menu + " > " + item + " in " + front->windowTitle());
 }
 
+// An item of the right-click menu on a cell of the window's grid that has the column.
+void RightClick(Driver& d, QWidget* front, const char* column, int row, const QString& item) {
+    gui::GridWidget* grid = nullptr;
+    for (gui::GridWidget* g : front->findChildren<gui::GridWidget*>())
+        if (g->Grid().FindColumn(column) >= 0) grid = g;
+    if (!grid) return d.Fail(QString("no grid with ") + column + " in " + front->windowTitle());
+    std::unique_ptr<QMenu> menu(grid->BuildContextMenu(grid->model()->index(row, grid->Grid().FindColumn(column))));
+    QStringList offered;
+    if (menu)
+        for (QAction* a : menu->actions()) {
+            if (Plain(a->text()) == item) return a->trigger();
+            offered << Plain(a->text());
+        }
+    d.Fail("no right-click item " + item + " in " + front->windowTitle() + " (" + offered.join(", ") + ")");
+}
+
 void Escape(QWidget* front) { QTest::keyClick(front->windowHandle(), Qt::Key_Escape); }
 // The window's close button: the window system's close request.
 void CloseBox(QWidget* front) { front->windowHandle()->close(); }
@@ -226,7 +254,6 @@ struct Program {
         logic.OnInitDialog();
         window->Refresh();
     }
-    QString Title() const { return window->windowTitle(); }
     // Runs the main window until the driver's user leaves it; the driver's failures.
     QStringList Run(Driver& d) {
         d.Start(window.get());
@@ -259,6 +286,7 @@ Way ByEscape(bool closes = true) {
 Way ByCloseBox() {
     return {"close button", [](Driver&, QWidget* w) { CloseBox(w); }};
 }
+std::vector<Way> dismiss_file() { return {ByButton("Cancel"), ByEscape(), ByCloseBox()}; }
 
 // For each way out: from `parent`, `open` the child (titled `child`), leave it that
 // way, and find the parent alive again. A way that leaves the child open is followed
@@ -289,8 +317,18 @@ class NestedFormsTest : public QObject {
 private slots:
     void initTestCase();
     void SetupFormsGiveBackTheDialogAndTheMainWindow();
+    void PopulationsCommandsGiveBackThePopulationsForm();
+    void DesignFormAndItsFormsGiveBackTheirParents();
+    void MainWindowFormsGiveBackTheMainWindow();
 
 private:
+    // A fresh copy of the example sale for a test that changes it.
+    std::string Copy(const QString& name) {
+        QString to = dir_.filePath(name);
+        QFile::remove(to);
+        return QFile::copy(QString::fromStdString(sale_), to) ? to.toStdString() : std::string();
+    }
+
     QTemporaryDir dir_;
     std::string sale_;
 };
@@ -303,7 +341,7 @@ void NestedFormsTest::initTestCase() {
 void NestedFormsTest::SetupFormsGiveBackTheDialogAndTheMainWindow() {
     Program p(sale_);
     Driver d;
-    const QString main = p.Title();
+    const QString main = kMain;
     auto open_setup = [](Driver& d, QWidget* w) {
         Click(d, w, "Establish Strata and Sample Groups (Add/Edit/Import Data).");
     };
@@ -324,6 +362,130 @@ void NestedFormsTest::SetupFormsGiveBackTheDialogAndTheMainWindow() {
     EveryWayOut(d, main, kDefinitions, open_setup,
                 {ByMenu("File", "Return"), ByEscape(), ByCloseBox()});
     d.Then(main, [&d](QWidget* w) { Click(d, w, "Exit"); });
+    QStringList failures = p.Run(d);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join("\n")));
+}
+
+void NestedFormsTest::PopulationsCommandsGiveBackThePopulationsForm() {
+    Program p(Copy("populations.crz"));
+    Driver d;
+    d.Then(kMain, [&d](QWidget* w) { Click(d, w, "Establish Strata and Sample Groups (Add/Edit/Import Data)."); });
+    d.Then(kDefinitions, [&d](QWidget* w) { Click(d, w, "STRATA SETUP TABLE"); });
+    auto menu = [](const char* m, const char* item) {
+        return [m, item](Driver& d, QWidget* w) { Trigger(d, w, m, item); };
+    };
+    auto right_click = [](const char* item) {
+        return [item](Driver& d, QWidget* w) { RightClick(d, w, "Species", 0, item); };
+    };
+    const std::vector<Way> dismiss = {ByButton("Cancel"), ByEscape(), ByCloseBox()};
+    EveryWayOut(d, kPopulations, "Edit Unit Table", menu("Edit", "Edit Unit Table"),
+                {ByButton("OK"), ByButton("Cancel"), ByEscape(false), ByCloseBox()});
+    EveryWayOut(d, kPopulations, "Quick Strata Setup Form", menu("Edit", "Quick Strata Setup"), dismiss);
+    // The ranges form follows the quick setup's button.
+    d.Then(kPopulations, [&d](QWidget* w) {
+        ExpectAlive(d, w);
+        Trigger(d, w, "Edit", "Quick Strata Setup");
+    });
+    d.Then("Quick Strata Setup Form", [&d](QWidget* w) { Click(d, w, "Setup Diameter Ranges"); });
+    d.Then("Setup Diameter Ranges", [&d](QWidget* w) { Click(d, w, "Cancel"); });
+    EveryWayOut(d, kPopulations, "Quick Sample Group Setup", menu("Edit", "Quick SG Setup"), dismiss);
+    EveryWayOut(d, kPopulations, "Delete Strata", menu("Edit", "Delete Strata"), dismiss);
+    EveryWayOut(d, kPopulations, "Delete Sample Groups", menu("Edit", "Delete Sample Groups"), dismiss);
+    // A message box is a nested form too.
+    EveryWayOut(d, kPopulations, "Warning", right_click("Remove Defined Diameter Ranges"),
+                {ByButton("OK"), ByEscape(), ByCloseBox()});
+    EveryWayOut(d, kPopulations, "Setup Diameter Ranges", right_click("Define Diameter Ranges"), dismiss);
+    EveryWayOut(d, kPopulations, "Sort", menu("File", "Sort Table"),
+                {ByButton("OK"), ByButton("Cancel"), ByEscape(), ByCloseBox()});
+    EveryWayOut(d, kPopulations, "Question", menu("File", "Remake Tables From Recon Data"),
+                {ByButton("No"), ByEscape(), ByCloseBox()});
+    EveryWayOut(d, kPopulations, "Recon Strata Table", menu("View", "Recon Strata Table"),
+                {ByButton("OK"), ByButton("Cancel"), ByEscape(false), ByCloseBox()});
+    EveryWayOut(d, kPopulations, "Print", menu("File", "Print"), dismiss);
+    d.Then(kPopulations, [&d](QWidget* w) { Click(d, w, "OK"); });
+    d.Then(kDefinitions, [&d](QWidget* w) { Click(d, w, "RETURN"); });
+    d.Then(kMain, [&d](QWidget* w) {
+        ExpectAlive(d, w);
+        Click(d, w, "Exit");
+    });
+    QStringList failures = p.Run(d);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join("\n")));
+}
+
+void NestedFormsTest::DesignFormAndItsFormsGiveBackTheirParents() {
+    const std::string path = Copy("design.crz");
+    Program p(path);
+    Driver d;
+    const QString main = kMain;
+    const QString form = QString("Strovan Form     ") + QString::fromStdString(path);
+    auto open_form = [](Driver& d, QWidget* w) {
+        Click(d, w, "Strovan Processing. Determine Sample Sizes and Frequencies.");
+    };
+    auto right_click = [](const char* item) {
+        return [item](Driver& d, QWidget* w) { RightClick(d, w, "CruzMeth", 0, item); };
+    };
+    auto button = [](const char* text) { return [text](Driver& d, QWidget* w) { Click(d, w, text); }; };
+    const std::vector<Way> dismiss = {ByButton("Cancel"), ByEscape(), ByCloseBox()};
+    d.Then(main, [&d, open_form](QWidget* w) { open_form(d, w); });
+    // No question about data warnings before each report.
+    d.Then(form, [&d](QWidget* w) { Trigger(d, w, "Data", "Display Data Warnings"); });
+    // Change Cruise Method, a method ticked and OK: the form comes back.
+    Way tick_and_ok{"tick a method, OK", [](Driver& d, QWidget* w) {
+                        auto* table = w->findChild<QTableWidget*>();
+                        if (!table) return d.Fail("no method list");
+                        table->item(4, 0)->setCheckState(Qt::Checked);
+                        Click(d, w, "OK");
+                    }};
+    EveryWayOut(d, form, "Select Cruise Method", right_click("Change Cruise Method"),
+                {tick_and_ok, ByButton("Cancel"), ByEscape(), ByCloseBox()});
+    Way size_and_ok{"a size, OK", [](Driver& d, QWidget* w) {
+                        w->findChild<QLineEdit*>()->setText("10");
+                        Click(d, w, "OK");
+                    }};
+    EveryWayOut(d, form, "Change Plot Size", right_click("Change Fixed Plot Size"),
+                {size_and_ok, ByButton("Cancel"), ByEscape(), ByCloseBox()});
+    EveryWayOut(d, form, "Add a Unit ", right_click("Add Units to Stratum"), dismiss);
+    EveryWayOut(d, form, "Remove a Unit", right_click("Remove Units From Stratum"), dismiss);
+    EveryWayOut(d, form, "Save/Load Designs", [](Driver& d, QWidget* w) { Trigger(d, w, "File", "Save Design"); },
+                dismiss);
+    EveryWayOut(d, form, "Select Report From List", button("Make Report"), dismiss);
+    // A report window closed any way gives the form back.
+    for (const Way& way : {ByMenu("File", "Exit"), ByEscape(), ByCloseBox()}) {
+        d.Then(form, [&d](QWidget* w) {
+            ExpectAlive(d, w);
+            Click(d, w, "Make Report");
+        });
+        d.Then("Select Report From List", [&d](QWidget* w) { Click(d, w, "OK"); });
+        d.Then("Strovan Summary Report", [&d, way](QWidget* w) { way.leave(d, w); });
+    }
+    EveryWayOut(d, form, "Create Field Cruise File", button("Make Kelvane"), dismiss);
+    EveryWayOut(d, form, "Strovan Help", button("Help"), {ByButton("Close"), ByEscape(), ByCloseBox()});
+    EveryWayOut(d, form, "Print", [](Driver& d, QWidget* w) { Trigger(d, w, "File", "Print Table"); }, dismiss);
+    // The form itself gives the main window back every way but Escape, which it
+    // ignores.
+    d.Then(form, [&d](QWidget* w) { Click(d, w, "Return"); });
+    EveryWayOut(d, main, form, open_form, {ByMenu("File", "Exit"), ByEscape(false), ByCloseBox()});
+    d.Then(main, [&d](QWidget* w) { Click(d, w, "Exit"); });
+    QStringList failures = p.Run(d);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join("\n")));
+}
+
+void NestedFormsTest::MainWindowFormsGiveBackTheMainWindow() {
+    Program p(Copy("main.crz"));
+    Driver d;
+    const QString main = kMain;
+    auto button = [](const char* text) { return [text](Driver& d, QWidget* w) { Click(d, w, text); }; };
+    const std::vector<Way> every = {ByButton("OK"), ByButton("Cancel"), ByEscape(), ByCloseBox()};
+    EveryWayOut(d, main, "Setup Relative Cruising Costs", button("Define Relative Cruising Costs."), every);
+    EveryWayOut(d, main, "Edit Cruise Information", button("Edit Cruise Information"), every);
+    EveryWayOut(d, main, "Strovan Help", button("Help"), {ByButton("Close"), ByEscape(), ByCloseBox()});
+    EveryWayOut(d, main, "About Strovan",
+                [](Driver& d, QWidget* w) { Trigger(d, w, "Strovan", "About Strovan..."); },
+                {ByButton("OK"), ByEscape(), ByCloseBox()});
+    EveryWayOut(d, main, "Open", button("Open an Existing Cruise File"), dismiss_file());
+    // Cancelling Create leaves no file open: last.
+    EveryWayOut(d, main, "Create New Cruise", button("Create a New Cruise File"), {ByEscape()});
+    d.Then(kMain, [&d](QWidget* w) { Click(d, w, "Exit"); });
     QStringList failures = p.Run(d);
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join("\n")));
 }

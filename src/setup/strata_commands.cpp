@@ -84,7 +84,7 @@ void QuickStrataCommand(PopulationsForm& form, int row) {
 void DeleteStrataCommand(PopulationsForm& form, int row) {
     if (!OnWholeSale(form)) return;
     if (row < 0 || row >= form.Grid().RowCount()) return;
-    TwoChoiceForm dialog("Delete This Stratum", "Delete All Strata");
+    TwoChoiceForm dialog("Delete Strata", "Delete This Stratum", "Delete All Strata");
     if (!form.Ui().RunForm(dialog)) return;
     const std::string stratum = form.Grid().View().GetString(row, "Stratum");
     Reshape(form, [&](std::vector<SumRow>& rows) {
@@ -98,7 +98,7 @@ void DeleteStrataCommand(PopulationsForm& form, int row) {
 void DeleteSampleGroupsCommand(PopulationsForm& form, int row) {
     if (!OnWholeSale(form)) return;
     if (row < 0 || row >= form.Grid().RowCount()) return;
-    TwoChoiceForm dialog("Delete Sample Groups For This Stratum", "Delete All Sample Groups");
+    TwoChoiceForm dialog("Delete Sample Groups", "Delete Sample Groups For This Stratum", "Delete All Sample Groups");
     if (!form.Ui().RunForm(dialog)) return;
     const std::string stratum = form.Grid().View().GetString(row, "Stratum");
     Reshape(form, [&](std::vector<SumRow>& rows) {
@@ -160,7 +160,7 @@ void RemoveRangesCommand(PopulationsForm& form, int row) {
     ui::UiPort& ui = form.Ui();
     if (row < 0 || row >= form.Grid().RowCount()) return;
     if (!HasSgRanges(ui, RowSet(form.Grid().View()).rows)) return;
-    TwoChoiceForm dialog("Remove For Selected Species,Prod,LD Group", "Remove For All Rows");
+    TwoChoiceForm dialog("Remove Diameter Classes", "Remove For Selected Species,Prod,LD Group", "Remove For All Rows");
     if (!ui.RunForm(dialog)) return;
     if (Reshape(form, [&](std::vector<SumRow>& rows) { return RemoveSgRanges(rows, row, dialog.second) > 0; }) &&
         form.OnSummary())
@@ -201,7 +201,7 @@ void ShowReconStrataTable(ui::UiPort& ui, mk::Storage& storage) {
     }
     // The stored layout, so that no stored column is lost by showing it.
     EditDataForm dialog(ui, SetupGrid(storage.GetView(schema::kStratumTable), schema::kStratumTable),
-                        EditDataForm::Kind::Plain);
+                        EditDataForm::Kind::Plain, "Recon Strata Table");
     ui.RunForm(dialog);
     if (!dialog.Grid().Modified()) return;
     // A changed method or plot size changes what every stratum computes.

@@ -121,7 +121,7 @@ bool EditDataForm::LookupLogMethod(int row) {
 
 bool RunUnitEditor(ui::UiPort& ui, mk::View units) {
     EditDataForm form(ui, SetupGrid(std::move(units), schema::kSVUnitsTable),
-                      EditDataForm::Kind::Units);
+                      EditDataForm::Kind::Units, "Edit Unit Table");
     // The dialog stays open until its check passes or the user cancels.
     while (ui.RunForm(form)) {
         if (form.Accepted() || form.Accept()) return true;

@@ -36,7 +36,7 @@ TEST(UnitEditor, OkNeedsPositiveAreasAndOneRowPerCode) {
     ui::ScriptedUi ui;
     mk::View units = Units({{"1", 10}, {"2", 5}});
     ui.PushFormAs<EditDataForm>(EditDataForm::kId, [](EditDataForm& f) {
-        EXPECT_EQ(f.Title(), "Edit Data");
+        EXPECT_EQ(f.Title(), "Edit Unit Table");
         EXPECT_TRUE(f.Grid().SetText(1, "Area", "many"));
         return true;  // OK pressed: refused, the dialog stays open
     });
