@@ -184,6 +184,8 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     groups_.SetDefaultFont(FormFont());
     strataView_ = new GridWidget(strata_);
     groupView_ = new GridWidget(groups_);
+    strataView_->SetUi(&ws_.Ui());
+    groupView_->SetUi(&ws_.Ui());
     splitter_ = new QSplitter(Qt::Vertical);
     splitter_->addWidget(strataView_);
     splitter_->addWidget(groupView_);
@@ -193,6 +195,17 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     groupView_->setMinimumHeight(75);
     splitter_->setHandleWidth(6);
     layout->addWidget(splitter_, 1);
+
+    // A paste is one step of undo; one refused half-way is taken back whole.
+    auto paste = [this](grid::GridModel& m, const grid::CellBlock& block, const std::string& text) {
+        ws_.BeginUndoGroup("Paste");
+        grid::PasteResult r = grid::PasteText(m, block, text, {/*roll_back=*/false});
+        ws_.EndUndoGroup(r.ok);
+        RefreshAll();
+        return r;
+    };
+    strataView_->SetPasteHandler(paste);
+    groupView_->SetPasteHandler(paste);
 
     strata_.OnRightClick([this](grid::GridModel&, grid::CellRef c) { return StrataMenu(c); });
     groups_.OnRightClick([this](grid::GridModel&, grid::CellRef c) { return GroupMenu(c); });

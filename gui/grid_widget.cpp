@@ -336,25 +336,50 @@ void GridWidget::currentChanged(const QModelIndex& current, const QModelIndex& p
     syncing_current_ = false;
 }
 
-void GridWidget::CopySelection() {
+ui::UiPort& GridWidget::Port(std::unique_ptr<QtUi>& spare) const {
+    if (ui_) return *ui_;
+    spare = std::make_unique<QtUi>();
+    return *spare;
+}
+
+bool GridWidget::SelectedBlock(grid::CellBlock& block) const {
     QModelIndexList sel = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList{};
-    int c0, c1, r0, r1;
     if (sel.isEmpty()) {
         QModelIndex cur = currentIndex();
-        if (!cur.isValid()) return;
-        c0 = c1 = cur.column();
-        r0 = r1 = cur.row();
-    } else {
-        c0 = r0 = std::numeric_limits<int>::max();
-        c1 = r1 = -1;
-        for (const QModelIndex& i : sel) {
-            c0 = std::min(c0, i.column());
-            c1 = std::max(c1, i.column());
-            r0 = std::min(r0, i.row());
-            r1 = std::max(r1, i.row());
-        }
+        if (!cur.isValid()) return false;
+        block = {cur.column(), cur.row(), cur.column(), cur.row()};
+        return true;
     }
-    QApplication::clipboard()->setText(QString::fromStdString(model_.CopyText(c0, r0, c1, r1)));
+    int c0 = std::numeric_limits<int>::max(), r0 = std::numeric_limits<int>::max(), c1 = -1, r1 = -1;
+    for (const QModelIndex& i : sel) {
+        c0 = std::min(c0, i.column());
+        c1 = std::max(c1, i.column());
+        r0 = std::min(r0, i.row());
+        r1 = std::max(r1, i.row());
+    }
+    block = {c0, r0, c1, r1};
+    return true;
+}
+
+void GridWidget::CopySelection() {
+    grid::CellBlock b;
+    if (!SelectedBlock(b)) return;
+    QApplication::clipboard()->setText(QString::fromStdString(model_.CopyText(b.col0, b.row0, b.col1, b.row1)));
+}
+
+bool GridWidget::PasteClipboard() {
+    grid::CellBlock b;
+    if (!SelectedBlock(b) || IsEditing()) return false;
+    const std::string text = QApplication::clipboard()->text().toStdString();
+    grid::PasteResult r = paste_ ? paste_(model_, b, text) : grid::PasteText(model_, b, text);
+    if (!r.ok) {
+        if (r.refused_cell.col >= 0) setCurrentIndex(adapter_->index(static_cast<int>(r.refused_cell.row), r.refused_cell.col));
+        std::unique_ptr<QtUi> spare;
+        Port(spare).MessageBox("Warning", r.refusal, ui::Icon::Exclamation);
+        return false;
+    }
+    model_.NotifyCellsChanged(0, 0, model_.ColumnCount() - 1, model_.RowCount() - 1);
+    return true;
 }
 
 void GridWidget::ShowFind() {
@@ -390,13 +415,8 @@ void GridWidget::resizeEvent(QResizeEvent* e) {
 }
 
 bool GridWidget::FindNext(const QString& text) {
-    std::unique_ptr<QtUi> own;
-    ui::UiPort* port = ui_;
-    if (!port) {
-        own = std::make_unique<QtUi>();
-        port = own.get();
-    }
-    auto hit = model_.Find(text.toStdString(), {}, port);
+    std::unique_ptr<QtUi> spare;
+    auto hit = model_.Find(text.toStdString(), {}, &Port(spare));
     if (!hit) return false;
     QModelIndex at = adapter_->index(static_cast<int>(hit->row), hit->col);
     setCurrentIndex(at);
@@ -437,6 +457,10 @@ void GridWidget::contextMenuEvent(QContextMenuEvent* e) {
 void GridWidget::keyPressEvent(QKeyEvent* e) {
     if (e->matches(QKeySequence::Copy)) {
         CopySelection();
+        return;
+    }
+    if (e->matches(QKeySequence::Paste)) {
+        PasteClipboard();
         return;
     }
     if (e->matches(QKeySequence::Find)) {

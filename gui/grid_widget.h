@@ -6,16 +6,19 @@
 // In-place editing (Escape ends an edit without closing the dialog), check boxes,
 // drop lists, right-click menus built by the owning form (never while a cell is being
 // edited), sizing to contents, keyboard navigation, Ctrl+F find, Ctrl+C copy of the
-// selected block as tab-separated text.
+// selected block as tab-separated text, Ctrl+V paste of such a block (all or nothing).
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <functional>
+#include <memory>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include "grid/grid_model.h"
+#include "grid/grid_paste.h"
 
 class QLineEdit;
 class QFrame;
@@ -24,6 +27,8 @@ class QMenu;
 namespace ui { class UiPort; }
 
 namespace gui {
+
+class QtUi;
 
 // Qt's view of a grid::GridModel. Asks the model only for the cells it shows.
 class GridTableModel : public QAbstractTableModel, public grid::GridObserver {
@@ -101,6 +106,14 @@ public:
     void ApplyLayout();
     // The selected block (or the current cell) as tab-separated text on the clipboard.
     void CopySelection();
+    // The clipboard's block into the selection, checked cell by cell first; a
+    // refusal is shown and changes nothing. True when pasted.
+    bool PasteClipboard();
+    // How a paste is applied; a form with its own undo wraps the paste in one step.
+    using PasteHandler = std::function<grid::PasteResult(grid::GridModel&, const grid::CellBlock&, const std::string&)>;
+    void SetPasteHandler(PasteHandler h) { paste_ = std::move(h); }
+    // The selected block, or the current cell; false when there is neither.
+    bool SelectedBlock(grid::CellBlock& block) const;
     // Shows the find bar (Ctrl+F).
     void ShowFind();
     // Finds the next cell holding text and scrolls to it; false when not found (the
@@ -119,10 +132,13 @@ protected:
 
 private:
     void PlaceFindBar();
+    // Messages go through the form's port; a grid without one uses Qt's own boxes.
+    ui::UiPort& Port(std::unique_ptr<QtUi>& spare) const;
 
     grid::GridModel& model_;
     GridTableModel* adapter_;
     ui::UiPort* ui_ = nullptr;
+    PasteHandler paste_;
     std::set<int64_t> hidden_rows_shown_;  // rows hidden in the view now
     std::vector<std::pair<int64_t, int>> heights_set_;
     QFrame* find_bar_ = nullptr;

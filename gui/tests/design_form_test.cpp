@@ -1,5 +1,6 @@
 // Widget tests of the "Strovan Form" dialog on a realistic design, run offscreen.
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -126,6 +127,7 @@ private slots:
     void cleanup();
     void GridsShowTheDesignByMethod();
     void CellEditRecomputesAndUndoes();
+    void PasteIsOneStepOfUndoAndAllOrNothing();
     void MenusAndChart();
     void SavedDesignsDialogThroughTheUiPort();
     void Screenshot();
@@ -210,6 +212,46 @@ void DesignFormTest::CellEditRecomputesAndUndoes() {
     // Escape never closes the form.
     QTest::keyClick(&w, Qt::Key_Escape);
     QVERIFY(w.isVisible());
+}
+
+void DesignFormTest::PasteIsOneStepOfUndoAndAllOrNothing() {
+    gui::DesignFormWindow w(*ws_);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    grid::GridModel& g = w.GroupGrid();
+    gui::GridWidget* view = w.GroupView();
+    const int cv = Column(g, "SgCV");
+    const double cv0 = ws_->SelectedGroups()[0]->sgCV, cv1 = ws_->SelectedGroups()[1]->sgCV;
+    const double error = ws_->SelectedStratum()->error;
+    auto at = [&](int row, int col) {
+        view->setFocus();
+        view->selectionModel()->setCurrentIndex(view->model()->index(row, col), QItemSelectionModel::ClearAndSelect);
+    };
+    // Two CVs from a spreadsheet: both recomputed, one step to undo.
+    QApplication::clipboard()->setText("55\r\n66\r\n");
+    at(0, cv);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(ws_->SelectedGroups()[0]->sgCV, 55.0);
+    QCOMPARE(ws_->SelectedGroups()[1]->sgCV, 66.0);
+    QCOMPARE(g.Text(cv, 1), std::string("66"));
+    QVERIFY(ws_->SelectedStratum()->error != error);
+    QCOMPARE(w.UndoAction()->text().remove('&'), QString("Undo Paste"));
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(ws_->SelectedGroups()[0]->sgCV, cv0);
+    QCOMPARE(ws_->SelectedGroups()[1]->sgCV, cv1);
+    QCOMPARE(ws_->SelectedStratum()->error, error);
+    QVERIFY(!w.UndoAction()->isEnabled());
+    // A block reaching a read-only column changes nothing and leaves nothing to undo.
+    QApplication::clipboard()->setText("40\tX\n");
+    at(0, cv);
+    int next = cv + 1;
+    while (g.IsColumnHidden(next)) ++next;
+    g.SetColumnReadOnly(next, true);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(ws_->SelectedGroups()[0]->sgCV, cv0);
+    QVERIFY(!w.UndoAction()->isEnabled());
+    QCOMPARE(ui_->Messages().back().title, std::string("Warning"));
 }
 
 void DesignFormTest::MenusAndChart() {

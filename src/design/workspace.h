@@ -61,6 +61,7 @@ public:
     // --- State --------------------------------------------------------------------------
     const Design& Model() const { return model_; }
     const WorkspaceInputs& Inputs() const { return in_; }
+    ui::UiPort& Ui() { return ui_; }
     bool IsProduction() const { return in_.cruiseType == 1; }
     std::string Title() const { return kDesignFormTitlePrefix + in_.path; }
     int Selected() const { return selected_; }
@@ -133,6 +134,11 @@ public:
     std::string RedoLabel() const;
     int Undo();
     int Redo();
+    // Several changes as one step of undo (a paste of many cells). Groups nest; the
+    // outermost end counts. Ended without `keep`, every change since the beginning
+    // is taken back and nothing is left to undo or redo.
+    void BeginUndoGroup(std::string label);
+    void EndUndoGroup(bool keep = true);
 
     // The cost of precision for the current design, computed on a copy.
     std::vector<TradeoffPoint> TradeoffCurve(int from = 2, int to = 30) const;
@@ -189,6 +195,9 @@ private:
     SgColumns groupCols_;
     Command report_, kelvane_;
     std::deque<Snapshot> undo_, redo_;
+    int groupDepth_ = 0;
+    bool groupChanged_ = false;
+    std::optional<Snapshot> groupStart_;
     bool closed_ = false;
 };
 
