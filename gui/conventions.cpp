@@ -44,9 +44,10 @@ void FitToScreen(QWidget& window) {
     if (min.width() > room.width() || min.height() > room.height()) window.setMinimumSize(min.boundedTo(room));
     const QSize size = window.size().boundedTo(room);
     if (size != window.size()) window.resize(size);
+    // pos() and move() place a window's frame.
     const QPoint at = window.pos();
-    const int x = std::clamp(at.x(), area.left() + frame.left(), area.left() + frame.left() + room.width() - size.width());
-    const int y = std::clamp(at.y(), area.top() + frame.top(), area.top() + frame.top() + room.height() - size.height());
+    const int x = std::clamp(at.x(), area.left(), area.left() + room.width() - size.width());
+    const int y = std::clamp(at.y(), area.top(), area.top() + room.height() - size.height());
     if (QPoint(x, y) != at) window.move(x, y);
 }
 

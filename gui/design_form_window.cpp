@@ -141,12 +141,16 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
 
     auto* top = new QHBoxLayout;
     auto* figures = new QFormLayout;
+    // Wide enough for the largest figure at any size of the form.
     saleError_ = new QLineEdit;
-    saleError_->setReadOnly(true);
-    saleError_->setMaximumWidth(90);
     cost_ = new QLineEdit;
-    cost_->setReadOnly(true);
-    cost_->setMaximumWidth(140);
+    for (auto [field, widest] : {std::pair{saleError_, "9999.9"}, std::pair{cost_, "999999999999.9"}}) {
+        field->setReadOnly(true);
+        field->setAlignment(Qt::AlignRight);
+        const int need = field->fontMetrics().horizontalAdvance(widest) + 16;
+        field->setMinimumWidth(need);
+        field->setMaximumWidth(need + 40);
+    }
     figures->addRow("Sale Error", saleError_);
     figures->addRow("Cost", cost_);
     top->addLayout(figures);
@@ -334,8 +338,9 @@ void DesignFormWindow::UpdateChartNow() {
 }
 
 void DesignFormWindow::RefreshTotals() {
-    saleError_->setText(Q(ws_.SaleErrorText()));
-    cost_->setText(Q(ws_.CostText()));
+    // The texts are padded to their print widths; the fields align them instead.
+    saleError_->setText(Q(ws_.SaleErrorText()).trimmed());
+    cost_->setText(Q(ws_.CostText()).trimmed());
 }
 
 void DesignFormWindow::UpdateEnabled() {

@@ -15,7 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QToolTip>
 #include <QTimer>
 
 #include "qt_ui.h"
@@ -271,7 +274,8 @@ void GridWidget::ApplyLayout() {
     int rows = adapter_->rowCount();
     for (int c = 0; c < cols; ++c) {
         setColumnHidden(c, model_.IsColumnHidden(c));
-        if (!model_.AutoWidth(c)) setColumnWidth(c, model_.ColumnWidth(c));
+        if (!model_.AutoWidth(c))
+            setColumnWidth(c, widen_to_text_ ? std::max(model_.ColumnWidth(c), TextWidth(c)) : model_.ColumnWidth(c));
     }
     // Only the rows that are or were special are touched.
     for (int64_t r : hidden_rows_shown_)
@@ -314,13 +318,62 @@ void GridWidget::ApplyLayout() {
 
 void GridWidget::SizeToContents() {
     for (int c = 0; c < adapter_->columnCount(); ++c)
-        if (model_.AutoWidth(c) && !model_.IsColumnHidden(c)) resizeColumnToContents(c);
+        if (model_.AutoWidth(c) && !model_.IsColumnHidden(c)) {
+            resizeColumnToContents(c);
+            if (columnWidth(c) > kMaxAutoWidth) setColumnWidth(c, kMaxAutoWidth);
+        }
+}
+
+void GridWidget::SetWidenToText(bool on) {
+    widen_to_text_ = on;
+    ApplyLayout();
+}
+
+int GridWidget::TextWidth(int col) const {
+    // Reports repeat their labels; the first rows hold every kind.
+    const int64_t rows = std::min<int64_t>(model_.RowCount(), 2000);
+    int widest = 0;
+    for (int64_t r = 0; r < rows; ++r) {
+        if (model_.SpanAt(col, r)) continue;
+        const std::string text = model_.Text(col, r);
+        if (text.empty()) continue;
+        QFontMetrics fm(ToQFont(model_.Format(col, r).font));
+        widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(text)));
+    }
+    // The style's text margins on both sides.
+    return widest > 0 ? widest + 10 : 0;
+}
+
+QString GridWidget::CellHint(const QModelIndex& index) const {
+    if (!index.isValid() || model_.Kind(index.column(), index.row()) == grid::CellKind::CheckBox) return {};
+    const QString text = QString::fromStdString(model_.Text(index.column(), index.row()));
+    if (text.isEmpty()) return {};
+    QFontMetrics fm(ToQFont(model_.Format(index.column(), index.row()).font));
+    if (fm.horizontalAdvance(text) + 8 <= visualRect(index).width()) return {};
+    return text;
+}
+
+bool GridWidget::viewportEvent(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QString hint = CellHint(indexAt(help->pos()));
+        if (!hint.isEmpty()) {
+            // A list without blanks ("1,2,3,...") may break after its commas, so a
+            // long one wraps inside the screen.
+            QString wrapped = hint.toHtmlEscaped();
+            wrapped.replace(QRegularExpression(",(?! )"), ", ");
+            QToolTip::showText(help->globalPos(), "<p>" + wrapped + "</p>", viewport());
+            return true;
+        }
+        QToolTip::hideText();
+    }
+    return QTableView::viewportEvent(e);
 }
 
 int GridWidget::ContentWidth() const {
     int width = 0;
     for (int c = 0; c < model_.ColumnCount(); ++c)
-        if (!model_.IsColumnHidden(c)) width += model_.ColumnWidth(c);
+        if (!model_.IsColumnHidden(c)) width += std::max(model_.ColumnWidth(c), columnWidth(c));
     auto* delegate = qobject_cast<GridDelegate*>(itemDelegate());
     int more = 0;
     if (delegate)

@@ -96,8 +96,16 @@ public:
     // Messages ("Item not found") go through this port; without one, Qt's own.
     void SetUi(ui::UiPort* ui) { ui_ = ui; }
 
-    // Columns marked for automatic width are sized to what they show.
+    // Columns marked for automatic width are sized to what they show, up to
+    // kMaxAutoWidth: a longer text (a stratum's 400 units) is cut short with "..."
+    // and shown whole as the cell's hint.
     void SizeToContents();
+    static constexpr int kMaxAutoWidth = 320;
+    // The whole text of a cell too narrow to show it (the cell's hint), else empty.
+    QString CellHint(const QModelIndex& index) const;
+    // Columns no narrower than their texts on screen (a report's labels in the
+    // screen's font), whatever width the model gives them for paper and text files.
+    void SetWidenToText(bool on);
     // The width the grid's content needs: its columns plus the widest title that
     // runs on past them.
     int ContentWidth() const;
@@ -128,10 +136,13 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     void PlaceFindBar();
+    // The widest text of the column's own cells (joined cells left out), in pixels.
+    int TextWidth(int col) const;
     // Messages go through the form's port; a grid without one uses Qt's own boxes.
     ui::UiPort& Port(std::unique_ptr<QtUi>& spare) const;
 
@@ -144,6 +155,7 @@ private:
     QFrame* find_bar_ = nullptr;
     QLineEdit* find_edit_ = nullptr;
     bool syncing_current_ = false;
+    bool widen_to_text_ = false;
     bool size_pending_ = false;
 };
 

@@ -52,6 +52,7 @@ ReportWindow::ReportWindow(reports::ReportWindowForm& form, QWidget* parent) : Q
     layout->setMenuBar(bar);
     grid_ = new GridWidget(form.Report().Grid(), this);
     grid_->SetUi(&form.Ui());
+    grid_->SetWidenToText(true);
     layout->addWidget(grid_);
     resize(std::min(grid_->ContentWidth() + 40, 1200), 700);
 }

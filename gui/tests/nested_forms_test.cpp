@@ -6,11 +6,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -40,6 +43,52 @@ QString Plain(QString text) { return text.remove('&'); }
 const QString kMain = "<main window>";
 bool Matches(QWidget* w, const QString& title) {
     return title == kMain ? w->property("mainWindow").toBool() : w->windowTitle() == title;
+}
+
+// What every window of the program owes the user, checked on each window the walk
+// meets: it lies within the available screen, and its buttons, menus and menu items
+// carry mnemonics that differ within each. Qt's own file and print dialogs are Qt's.
+QStringList Conventions(QWidget* w) {
+    QStringList problems;
+    if (qobject_cast<QFileDialog*>(w) || qobject_cast<QPrintDialog*>(w)) return problems;
+    const QRect screen = w->screen()->availableGeometry();
+    if (!screen.contains(w->frameGeometry()))
+        problems << QString("%1 x %2 at (%3, %4) is not within the screen's %5 x %6")
+                        .arg(w->frameGeometry().width())
+                        .arg(w->frameGeometry().height())
+                        .arg(w->frameGeometry().x())
+                        .arg(w->frameGeometry().y())
+                        .arg(screen.width())
+                        .arg(screen.height());
+    auto unique = [&](const QStringList& texts, const QString& where) {
+        QSet<QChar> seen;
+        for (const QString& t : texts) {
+            QChar m = gui::MnemonicOf(t);
+            if (m.isNull()) problems << where + ": \"" + t + "\" has no mnemonic";
+            else if (seen.contains(m)) problems << where + ": \"" + t + "\" repeats Alt+" + m;
+            seen.insert(m);
+        }
+    };
+    QStringList top;
+    std::function<void(QMenu*)> menu = [&](QMenu* m) {
+        QStringList items;
+        for (QAction* a : m->actions()) {
+            if (a->isSeparator() || !a->isVisible()) continue;
+            items << a->text();
+            if (a->menu()) menu(a->menu());
+        }
+        unique(items, "menu " + Plain(m->title()));
+    };
+    for (QMenuBar* bar : w->findChildren<QMenuBar*>())
+        for (QAction* a : bar->actions()) {
+            top << a->text();
+            if (a->menu()) menu(a->menu());
+        }
+    for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+        if (b->window() == w && !b->text().isEmpty() && b->isVisible()) top << b->text();
+    unique(top, "buttons and menus");
+    for (QString& p : problems) p = w->windowTitle() + ": " + p;
+    return problems;
 }
 
 // Plays a user through nested modal forms: each step waits until the window in front
@@ -91,6 +140,10 @@ private:
         const Step& s = steps_[next_];
         if (!settling && front && front->isVisible() && Matches(front, s.title)) {
             if (qEnvironmentVariableIsSet("STROVAN_TRACE")) qInfo("step %zu: %s", next_, qPrintable(s.title));
+            if (!inspected_.contains(front->windowTitle())) {
+                inspected_.insert(front->windowTitle());
+                for (const QString& p : Conventions(front)) Fail(p);
+            }
             ++next_;
             clock_.restart();
             QPointer<QWidget> at = front;
@@ -118,6 +171,7 @@ private:
     QTimer timer_;
     QPointer<QDialog> main_;
     std::vector<QPointer<QWidget>> running_;  // actions under way, innermost last
+    QSet<QString> inspected_;
     bool aborting_ = false;
 };
 
