@@ -36,7 +36,7 @@ const CostFigures kCosts{10.2, 31, 0.45, 1.9, 5.2, 0.3};
 
 // A sale of twelve strata over all methods, two to six sample groups each, with the
 // eleven methods of each stratum in the method tables.
-void WriteSale(const std::string& path) {
+void WriteSale(const std::string& path, const std::string& firstUnits = "") {
     auto st = mk::Storage::Create(path);
     QVERIFY(st.ok());
     mk::Storage& s = *st;
@@ -94,7 +94,7 @@ void WriteSale(const std::string& path) {
             row.totAcres = acres;
             row.plotSize = plotSize;
             row.description = std::string("Stratum ") + ctx.stratum;
-            row.units = std::to_string(100 + i);
+            row.units = i == 1 && !firstUnits.empty() ? firstUnits : std::to_string(100 + i);
             row.totCircum = std::trunc(2 * std::sqrt(M_PI * acres * 43560));
             SgRefs refs;
             for (SgRow& g : groups) refs.push_back(&g);
@@ -129,6 +129,7 @@ private slots:
     void CellEditRecomputesAndUndoes();
     void PasteIsOneStepOfUndoAndAllOrNothing();
     void MenusAndChart();
+    void LongUnitListIsElidedAndFiguresShowWholeAtTheSmallestSize();
     void SavedDesignsDialogThroughTheUiPort();
     void Screenshot();
 
@@ -276,6 +277,44 @@ void DesignFormTest::MenusAndChart() {
     optimize->click();
     QVERIFY(ws_->Totals().error <= 7.5);
     QCOMPARE(w.findChildren<QLineEdit*>()[0]->text(), QString::fromStdString(ws_->SaleErrorText()).trimmed());
+}
+
+void DesignFormTest::LongUnitListIsElidedAndFiguresShowWholeAtTheSmallestSize() {
+    // A stratum of 400 units.
+    std::string units;
+    for (int u = 1; u <= 400; ++u) units += (u > 1 ? "," : "") + std::to_string(u);
+    std::string path = dir_->filePath("large.crz").toStdString();
+    WriteSale(path, units);
+    ui::ScriptedUi ui;
+    store::CCruiseStore store(ui);
+    QCOMPARE(store.Open(path), 0);
+    {
+        DesignWorkspace ws(ui, store, WorkspaceInputs{0, kCosts, "01", "10", path});
+        QCOMPARE(ws.Open(), 0);
+        gui::DesignFormWindow w(ws);
+        w.resize(1100, 640);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::qWait(20);  // columns are sized once the event loop runs
+        gui::GridWidget* view = w.StrataView();
+        const int col = Column(w.StrataGrid(), "Units"), after = Column(w.StrataGrid(), "Error");
+        QVERIFY(view->columnWidth(col) <= gui::GridWidget::kMaxAutoWidth);
+        QCOMPARE(view->CellHint(view->model()->index(0, col)), QString::fromStdString(units));
+        QVERIFY(view->CellHint(view->model()->index(1, col)).isEmpty());  // "102" shows whole
+        // The columns after the list stay in sight.
+        QVERIFY(view->columnViewportPosition(after) + view->columnWidth(after) <= view->viewport()->width());
+
+        // At the smallest size the form takes, the figures are whole.
+        w.resize(w.minimumSize());
+        QTest::qWait(20);
+        for (QLineEdit* figure : w.findChildren<QLineEdit*>()) {
+            if (!figure->isReadOnly()) continue;
+            const int room = figure->contentsRect().width() - 4;
+            QVERIFY2(figure->fontMetrics().horizontalAdvance(figure->text()) <= room, qPrintable(figure->text()));
+            QCOMPARE(figure->text(), figure->text().trimmed());
+        }
+    }
+    store.Close();
 }
 
 void DesignFormTest::SavedDesignsDialogThroughTheUiPort() {

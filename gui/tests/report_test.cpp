@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "grid_widget.h"
@@ -18,6 +19,7 @@ private slots:
     void ChooserHasTheFiveReportsAndTakesTheChoice();
     void WindowShowsTheReportWithItsFileMenu();
     void ReconTitleShowsWholeBesideItsNineColumns();
+    void LabelsShowWholeAndTheKeysPrintAndSave();
 };
 
 void ReportWindowTest::ChooserHasTheFiveReportsAndTakesTheChoice() {
@@ -89,6 +91,45 @@ void ReportWindowTest::ReconTitleShowsWholeBesideItsNineColumns() {
     QVERIFY2(ink > 20, "the title's end is drawn beside the last column");
     // Other rows keep to their cells.
     QCOMPARE(qobject_cast<gui::GridDelegate*>(grid->itemDelegate())->Overhang(0, 3), 0);
+}
+
+void ReportWindowTest::LabelsShowWholeAndTheKeysPrintAndSave() {
+    ui::ScriptedUi ui;
+    reports::ReportInputs in;
+    in.cruise.saleNo = "54321";
+    in.cruise.saleName = "Cedar Flats";
+    design::StratumRow s;
+    s.stratum = "1";
+    s.cruzMeth = "PNT";
+    in.strata.push_back(s);
+    reports::ReportWindowForm form(ui, reports::ReportKind::Summary, reports::BuildReport(reports::ReportKind::Summary, in));
+    gui::ReportWindow w(form);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // Every label and value shows whole in the screen's font ("Sale Num", "Cruise Meth").
+    gui::GridWidget* grid = w.Grid();
+    grid::GridModel& g = form.Report().Grid();
+    for (int64_t r = 0; r < g.RowCount(); ++r)
+        for (int c = 0; c < g.ColumnCount(); ++c)
+            if (!g.SpanAt(c, r)) QVERIFY2(grid->CellHint(grid->model()->index(r, c)).isEmpty(), g.Text(c, r).c_str());
+    // ... while the text file keeps the report's own widths.
+    QCOMPARE(g.ColumnWidth(0), 70);
+
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(ui.FileDialogs().size(), size_t(1));
+    QCOMPARE(ui.FileDialogs()[0].default_extension, std::string("txt"));
+    QString printTitle;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* d = QApplication::activeModalWidget()) {
+            printTitle = d->windowTitle();
+            static_cast<QDialog*>(d)->reject();
+        }
+    });
+    QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
+    QVERIFY2(!printTitle.isEmpty(), "Ctrl+P opens the print dialog");
+    QVERIFY(w.isVisible());
 }
 
 QTEST_MAIN(ReportWindowTest)
