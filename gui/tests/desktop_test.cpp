@@ -78,6 +78,7 @@ private slots:
     void FieldsRefuseWhatTheyCannotTakeAndSaySo();
     void UnitsReadAsWordsAndCostsShowTheirUnits();
     void MessagesSitOverTheFormThatRaisedThem();
+    void TheFocusedStepShowsItsFocus();
 };
 
 void DesktopTest::EnterPressesTheFocusedButtonAndNeverQuits() {
@@ -313,6 +314,34 @@ void DesktopTest::MessagesSitOverTheFormThatRaisedThem() {
     QVERIFY(!ui.RunForm(costs));
     QVERIFY(over_form);
     QVERIFY(box_text.startsWith("Cost of a quart of marker paint: \"1e400\""));
+}
+
+void DesktopTest::TheFocusedStepShowsItsFocus() {
+    Fixture fx;
+    gui::MainWindow w(fx.logic);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QPushButton* step = w.Button(app::kIdOpen);
+    const QColor ring = step->palette().color(QPalette::Highlight);
+    // Pixels of the focus colour along the button's left edge.
+    auto ringPixels = [&] {
+        QImage shot = step->grab().toImage();
+        int n = 0;
+        for (int x = 0; x < 4; ++x)
+            for (int y = shot.height() / 4; y < shot.height() * 3 / 4; ++y) {
+                QColor c = shot.pixelColor(x, y);
+                n += std::abs(c.red() - ring.red()) + std::abs(c.green() - ring.green()) +
+                         std::abs(c.blue() - ring.blue()) < 60;
+            }
+        return n;
+    };
+    w.Button(app::kIdHelp)->setFocus();
+    QVERIFY(!step->hasFocus());
+    QCOMPARE(ringPixels(), 0);
+    step->setFocus();
+    QVERIFY(step->hasFocus());
+    QVERIFY2(ringPixels() > step->height() / 2, "a ring of the focus colour");
 }
 
 QTEST_MAIN(DesktopTest)
