@@ -9,6 +9,8 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
@@ -21,6 +23,7 @@
 #include "design/stratum.h"
 #include "design/workspace.h"
 #include "design/workspace_rows.h"
+#include "conventions.h"
 #include "design_form_window.h"
 #include "grid_widget.h"
 #include "qt_ui.h"
@@ -330,7 +333,7 @@ void DesignFormTest::SavedDesignsDialogThroughTheUiPort() {
         QCOMPARE(modal->findChild<QLineEdit*>()->text(), QString("Lean"));
         modal->findChild<QLineEdit*>()->setText("Wide");
         for (QPushButton* b : modal->findChildren<QPushButton*>())
-            if (b->text() == "Save") b->click();
+            if (b->text().remove('&') == "Save") b->click();
     });
     QVERIFY(qt.RunForm(form));
     QCOMPARE(form.Result(), kNewDesign);
@@ -346,9 +349,12 @@ void DesignFormTest::Screenshot() {
     QTest::qWait(50);
     QVERIFY(w.grab().save(QString(STROVAN_BINARY_DIR) + "/design-form.png"));
 
-    // A copy of a designed cruise of one's own (e.g. the example run's) when one is named.
+    // A copy of a designed cruise of one's own (e.g. the example run's) when one is
+    // named, shown as the program shows it: fitted to the screen, with mnemonics. The
+    // picture is design-form-NAME.png (NAME_2x at double scale).
     QByteArray other = qgetenv("STROVAN_DESIGN_FILE");
     if (other.isEmpty()) return;
+    gui::InstallWindowConventions();
     std::string copy = dir_->filePath("example.crz").toStdString();
     QVERIFY(QFile::copy(QString::fromLocal8Bit(other), QString::fromStdString(copy)));
     ui::ScriptedUi ui;
@@ -360,10 +366,13 @@ void DesignFormTest::Screenshot() {
         gui::DesignFormWindow e(ws);
         e.resize(1180, 620);
         e.show();
+        QVERIFY(e.screen()->availableGeometry().contains(e.frameGeometry()));
         e.StrataGrid().SetCurrent(1, 0);
         e.UpdateChartNow();
         QTest::qWait(50);
-        QVERIFY(e.grab().save(QString(STROVAN_BINARY_DIR) + "/design-form-example.png"));
+        const QString name = QFileInfo(QString::fromLocal8Bit(other)).completeBaseName();
+        const QString scale = e.devicePixelRatio() > 1.01 ? QString("_%1x").arg(qRound(e.devicePixelRatio())) : "";
+        QVERIFY(e.grab().save(QString(STROVAN_BINARY_DIR) + "/design-form-" + name + scale + ".png"));
     }
     store.Close();
 }

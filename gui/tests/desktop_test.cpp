@@ -22,6 +22,7 @@
 #include "app/main_dialog.h"
 #include "app/new_cruise_dialog.h"
 #include "app/setup_file.h"
+#include "conventions.h"
 #include "costs_window.h"
 #include "main_window.h"
 #include "new_cruise_window.h"
@@ -72,6 +73,8 @@ struct Fixture {
 class DesktopTest : public QObject {
     Q_OBJECT
 private slots:
+    // As the program runs: every window fitted to the screen and given mnemonics.
+    void initTestCase() { gui::InstallWindowConventions(); }
     void EnterPressesTheFocusedButtonAndNeverQuits();
     void StandardShortcutsAndATitleNamingTheFile();
     void PicturesStayBesideTheirButtonsAndAreSharp();

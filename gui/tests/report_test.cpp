@@ -3,13 +3,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QImage>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include "grid/grid_print.h"
+#include "grid_print_qt.h"
 #include "grid_widget.h"
+#include "mk/mk.h"
+#include "reports/report_data.h"
+#include "reports/report_sample.h"
 #include "report_window.h"
 #include "ui/scripted_ui.h"
 
@@ -20,6 +26,7 @@ private slots:
     void WindowShowsTheReportWithItsFileMenu();
     void ReconTitleShowsWholeBesideItsNineColumns();
     void LabelsShowWholeAndTheKeysPrintAndSave();
+    void APrintedSummaryPageCarriesItsContentAndFooter();
 };
 
 void ReportWindowTest::ChooserHasTheFiveReportsAndTakesTheChoice() {
@@ -130,6 +137,52 @@ void ReportWindowTest::LabelsShowWholeAndTheKeysPrintAndSave() {
     QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
     QVERIFY2(!printTitle.isEmpty(), "Ctrl+P opens the print dialog");
     QVERIFY(w.isVisible());
+}
+
+void ReportWindowTest::APrintedSummaryPageCarriesItsContentAndFooter() {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("sale.crz").toStdString();
+    reports::ReportInputs in;
+    {
+        auto st = mk::Storage::Create(path);
+        QVERIFY(st.ok());
+        reports::SampleShape shape;
+        shape.strata = 12;
+        shape.groups = 4;
+        shape.units = 20;
+        reports::WriteSampleDesign(*st, shape);
+        in = reports::ReadReportInputs(*st);
+    }
+    auto report = reports::BuildReport(reports::ReportKind::Summary, in);
+    grid::GridModel& g = report->Grid();
+    // A Letter page at 100 dots an inch, drawn as the printer draws it.
+    QImage page(850, 1100, QImage::Format_RGB32);
+    page.setDotsPerMeterX(3937);
+    page.setDotsPerMeterY(3937);
+    page.fill(Qt::white);
+    gui::QtCanvas canvas(page);
+    QVERIFY(canvas.BeginDocument(report->DocumentName()));
+    QVERIFY(canvas.BeginPage());
+    grid::PageLayout layout(g, 0, 0, g.ColumnCount() - 1, g.RowCount() - 1, canvas, g.PrintMargins(),
+                            reports::ReportPrintOptions(reports::ReportKind::Summary));
+    QVERIFY(layout.PageCount() > 1);
+    layout.DrawPage(canvas, 1);
+    grid::PrintPageText(canvas, g.PrintMargins(), grid::PagePosition::Foot, 1, 1, "");
+    QVERIFY(!canvas.BeginPage());  // an image holds one page
+    QVERIFY(canvas.EndDocument());
+    auto ink = [&](QRect r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) n += page.pixel(x, y) != qRgb(255, 255, 255);
+        return n;
+    };
+    // The title across the top, the footer centred in the bottom margin (20 mm: 79
+    // dots), nothing in the side margins (12 mm: 47 dots).
+    QVERIFY(ink(QRect(100, 79, 650, 40)) > 200);
+    QVERIFY(ink(QRect(375, 1100 - 79 + 20, 100, 40)) > 20);
+    QCOMPARE(ink(QRect(0, 0, 40, 1100)), 0);
+    if (QString shots = qEnvironmentVariable("STROVAN_SCREENSHOT_DIR"); !shots.isEmpty())
+        QVERIFY(page.save(shots + "/report-summary.png"));
 }
 
 QTEST_MAIN(ReportWindowTest)

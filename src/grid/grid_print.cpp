@@ -12,6 +12,8 @@ constexpr double kScreenDpi = 96.0;
 constexpr double kMmPerInch = 25.4;
 constexpr Color kFrameGrey = Color::Rgb(160, 160, 160);
 constexpr Color kHeadingFill = Color::Rgb(224, 224, 224);
+// How much smaller a text may be set to fit its cell on paper before it is cut.
+constexpr double kMinShrink = 0.8;
 }  // namespace
 
 Font PageTextFont() { return Font{"Times New Roman", 10, false, false, 300}; }
@@ -173,18 +175,27 @@ void PageLayout::DrawCellText(Canvas& canvas, double x, double y, double w, doub
                               const std::string& text, const CellFormat& f, bool heading,
                               double overflow_w) const {
     if (text.empty()) return;
-    const Font font = Scaled(f.font);
+    Font font = Scaled(f.font);
     double pad = 2 * px_;
     double tw = canvas.TextWidth(text, font);
+    Align a = heading ? Align::Center : f.align;
+    // Left-aligned text runs on over empty cells to its right, as on screen.
+    double room = a == Align::Left ? std::max(w, overflow_w) : w;
+    // A printer's font may run wider than the screen's the widths were made for: a
+    // text a little too wide is set smaller rather than cut.
+    if (tw > room - 2 * pad && room > 2 * pad && font.points > 0) {
+        const double shrink = (room - 2 * pad) / tw;
+        if (shrink >= kMinShrink) {
+            font.points *= shrink;
+            tw = canvas.TextWidth(text, font);
+        }
+    }
     double th = canvas.TextHeight(font);
     double tx;
-    Align a = heading ? Align::Center : f.align;
     if (a == Align::Right) tx = x + w - pad - tw;
     else if (a == Align::Center) tx = x + (w - tw) / 2;
     else tx = x + pad;
     double ty = y + (h - th) / 2;
-    // Left-aligned text runs on over empty cells to its right, as on screen.
-    double room = a == Align::Left ? std::max(w, overflow_w) : w;
     bool clip = tw > room - 2 * pad;
     if (clip) {
         tx = std::max(tx, x + pad);

@@ -68,6 +68,26 @@ TEST(PrintPageText, FooterIsCentredInTheBottomMarginWithThePageNumber) {
     EXPECT_DOUBLE_EQ(c.texts[2].x, 5100 - 25 - 20);
 }
 
+TEST(PageLayout, ATextALittleTooWideIsSetSmallerAndAMuchWiderOneIsCut) {
+    grid::GridModel g;
+    g.Unbind(2, 2);
+    g.SetColumnWidth(0, 50);  // 52.1 units at 100 a inch, 47.9 inside the padding
+    g.SetText(0, 0, "abcdefghij");      // 50 units at 8 points: set at 7.66
+    g.SetText(0, 1, "abcdefghijklmn");  // 70 units: cut
+    g.SetText(1, 0, "x");
+    g.SetText(1, 1, "x");
+    RecordingCanvas c;
+    c.scale_text = true;
+    grid::PrintOptions o;
+    o.column_headings = false;
+    grid::PageLayout layout(g, 0, 0, 1, 1, c, {25.4, 25.4, 25.4, 25.4}, o);
+    layout.DrawPage(c, 1);
+    ASSERT_EQ(c.texts.size(), 4u);
+    EXPECT_NEAR(c.texts[0].font.points, 8 * (50 * 100 / 96.0 - 4 * 100 / 96.0) / 50, 1e-9);
+    EXPECT_EQ(c.texts[2].font.points, 8);
+    EXPECT_EQ(c.clips.size(), 1u);
+}
+
 TEST(PageLayout, BlankRowsNeverStartOrMakeAPageAndKeptBlocksMoveWhole) {
     // A report's page: no headings, no frames; 900 units down (one-inch margins) hold
     // 43 rows of 20.83 units.
