@@ -1,6 +1,7 @@
 #include "conventions.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include <QAbstractButton>
@@ -69,10 +70,12 @@ namespace {
 // first), or the text unchanged when every letter is taken.
 QString WithMnemonic(const QString& text, QSet<QChar>& used) {
     std::vector<qsizetype> candidates;
+    // Never next to an ampersand, which would change how the text reads.
+    auto free = [&](qsizetype i) { return text[i].isLetterOrNumber() && (i == 0 || text[i - 1] != '&'); };
     for (qsizetype i = 0; i < text.size(); ++i)
-        if (text[i].isLetterOrNumber() && (i == 0 || !text[i - 1].isLetterOrNumber())) candidates.push_back(i);
+        if (free(i) && (i == 0 || !text[i - 1].isLetterOrNumber())) candidates.push_back(i);
     for (qsizetype i = 0; i < text.size(); ++i)
-        if (text[i].isLetterOrNumber()) candidates.push_back(i);
+        if (free(i)) candidates.push_back(i);
     for (qsizetype i : candidates) {
         QChar c = text[i].toLower();
         if (used.contains(c)) continue;
@@ -97,11 +100,10 @@ void Assign(const std::vector<Labelled>& items) {
         if (!c.isNull()) used.insert(c);
     }
     for (const Labelled& l : items) {
-        QString text = l.get();
-        // Literal ampersands are doubled: escape them before adding a mnemonic.
+        const QString text = l.get();
         if (text.isEmpty() || !MnemonicOf(text).isNull()) continue;
-        QString marked = WithMnemonic(QString(text).replace("&", "&&"), used);
-        if (marked != QString(text).replace("&", "&&")) l.set(marked);
+        const QString marked = WithMnemonic(text, used);
+        if (marked != text) l.set(marked);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -266,6 +267,17 @@ void DesignFormTest::MenusAndChart() {
         for (QAction* a : menu->menu()->actions())
             if (a->isCheckable()) checked << a->text().remove('&') + (a->isChecked() ? "+" : "-");
     QCOMPARE(checked, (QStringList{"Toggle Hints+", "Update Multiple Methods-", "Display Data Warnings+"}));
+    // Alt+F opens the File menu; its commands carry their shortcuts.
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QMenu* file = w.findChild<QMenuBar*>()->actions()[0]->menu();
+    QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
+    QTRY_COMPARE(QApplication::activePopupWidget(), static_cast<QWidget*>(file));
+    file->close();
+    QStringList keys;
+    for (QAction* a : file->actions())
+        if (!a->shortcut().isEmpty()) keys << a->text().remove('&') + " " + a->shortcut().toString();
+    QCOMPARE(keys, (QStringList{"Save Design Ctrl+S", "Print Table Ctrl+P"}));
     QVERIFY(w.Splitter()->count() == 2);
     QVERIFY(w.StrataView()->minimumHeight() >= 75);
     w.UpdateChartNow();

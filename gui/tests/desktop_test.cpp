@@ -16,6 +16,10 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QMenuBar>
+#include <QMenu>
+#include <QVBoxLayout>
+#include <QDialog>
 #include <QtTest>
 
 #include "app/costs_dialog.h"
@@ -82,6 +86,7 @@ private slots:
     void UnitsReadAsWordsAndCostsShowTheirUnits();
     void MessagesSitOverTheFormThatRaisedThem();
     void TheFocusedStepShowsItsFocus();
+    void MnemonicsGoToFreeLettersFirstOfWords();
 };
 
 void DesktopTest::EnterPressesTheFocusedButtonAndNeverQuits() {
@@ -345,6 +350,34 @@ void DesktopTest::TheFocusedStepShowsItsFocus() {
     step->setFocus();
     QVERIFY(step->hasFocus());
     QVERIFY2(ringPixels() > step->height() / 2, "a ring of the focus colour");
+}
+
+void DesktopTest::MnemonicsGoToFreeLettersFirstOfWords() {
+    QDialog d;
+    auto* layout = new QVBoxLayout(&d);
+    auto* bar = new QMenuBar(&d);
+    layout->setMenuBar(bar);
+    QMenu* file = bar->addMenu("File");
+    bar->addMenu("Fit");
+    QAction* save = file->addAction("Save Design");
+    QAction* sort = file->addAction("Sort");
+    QAction* print = file->addAction("&Print");
+    QAction* literal = file->addAction("R&&D table");
+    QStringList buttons = {"Find", "&Open", "Other"};
+    for (const QString& t : buttons) layout->addWidget(new QPushButton(t));
+    gui::GiveMnemonics(d);
+    // The menu bar first (Alt+F is File); a text's own mnemonic stays; a taken letter
+    // passes to the next word's first letter, then to any free letter.
+    QCOMPARE(bar->actions()[0]->text(), QString("&File"));
+    QCOMPARE(bar->actions()[1]->text(), QString("F&it"));
+    QStringList shown;
+    for (QPushButton* b : d.findChildren<QPushButton*>()) shown << b->text();
+    QCOMPARE(shown, (QStringList{"Fi&nd", "&Open", "O&ther"}));
+    QCOMPARE(save->text(), QString("&Save Design"));
+    QCOMPARE(sort->text(), QString("S&ort"));
+    QCOMPARE(print->text(), QString("&Print"));
+    QCOMPARE(literal->text(), QString("&R&&D table"));  // "&&" is an ampersand
+    QCOMPARE(gui::MnemonicOf(literal->text()), QChar('r'));
 }
 
 QTEST_MAIN(DesktopTest)
