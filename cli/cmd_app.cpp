@@ -118,7 +118,7 @@ bool LookAt(ui::UiPort& ui, const std::string& path, Look& look) {
         case store::FileAccess::Ok: break;
         case store::FileAccess::NotFound: reason = "The File " + path + " was not found."; break;
         case store::FileAccess::InUse:
-            reason = "The File " + path + " is in use by another application.\nFile Not Openned.";
+            reason = "The File " + path + " is in use by another application.\nFile Not Opened.";
             break;
         case store::FileAccess::BadPath: reason = "Bad Path.\nThe File " + path + " was not found."; break;
         case store::FileAccess::Other: reason = "The File " + path + " could not be openned."; break;

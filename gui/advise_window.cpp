@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "grid_print_qt.h"
 #include "grid_widget.h"
@@ -192,7 +193,7 @@ namespace {
 
 FormRegistrar adviseReg{advise::AdviseForm::kId, [](ui::Form& f, QWidget* parent) {
                             AdviseWindow w(dynamic_cast<advise::AdviseForm&>(f), parent);
-                            return w.exec() == QDialog::Accepted;
+                            return RunModalOk(w);
                         }};
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "grid_print_qt.h"
 #include "grid_widget.h"
@@ -108,7 +109,7 @@ namespace {
 
 FormRegistrar compareReg{advise::CompareForm::kId, [](ui::Form& f, QWidget* parent) {
                              CompareWindow w(dynamic_cast<advise::CompareForm&>(f), parent);
-                             return w.exec() == QDialog::Accepted;
+                             return RunModalOk(w);
                          }};
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/costs_dialog.h"
+#include "conventions.h"
 #include "form_registry.h"
 #include "qt_ui.h"
 
@@ -106,7 +107,7 @@ void CostsWindow::accept() {
 namespace {
 const FormRegistrar kRegistrar{ui::kCostsFormId, [](ui::Form& form, QWidget* parent) {
                                    CostsWindow dlg(dynamic_cast<ui::CostsForm&>(form), parent);
-                                   return dlg.exec() == QDialog::Accepted;
+                                   return RunModalOk(dlg);
                                }};
 }  // namespace
 

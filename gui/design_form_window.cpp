@@ -27,9 +27,12 @@
 #include "design/saved_designs.h"
 #include "advise_window.h"
 #include "compare_window.h"
+#include "conventions.h"
 #include "form_registry.h"
+#include "grid_print_qt.h"
 #include "grid_widget.h"
 #include "simulate_window.h"
+#include "qt_ui.h"
 
 namespace gui {
 
@@ -154,12 +157,16 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
 
     auto* top = new QHBoxLayout;
     auto* figures = new QFormLayout;
+    // Wide enough for the largest figure at any size of the form.
     saleError_ = new QLineEdit;
-    saleError_->setReadOnly(true);
-    saleError_->setMaximumWidth(120);  // room for "not computable"
     cost_ = new QLineEdit;
-    cost_->setReadOnly(true);
-    cost_->setMaximumWidth(140);
+    for (auto [field, widest] : {std::pair{saleError_, "not computable"}, std::pair{cost_, "999999999999.9"}}) {
+        field->setReadOnly(true);
+        field->setAlignment(Qt::AlignRight);
+        const int need = field->fontMetrics().horizontalAdvance(widest) + 16;
+        field->setMinimumWidth(need);
+        field->setMaximumWidth(need + 40);
+    }
     figures->addRow("Sale Error", saleError_);
     figures->addRow("Cost", cost_);
     saving_ = new QLabel;
@@ -167,15 +174,15 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     top->addLayout(figures);
 
     auto* commands = new QGridLayout;
-    optimize_ = new QPushButton("Optimize For Error");
+    optimize_ = new QPushButton("&Optimize For Error");
     target_ = new QSpinBox;
     target_->setRange(0, 100);
     target_->setValue(static_cast<int>(design::ParseNumber(ws_.targetError)));
     target_->setSuffix(" %");
-    report_ = new QPushButton("Make Report");
-    kelvane_ = new QPushButton("Make Kelvane");
-    auto* help = new QPushButton("Help");
-    auto* ret = new QPushButton("Return");
+    report_ = new QPushButton("Make &Report");
+    kelvane_ = new QPushButton("Make &Kelvane");
+    auto* help = new QPushButton("&Help");
+    auto* ret = new QPushButton("Re&turn");
     commands->addWidget(optimize_, 0, 0);
     commands->addWidget(target_, 0, 1);
     leastCost_ = new QPushButton("Optimize At Least Cost");
@@ -211,6 +218,8 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     groups_.SetDefaultFont(FormFont());
     strataView_ = new GridWidget(strata_);
     groupView_ = new GridWidget(groups_);
+    strataView_->SetUi(&ws_.Ui());
+    groupView_->SetUi(&ws_.Ui());
     splitter_ = new QSplitter(Qt::Vertical);
     splitter_->addWidget(strataView_);
     splitter_->addWidget(groupView_);
@@ -220,6 +229,17 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
     groupView_->setMinimumHeight(75);
     splitter_->setHandleWidth(6);
     layout->addWidget(splitter_, 1);
+
+    // A paste is one step of undo; one refused half-way is taken back whole.
+    auto paste = [this](grid::GridModel& m, const grid::CellBlock& block, const std::string& text) {
+        ws_.BeginUndoGroup("Paste");
+        grid::PasteResult r = grid::PasteText(m, block, text, {/*roll_back=*/false});
+        ws_.EndUndoGroup(r.ok);
+        RefreshAll();
+        return r;
+    };
+    strataView_->SetPasteHandler(paste);
+    groupView_->SetPasteHandler(paste);
 
     strata_.OnRightClick([this](grid::GridModel&, grid::CellRef c) { return StrataMenu(c); });
     groups_.OnRightClick([this](grid::GridModel&, grid::CellRef c) { return GroupMenu(c); });
@@ -261,35 +281,38 @@ DesignFormWindow::DesignFormWindow(design::DesignWorkspace& ws, QWidget* parent)
 // The grid widgets point at the models, which are members: the widgets go first.
 DesignFormWindow::~DesignFormWindow() { delete splitter_; }
 
+// Every menu of the form is built here. Items carry their mnemonics in the text; one
+// without gets a free letter as the form shows (conventions.h), and a command with a
+// standard shortcut takes it with AddShortcut and the keys:: list.
 void DesignFormWindow::BuildMenus() {
     auto* bar = new QMenuBar(this);
     layout()->setMenuBar(bar);
-    QMenu* file = bar->addMenu("File");
-    saveDesign_ = file->addAction("Save Design", this, [this] { Run(&design::DesignWorkspace::SaveDesign); });
-    loadDesign_ = file->addAction("Load Design", this, [this] { Run(&design::DesignWorkspace::LoadDesign); });
-    file->addAction("Remove Design", this, [this] { Run(&design::DesignWorkspace::RemoveDesign); });
-    file->addAction("Print Table", this, [this] { ws_.PrintTable(); });
+    QMenu* file = bar->addMenu("&File");
+    saveDesign_ = file->addAction("&Save Design", this, [this] { Run(&design::DesignWorkspace::SaveDesign); });
+    AddShortcut(saveDesign_, keys::kSave, *this);
+    loadDesign_ = file->addAction("&Load Design", this, [this] { Run(&design::DesignWorkspace::LoadDesign); });
+    file->addAction("&Remove Design", this, [this] { Run(&design::DesignWorkspace::RemoveDesign); });
+    AddShortcut(file->addAction("&Print Table", this, &DesignFormWindow::PrintTable), keys::kPrint, *this);
     file->addSeparator();
-    QAction* exit = file->addAction("Exit", this, &DesignFormWindow::reject);
+    QAction* exit = file->addAction("E&xit", this, &DesignFormWindow::reject);
     // Edits are already in the design tables; only Return copies them to the methods.
     exit->setToolTip("Close the form; the design keeps its edits, the per-method copies are not updated");
     file->setToolTipsVisible(true);
 
-    QMenu* edit = bar->addMenu("Edit");
-    undo_ = edit->addAction("Undo", this, [this] {
+    QMenu* edit = bar->addMenu("&Edit");
+    undo_ = edit->addAction("&Undo", this, [this] {
         ws_.Undo();
         RefreshAll();
     });
-    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    redo_ = edit->addAction("Redo", this, [this] {
+    redo_ = edit->addAction("&Redo", this, [this] {
         ws_.Redo();
         RefreshAll();
     });
-    redo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-    for (QAction* a : {undo_, redo_}) a->setShortcutContext(Qt::WindowShortcut);
+    AddShortcut(undo_, keys::kUndo, *this);
+    AddShortcut(redo_, keys::kRedo, *this);
 
-    QMenu* data = bar->addMenu("Data");
-    QAction* hints = data->addAction("Toggle Hints");
+    QMenu* data = bar->addMenu("&Data");
+    QAction* hints = data->addAction("Toggle &Hints");
     hints->setCheckable(true);
     hints->setChecked(ws_.hints);
     connect(hints, &QAction::triggered, this, [this] {
@@ -297,11 +320,11 @@ void DesignFormWindow::BuildMenus() {
         strata_.SetHintsShown(ws_.hints);
         groups_.SetHintsShown(ws_.hints);
     });
-    QAction* multiple = data->addAction("Update Multiple Methods");
+    QAction* multiple = data->addAction("Update &Multiple Methods");
     multiple->setCheckable(true);
     multiple->setChecked(ws_.updateMultipleMethods);
     connect(multiple, &QAction::triggered, this, [this] { ws_.ToggleUpdateMultipleMethods(); });
-    QAction* warnings = data->addAction("Display Data Warnings");
+    QAction* warnings = data->addAction("Display Data &Warnings");
     warnings->setCheckable(true);
     warnings->setChecked(ws_.displayDataWarnings);
     connect(warnings, &QAction::triggered, this, [this] { ws_.ToggleDataWarnings(); });
@@ -314,6 +337,18 @@ void DesignFormWindow::BuildMenus() {
     });
     data->addAction(QString::fromUtf8("Compare Designs\u2026"), this,
                     [this] { RunComparison(ws_.Ui(), ws_.Store(), ws_.targetError); });
+}
+
+void DesignFormWindow::PrintTable() {
+    // The table the forester works in: the sample groups when that grid has the
+    // focus, else the strata.
+    const bool groups = groupView_->hasFocus();
+    grid::GridModel& table = groups ? groups_ : strata_;
+    grid::PrintOptions options;
+    options.document_name = (groups ? "Sample Groups - " : "Strata - ") + ws_.Inputs().path;
+    QtUi ui;
+    gui::PrintGrid(table, 0, 0, table.ColumnCount() - 1, table.RowCount() - 1, /*paged=*/true, this, ui,
+                   options);
 }
 
 int DesignFormWindow::Run(int (design::DesignWorkspace::*command)()) {
@@ -353,9 +388,10 @@ void DesignFormWindow::UpdateChartNow() {
 }
 
 void DesignFormWindow::RefreshTotals() {
-    saleError_->setText(Q(ws_.SaleErrorText()));
+    // The texts are padded to their print widths; the fields align them instead.
+    saleError_->setText(Q(ws_.SaleErrorText()).trimmed());
     saleError_->setToolTip(Q(ws_.UncomputableText()));
-    cost_->setText(Q(ws_.CostText()));
+    cost_->setText(Q(ws_.CostText()).trimmed());
     cost_->setToolTip(Q(ws_.CostWarning()));
     std::string notice = ws_.UncomputableText();
     if (!ws_.CostWarning().empty()) notice += (notice.empty() ? "" : "\n") + ws_.CostWarning();
@@ -372,8 +408,8 @@ void DesignFormWindow::UpdateEnabled() {
     loadDesign_->setEnabled(ws_.CanSaveLoad());
     undo_->setEnabled(ws_.CanUndo());
     redo_->setEnabled(ws_.CanRedo());
-    undo_->setText(ws_.CanUndo() ? Q("Undo " + ws_.UndoLabel()) : "Undo");
-    redo_->setText(ws_.CanRedo() ? Q("Redo " + ws_.RedoLabel()) : "Redo");
+    undo_->setText(ws_.CanUndo() ? Q("&Undo " + ws_.UndoLabel()) : "&Undo");
+    redo_->setText(ws_.CanRedo() ? Q("&Redo " + ws_.RedoLabel()) : "&Redo");
 }
 
 void DesignFormWindow::FillStrata() {
@@ -467,9 +503,7 @@ std::vector<grid::MenuItem> DesignFormWindow::StrataMenu(grid::CellRef cell) {
     if (ws_.SelectStratum(static_cast<int>(s)) == design::kWsDone && shownMethod_ != ws_.SelectedStratum()->cruzMeth)
         ShowGroups();
     items.push_back({"Change Cruise Method", [this, s] {
-                         hide();
                          ws_.ChangeCruiseMethod(s);
-                         show();
                          RefreshAll();
                      }});
     items.push_back({"Add Units to Stratum", [this, s] {
@@ -585,7 +619,7 @@ bool RunMethodSelection(design::MethodSelectionForm& form, QWidget* parent) {
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     layout->addWidget(buttons);
     dlg.resize(620, 380);
-    return dlg.exec() == QDialog::Accepted;
+    return RunModalOk(dlg);
 }
 
 bool RunPlotSize(design::PlotSizeForm& form, QWidget* parent) {
@@ -602,7 +636,7 @@ bool RunPlotSize(design::PlotSizeForm& form, QWidget* parent) {
     });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     layout->addWidget(buttons);
-    return dlg.exec() == QDialog::Accepted;
+    return RunModalOk(dlg);
 }
 
 bool RunSavedDesigns(design::SavedDesignsForm& form, QWidget* parent) {
@@ -633,13 +667,13 @@ bool RunSavedDesigns(design::SavedDesignsForm& form, QWidget* parent) {
     });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     dlg.resize(320, 260);
-    return dlg.exec() == QDialog::Accepted;
+    return RunModalOk(dlg);
 }
 
 bool RunDesignForm(ui::Form& f, QWidget* parent) {
     auto& form = dynamic_cast<design::DesignForm&>(f);
     DesignFormWindow window(form.Workspace(), parent);
-    return window.exec() == QDialog::Accepted;
+    return RunModalOk(window);
 }
 
 const FormRegistrar kDesignReg{design::kDesignFormId, RunDesignForm};

@@ -73,6 +73,7 @@ protected:
 
 private:
     void BuildMenus();
+    void PrintTable();
     void FillStrata();
     void FillStratumRow(int row);
     void ShowGroups();

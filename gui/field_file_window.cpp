@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "conventions.h"
 #include "form_registry.h"
 
 namespace gui {
@@ -28,11 +29,11 @@ QDialogButtonBox* OkCancel(QDialog* dialog) {
 
 FormRegistrar recon_reg{output::ReconStrataForm::kId, [](ui::Form& f, QWidget* parent) {
                             ReconStrataWindow w(dynamic_cast<output::ReconStrataForm&>(f), parent);
-                            return w.exec() == QDialog::Accepted;
+                            return RunModalOk(w);
                         }};
 FormRegistrar autofill_reg{output::AutoFillChoiceForm::kId, [](ui::Form& f, QWidget* parent) {
                                AutoFillWindow w(dynamic_cast<output::AutoFillChoiceForm&>(f), parent);
-                               return w.exec() == QDialog::Accepted;
+                               return RunModalOk(w);
                            }};
 
 }  // namespace

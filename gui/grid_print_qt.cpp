@@ -11,8 +11,10 @@
 
 namespace gui {
 
+QtCanvas::QtCanvas(QImage& image) : device_(&image) {}
+
 QtCanvas::QtCanvas(std::unique_ptr<QPrinter> printer, std::string pdf_target)
-    : printer_(std::move(printer)), pdf_target_(std::move(pdf_target)) {
+    : printer_(std::move(printer)), device_(printer_.get()), pdf_target_(std::move(pdf_target)) {
     if (!pdf_target_.empty()) {
         temp_ = pdf_target_ + ".part";
         printer_->setOutputFormat(QPrinter::PdfFormat);
@@ -24,13 +26,13 @@ QtCanvas::~QtCanvas() {
     if (painter_.isActive()) AbortDocument();
 }
 
-double QtCanvas::PageWidth() const { return printer_->width(); }
-double QtCanvas::PageHeight() const { return printer_->height(); }
-double QtCanvas::UnitsPerInch() const { return printer_->logicalDpiY(); }
+double QtCanvas::PageWidth() const { return device_->width(); }
+double QtCanvas::PageHeight() const { return device_->height(); }
+double QtCanvas::UnitsPerInch() const { return device_->logicalDpiY(); }
 
 bool QtCanvas::BeginDocument(const std::string& name) {
-    printer_->setDocName(QString::fromStdString(name));
-    if (!painter_.begin(printer_.get())) {
+    if (printer_) printer_->setDocName(QString::fromStdString(name));
+    if (!painter_.begin(device_)) {
         error_ = pdf_target_.empty() ? "The printer could not be opened."
                                      : "Cannot create " + pdf_target_ + ".";
         return false;
@@ -45,6 +47,10 @@ bool QtCanvas::BeginPage() {
         first_page_ = false;
         return true;
     }
+    if (!printer_) {
+        error_ = "An image holds one page.";
+        return false;
+    }
     if (!printer_->newPage()) {
         error_ = "The printer refused a new page.";
         return false;
@@ -55,7 +61,7 @@ bool QtCanvas::BeginPage() {
 bool QtCanvas::EndDocument() {
     if (!painter_.isActive()) return false;
     bool ok = painter_.end();
-    if (!ok || printer_->printerState() == QPrinter::Error) {
+    if (!ok || (printer_ && printer_->printerState() == QPrinter::Error)) {
         if (error_.empty()) error_ = "The printer reported an error.";
         ok = false;
     }
@@ -74,7 +80,7 @@ bool QtCanvas::EndDocument() {
 }
 
 void QtCanvas::AbortDocument() {
-    printer_->abort();
+    if (printer_) printer_->abort();
     if (painter_.isActive()) painter_.end();
     if (!pdf_target_.empty()) {
         std::error_code ec;
@@ -96,11 +102,11 @@ const QFont& QtCanvas::ToFont(const grid::Font& f) const {
 }
 
 double QtCanvas::TextWidth(const std::string& text, const grid::Font& font) const {
-    return QFontMetricsF(ToFont(font), printer_.get()).horizontalAdvance(QString::fromStdString(text));
+    return QFontMetricsF(ToFont(font), device_).horizontalAdvance(QString::fromStdString(text));
 }
 
 double QtCanvas::TextHeight(const grid::Font& font) const {
-    QFontMetricsF fm(ToFont(font), printer_.get());
+    QFontMetricsF fm(ToFont(font), device_);
     return fm.ascent() + fm.descent();
 }
 
@@ -109,7 +115,7 @@ void QtCanvas::DrawText(double x, double y, const std::string& text, const grid:
     const QFont& f = ToFont(font);
     painter_.setFont(f);
     painter_.setPen(QColor(c.r, c.g, c.b));
-    QFontMetricsF fm(f, printer_.get());
+    QFontMetricsF fm(f, device_);
     painter_.drawText(QPointF(x, y + fm.ascent()), QString::fromStdString(text));
 }
 

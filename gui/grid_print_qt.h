@@ -10,6 +10,8 @@
 
 #include "grid/grid_print.h"
 
+class QImage;
+class QPaintDevice;
 class QPrinter;
 class QWidget;
 
@@ -22,6 +24,8 @@ public:
     // Draws on the printer it is given. With a PDF target, the printer writes a
     // temporary file that replaces the target only when the document is complete.
     explicit QtCanvas(std::unique_ptr<QPrinter> printer, std::string pdf_target = {});
+    // Draws one page on an image (a picture of a printed page).
+    explicit QtCanvas(QImage& image);
     ~QtCanvas() override;
 
     double PageWidth() const override;
@@ -49,6 +53,7 @@ private:
     const QFont& ToFont(const grid::Font& f) const;
 
     std::unique_ptr<QPrinter> printer_;
+    QPaintDevice* device_;
     QPainter painter_;
     std::string pdf_target_, temp_;
     std::string error_;

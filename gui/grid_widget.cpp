@@ -15,7 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QToolTip>
 #include <QTimer>
 #include <QToolTip>
 
@@ -281,7 +284,8 @@ void GridWidget::ApplyLayout() {
     int rows = adapter_->rowCount();
     for (int c = 0; c < cols; ++c) {
         setColumnHidden(c, model_.IsColumnHidden(c));
-        if (!model_.AutoWidth(c)) setColumnWidth(c, model_.ColumnWidth(c));
+        if (!model_.AutoWidth(c))
+            setColumnWidth(c, widen_to_text_ ? std::max(model_.ColumnWidth(c), TextWidth(c)) : model_.ColumnWidth(c));
     }
     // Only the rows that are or were special are touched.
     for (int64_t r : hidden_rows_shown_)
@@ -324,13 +328,62 @@ void GridWidget::ApplyLayout() {
 
 void GridWidget::SizeToContents() {
     for (int c = 0; c < adapter_->columnCount(); ++c)
-        if (model_.AutoWidth(c) && !model_.IsColumnHidden(c)) resizeColumnToContents(c);
+        if (model_.AutoWidth(c) && !model_.IsColumnHidden(c)) {
+            resizeColumnToContents(c);
+            if (columnWidth(c) > kMaxAutoWidth) setColumnWidth(c, kMaxAutoWidth);
+        }
+}
+
+void GridWidget::SetWidenToText(bool on) {
+    widen_to_text_ = on;
+    ApplyLayout();
+}
+
+int GridWidget::TextWidth(int col) const {
+    // Reports repeat their labels; the first rows hold every kind.
+    const int64_t rows = std::min<int64_t>(model_.RowCount(), 2000);
+    int widest = 0;
+    for (int64_t r = 0; r < rows; ++r) {
+        if (model_.SpanAt(col, r)) continue;
+        const std::string text = model_.Text(col, r);
+        if (text.empty()) continue;
+        QFontMetrics fm(ToQFont(model_.Format(col, r).font));
+        widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(text)));
+    }
+    // The style's text margins on both sides.
+    return widest > 0 ? widest + 10 : 0;
+}
+
+QString GridWidget::CellHint(const QModelIndex& index) const {
+    if (!index.isValid() || model_.Kind(index.column(), index.row()) == grid::CellKind::CheckBox) return {};
+    const QString text = QString::fromStdString(model_.Text(index.column(), index.row()));
+    if (text.isEmpty()) return {};
+    QFontMetrics fm(ToQFont(model_.Format(index.column(), index.row()).font));
+    if (fm.horizontalAdvance(text) + 8 <= visualRect(index).width()) return {};
+    return text;
+}
+
+bool GridWidget::viewportEvent(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QString hint = CellHint(indexAt(help->pos()));
+        if (!hint.isEmpty()) {
+            // A list without blanks ("1,2,3,...") may break after its commas, so a
+            // long one wraps inside the screen.
+            QString wrapped = hint.toHtmlEscaped();
+            wrapped.replace(QRegularExpression(",(?! )"), ", ");
+            QToolTip::showText(help->globalPos(), "<p>" + wrapped + "</p>", viewport());
+            return true;
+        }
+        QToolTip::hideText();
+    }
+    return QTableView::viewportEvent(e);
 }
 
 int GridWidget::ContentWidth() const {
     int width = 0;
     for (int c = 0; c < model_.ColumnCount(); ++c)
-        if (!model_.IsColumnHidden(c)) width += model_.ColumnWidth(c);
+        if (!model_.IsColumnHidden(c)) width += std::max(model_.ColumnWidth(c), columnWidth(c));
     auto* delegate = qobject_cast<GridDelegate*>(itemDelegate());
     int more = 0;
     if (delegate)
@@ -346,25 +399,50 @@ void GridWidget::currentChanged(const QModelIndex& current, const QModelIndex& p
     syncing_current_ = false;
 }
 
-void GridWidget::CopySelection() {
+ui::UiPort& GridWidget::Port(std::unique_ptr<QtUi>& spare) const {
+    if (ui_) return *ui_;
+    spare = std::make_unique<QtUi>();
+    return *spare;
+}
+
+bool GridWidget::SelectedBlock(grid::CellBlock& block) const {
     QModelIndexList sel = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList{};
-    int c0, c1, r0, r1;
     if (sel.isEmpty()) {
         QModelIndex cur = currentIndex();
-        if (!cur.isValid()) return;
-        c0 = c1 = cur.column();
-        r0 = r1 = cur.row();
-    } else {
-        c0 = r0 = std::numeric_limits<int>::max();
-        c1 = r1 = -1;
-        for (const QModelIndex& i : sel) {
-            c0 = std::min(c0, i.column());
-            c1 = std::max(c1, i.column());
-            r0 = std::min(r0, i.row());
-            r1 = std::max(r1, i.row());
-        }
+        if (!cur.isValid()) return false;
+        block = {cur.column(), cur.row(), cur.column(), cur.row()};
+        return true;
     }
-    QApplication::clipboard()->setText(QString::fromStdString(model_.CopyText(c0, r0, c1, r1)));
+    int c0 = std::numeric_limits<int>::max(), r0 = std::numeric_limits<int>::max(), c1 = -1, r1 = -1;
+    for (const QModelIndex& i : sel) {
+        c0 = std::min(c0, i.column());
+        c1 = std::max(c1, i.column());
+        r0 = std::min(r0, i.row());
+        r1 = std::max(r1, i.row());
+    }
+    block = {c0, r0, c1, r1};
+    return true;
+}
+
+void GridWidget::CopySelection() {
+    grid::CellBlock b;
+    if (!SelectedBlock(b)) return;
+    QApplication::clipboard()->setText(QString::fromStdString(model_.CopyText(b.col0, b.row0, b.col1, b.row1)));
+}
+
+bool GridWidget::PasteClipboard() {
+    grid::CellBlock b;
+    if (!SelectedBlock(b) || IsEditing()) return false;
+    const std::string text = QApplication::clipboard()->text().toStdString();
+    grid::PasteResult r = paste_ ? paste_(model_, b, text) : grid::PasteText(model_, b, text);
+    if (!r.ok) {
+        if (r.refused_cell.col >= 0) setCurrentIndex(adapter_->index(static_cast<int>(r.refused_cell.row), r.refused_cell.col));
+        std::unique_ptr<QtUi> spare;
+        Port(spare).MessageBox("Warning", r.refusal, ui::Icon::Exclamation);
+        return false;
+    }
+    model_.NotifyCellsChanged(0, 0, model_.ColumnCount() - 1, model_.RowCount() - 1);
+    return true;
 }
 
 void GridWidget::ShowFind() {
@@ -400,13 +478,8 @@ void GridWidget::resizeEvent(QResizeEvent* e) {
 }
 
 bool GridWidget::FindNext(const QString& text) {
-    std::unique_ptr<QtUi> own;
-    ui::UiPort* port = ui_;
-    if (!port) {
-        own = std::make_unique<QtUi>();
-        port = own.get();
-    }
-    auto hit = model_.Find(text.toStdString(), {}, port);
+    std::unique_ptr<QtUi> spare;
+    auto hit = model_.Find(text.toStdString(), {}, &Port(spare));
     if (!hit) return false;
     QModelIndex at = adapter_->index(static_cast<int>(hit->row), hit->col);
     setCurrentIndex(at);
@@ -447,6 +520,10 @@ void GridWidget::contextMenuEvent(QContextMenuEvent* e) {
 void GridWidget::keyPressEvent(QKeyEvent* e) {
     if (e->matches(QKeySequence::Copy)) {
         CopySelection();
+        return;
+    }
+    if (e->matches(QKeySequence::Paste)) {
+        PasteClipboard();
         return;
     }
     if (e->matches(QKeySequence::Find)) {

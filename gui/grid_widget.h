@@ -6,16 +6,19 @@
 // In-place editing (Escape ends an edit without closing the dialog), check boxes,
 // drop lists, right-click menus built by the owning form (never while a cell is being
 // edited), sizing to contents, keyboard navigation, Ctrl+F find, Ctrl+C copy of the
-// selected block as tab-separated text.
+// selected block as tab-separated text, Ctrl+V paste of such a block (all or nothing).
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <functional>
+#include <memory>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include "grid/grid_model.h"
+#include "grid/grid_paste.h"
 
 class QLineEdit;
 class QFrame;
@@ -24,6 +27,8 @@ class QMenu;
 namespace ui { class UiPort; }
 
 namespace gui {
+
+class QtUi;
 
 // Qt's view of a grid::GridModel. Asks the model only for the cells it shows.
 class GridTableModel : public QAbstractTableModel, public grid::GridObserver {
@@ -93,8 +98,16 @@ public:
     // Messages ("Item not found") go through this port; without one, Qt's own.
     void SetUi(ui::UiPort* ui) { ui_ = ui; }
 
-    // Columns marked for automatic width are sized to what they show.
+    // Columns marked for automatic width are sized to what they show, up to
+    // kMaxAutoWidth: a longer text (a stratum's 400 units) is cut short with "..."
+    // and shown whole as the cell's hint.
     void SizeToContents();
+    static constexpr int kMaxAutoWidth = 320;
+    // The whole text of a cell too narrow to show it (the cell's hint), else empty.
+    QString CellHint(const QModelIndex& index) const;
+    // Columns no narrower than their texts on screen (a report's labels in the
+    // screen's font), whatever width the model gives them for paper and text files.
+    void SetWidenToText(bool on);
     // The width the grid's content needs: its columns plus the widest title that
     // runs on past them.
     int ContentWidth() const;
@@ -103,6 +116,14 @@ public:
     void ApplyLayout();
     // The selected block (or the current cell) as tab-separated text on the clipboard.
     void CopySelection();
+    // The clipboard's block into the selection, checked cell by cell first; a
+    // refusal is shown and changes nothing. True when pasted.
+    bool PasteClipboard();
+    // How a paste is applied; a form with its own undo wraps the paste in one step.
+    using PasteHandler = std::function<grid::PasteResult(grid::GridModel&, const grid::CellBlock&, const std::string&)>;
+    void SetPasteHandler(PasteHandler h) { paste_ = std::move(h); }
+    // The selected block, or the current cell; false when there is neither.
+    bool SelectedBlock(grid::CellBlock& block) const;
     // Shows the find bar (Ctrl+F).
     void ShowFind();
     // Finds the next cell holding text and scrolls to it; false when not found (the
@@ -119,20 +140,27 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     void PlaceFindBar();
+    // The widest text of the column's own cells (joined cells left out), in pixels.
+    int TextWidth(int col) const;
+    // Messages go through the form's port; a grid without one uses Qt's own boxes.
+    ui::UiPort& Port(std::unique_ptr<QtUi>& spare) const;
 
     grid::GridModel& model_;
     GridTableModel* adapter_;
     ui::UiPort* ui_ = nullptr;
     QString refusal_;
+    PasteHandler paste_;
     std::set<int64_t> hidden_rows_shown_;  // rows hidden in the view now
     std::vector<std::pair<int64_t, int>> heights_set_;
     QFrame* find_bar_ = nullptr;
     QLineEdit* find_edit_ = nullptr;
     bool syncing_current_ = false;
+    bool widen_to_text_ = false;
     bool size_pending_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include "app/desktop_command_line.h"
 #include "app/main_dialog.h"
 #include "app/step_hooks.h"
+#include "conventions.h"
 #include "main_window.h"
 #include "pictures.h"
 #include "qt_ui.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     // Desktops match the windows to the installed entry and its icon by this name.
     QApplication::setDesktopFileName("org.strovan.Strovan");
     QApplication::setWindowIcon(gui::AppIcon());
+    gui::InstallWindowConventions();
 
     const app::DesktopCommandLine& help = app::DesktopCommandLineHelp();
     QCommandLineParser parser;

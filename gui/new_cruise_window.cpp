@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "qt_ui.h"
 #include "store/value_rules.h"
@@ -49,8 +50,13 @@ NewCruiseWindow::NewCruiseWindow(ui::NewCruiseForm& form, QWidget* parent)
     : QDialog(parent), form_(form) {
     setWindowTitle(QString::fromStdString(form_.Title()));
     setup_ = MakeEdit();
-    setup_->setReadOnly(true);  // chosen with Browse, which checks the file
-    browse_ = new QPushButton("Browse");
+    // Chosen with Browse, which checks the file; so it also looks as a field that
+    // takes no typing does.
+    setup_->setReadOnly(true);
+    QPalette looks = setup_->palette();
+    looks.setColor(QPalette::Base, looks.color(QPalette::Window));
+    setup_->setPalette(looks);
+    browse_ = new QPushButton("&Browse");
     sale_no_ = new FieldEdit(store::rules::kSaleNo);
     cruise_no_ = MakeEdit();
     cal_year_ = new FieldEdit(store::rules::kCalYear);
@@ -184,7 +190,7 @@ namespace {
 const FormRegistrar kRegistrar{ui::kNewCruiseFormId, [](ui::Form& form, QWidget* parent) {
                                    NewCruiseWindow dlg(dynamic_cast<ui::NewCruiseForm&>(form),
                                                        parent);
-                                   return dlg.exec() == QDialog::Accepted;
+                                   return RunModalOk(dlg);
                                }};
 }  // namespace
 

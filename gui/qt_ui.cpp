@@ -3,7 +3,9 @@
 #include <filesystem>
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -87,7 +89,7 @@ QString FilterText(const ui::FileDialogSpec& spec) {
 }
 
 std::optional<std::string> RunFileDialog(QWidget* parent, const ui::FileDialogSpec& spec,
-                                         QFileDialog::AcceptMode mode) {
+                                         QFileDialog::AcceptMode mode, const QString& start) {
     QFileDialog dlg(parent, Q(spec.title));
     dlg.setAcceptMode(mode);
     dlg.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
@@ -95,6 +97,7 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const ui::FileDialogSp
     dlg.setNameFilter(FilterText(spec));
     dlg.setDefaultSuffix(Q(spec.default_extension));
     if (!spec.initial_dir.empty()) dlg.setDirectory(Q(spec.initial_dir));
+    else if (!start.isEmpty()) dlg.setDirectory(start);
     if (!spec.initial_name.empty()) dlg.selectFile(Q(spec.initial_name));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
     return dlg.selectedFiles().first().toStdString();
@@ -128,12 +131,36 @@ bool QtUi::Question(const std::string& text) {
     return dlg.exec() == QDialog::Accepted;
 }
 
-std::optional<std::string> QtUi::OpenFileName(const ui::FileDialogSpec& spec) {
-    return RunFileDialog(Parent(), spec, QFileDialog::AcceptOpen);
+QString QtUi::StartFolder(const ui::FileDialogSpec& spec) const {
+    if (!last_folder_.isEmpty()) return last_folder_;
+    // The first setup file is looked for where the program keeps its own.
+    if (QString(Q(spec.default_extension)).compare("stp", Qt::CaseInsensitive) == 0) return BundledSetupFolder();
+    return {};
 }
 
-std::optional<std::string> QtUi::SaveFileName(const ui::FileDialogSpec& spec) {
-    return RunFileDialog(Parent(), spec, QFileDialog::AcceptSave);
+std::optional<std::string> QtUi::FileName(const ui::FileDialogSpec& spec, bool open) {
+    auto chosen = RunFileDialog(Parent(), spec, open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave,
+                                StartFolder(spec));
+    if (chosen) last_folder_ = QFileInfo(QString::fromStdString(*chosen)).absolutePath();
+    return chosen;
+}
+
+std::optional<std::string> QtUi::OpenFileName(const ui::FileDialogSpec& spec) { return FileName(spec, true); }
+
+std::optional<std::string> QtUi::SaveFileName(const ui::FileDialogSpec& spec) { return FileName(spec, false); }
+
+QString BundledSetupFolder() {
+    // Installed beside the program's share folder, or in the tree it was built in
+    // (build/<type>/gui/strovan).
+    QDir dir(QCoreApplication::applicationDirPath());
+    for (int up = 0; up < 4; ++up) {
+        for (const char* rel : {"share/strovan/setup", "data/setup"}) {
+            QDir candidate(dir.filePath(rel));
+            if (!candidate.entryList({"*.stp"}, QDir::Files).isEmpty()) return candidate.absolutePath();
+        }
+        if (!dir.cdUp()) break;
+    }
+    return {};
 }
 
 QtUi::QtUi() : help_key_(InstallHelpKey(*this)) {}

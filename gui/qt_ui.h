@@ -39,12 +39,22 @@ public:
     // minimised, as it hides its children then.
     QWidget* Parent() const;
 
+    // Where a file dialog opens: the folder of the last file chosen; the bundled
+    // setup files' folder for the first setup file.
+    QString StartFolder(const ui::FileDialogSpec& spec) const;
+
 private:
     QObject* help_key_;
+    std::optional<std::string> FileName(const ui::FileDialogSpec& spec, bool open);
+
     QPointer<QWidget> main_;
+    QString last_folder_;
     struct Busy;
     std::vector<std::unique_ptr<Busy>> busy_;
 };
+
+// The folder of the setup files that come with the program; empty when not found.
+QString BundledSetupFolder();
 
 // A text field that never changes what the user typed or pasted behind his back: a
 // keystroke or paste it cannot take (a non-digit in a digits-only field, text beyond

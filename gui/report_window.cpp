@@ -2,12 +2,12 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QPointer>
 #include <QDialogButtonBox>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "grid_print_qt.h"
 #include "grid_widget.h"
@@ -44,14 +44,15 @@ ReportWindow::ReportWindow(reports::ReportWindowForm& form, QWidget* parent) : Q
     layout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QMenuBar(this);
     QMenu* file = bar->addMenu("&File");
-    file->addAction("&Print", this, &ReportWindow::Print);
-    file->addAction("&Save", this, &ReportWindow::Save);
-    file->addAction("Export PDF", this, &ReportWindow::ExportPdf);
+    AddShortcut(file->addAction("&Print", this, &ReportWindow::Print), keys::kPrint, *this);
+    AddShortcut(file->addAction("&Save", this, &ReportWindow::Save), keys::kSave, *this);
+    file->addAction("&Export PDF", this, &ReportWindow::ExportPdf);
     file->addSeparator();
     file->addAction("E&xit", this, &ReportWindow::reject);
     layout->setMenuBar(bar);
     grid_ = new GridWidget(form.Report().Grid(), this);
     grid_->SetUi(&form.Ui());
+    grid_->SetWidenToText(true);
     layout->addWidget(grid_);
     resize(std::min(grid_->ContentWidth() + 40, 1200), 700);
 }
@@ -65,17 +66,12 @@ namespace {
 
 FormRegistrar chooserReg{reports::ReportChooserForm::kId, [](ui::Form& f, QWidget* parent) {
                              ReportChooserWindow w(dynamic_cast<reports::ReportChooserForm&>(f), parent);
-                             return w.exec() == QDialog::Accepted;
+                             return RunModalOk(w);
                          }};
 
 FormRegistrar windowReg{reports::ReportWindowForm::kId, [](ui::Form& f, QWidget* parent) {
-                            // The design form stays out of the way while a report is open.
-                            QPointer<QWidget> owner = QApplication::activeModalWidget();
-                            bool hide = owner && owner->isVisible();
-                            if (hide) owner->hide();
-                            ReportWindow w(dynamic_cast<reports::ReportWindowForm&>(f), hide ? nullptr : parent);
-                            w.exec();
-                            if (hide && owner) owner->show();
+                            ReportWindow w(dynamic_cast<reports::ReportWindowForm&>(f), parent);
+                            RunModal(w);
                             return true;
                         }};
 

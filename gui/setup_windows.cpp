@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "advise_window.h"
+#include "conventions.h"
 #include "form_registry.h"
 #include "grid_widget.h"
 #include "setup/setup_grid_model.h"
@@ -35,18 +36,14 @@ StrataDefinitionsWindow::StrataDefinitionsWindow(setup::StrataDefinitionsForm& f
         layout->addWidget(b);
     }
     connect(setup_form, &QPushButton::clicked, this,
-            [this] { RunHidden(&setup::StrataDefinitionsForm::SetupForm); });
+            [this] { Run(&setup::StrataDefinitionsForm::SetupForm); });
     connect(setup_table, &QPushButton::clicked, this,
-            [this] { RunHidden(&setup::StrataDefinitionsForm::SetupTable); });
+            [this] { Run(&setup::StrataDefinitionsForm::SetupTable); });
     connect(back, &QPushButton::clicked, this, &QDialog::accept);
     setMinimumWidth(300);
 }
 
-void StrataDefinitionsWindow::RunHidden(int (setup::StrataDefinitionsForm::*step)()) {
-    hide();
-    (form_.*step)();
-    show();
-}
+void StrataDefinitionsWindow::Run(int (setup::StrataDefinitionsForm::*step)()) { (form_.*step)(); }
 
 // ---- Setup Populations -------------------------------------------------------------------
 
@@ -57,19 +54,13 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
     auto* layout = new QVBoxLayout(this);
 
     auto* bar = new QMenuBar(this);
-    auto cmd = [this](void (setup::PopulationsForm::*f)(int)) {
-        return [this, f] {
-            (form_.*f)(CurrentRow());
-            Rebind();
-        };
-    };
     QMenu* file = bar->addMenu("&File");
-    file->addAction("&Sort Table", this, cmd(&setup::PopulationsForm::SortTable));
-    file->addAction("&Remake Tables From Recon Data", this, [this] {
+    file->addAction("&Sort Table", this, [this] { RunOnRow(&setup::PopulationsForm::SortTable); });
+    QAction* remake = file->addAction("&Remake Tables From Recon Data", this, [this] {
         form_.Remake();
         Rebind();
     });
-    file->addAction("&Print", this, [this] { form_.Print(); });
+    AddShortcut(file->addAction("&Print", this, [this] { form_.Print(); }), keys::kPrint, *this);
     file->addAction("&Exit", this, &PopulationsWindow::accept);
     QMenu* edit = bar->addMenu("&Edit");
     edit->addAction("&Add Row", this, [this] {
@@ -84,11 +75,21 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
         form_.EditUnitTable();
         Rebind();
     });
-    edit->addAction("&Quick Strata Setup", this, cmd(&setup::PopulationsForm::QuickStrata));
-    edit->addAction("Q&uick SG Setup", this, cmd(&setup::PopulationsForm::QuickSg));
-    edit->addAction("Delete &Strata", this, cmd(&setup::PopulationsForm::DeleteStrata));
-    edit->addAction("Delete Sample &Groups", this, cmd(&setup::PopulationsForm::DeleteSampleGroups));
-    if (form.OnSummary())
+    QAction* quick_strata = edit->addAction("&Quick Strata Setup", this, [this] { RunOnRow(&setup::PopulationsForm::QuickStrata); });
+    QAction* quick_sg = edit->addAction("Q&uick SG Setup", this, [this] { RunOnRow(&setup::PopulationsForm::QuickSg); });
+    QAction* delete_strata = edit->addAction("Delete &Strata", this, [this] { RunOnRow(&setup::PopulationsForm::DeleteStrata); });
+    QAction* delete_groups =
+        edit->addAction("Delete Sample &Groups", this, [this] { RunOnRow(&setup::PopulationsForm::DeleteSampleGroups); });
+    // On one stratum's items (the strata form's sample groups) these would wipe the
+    // codes being made: offered only on the whole sale's summary.
+    if (!form_.OnSummary())
+        for (QAction* a : {remake, quick_strata, quick_sg, delete_strata, delete_groups}) {
+            a->setEnabled(false);
+            a->setToolTip("Works on the whole sale's summary table only");
+        }
+    file->setToolTipsVisible(true);
+    edit->setToolTipsVisible(true);
+    if (form_.OnSummary())
         edit->addAction(QString::fromUtf8("Advise Strata\u2026"), this, [this] {
             if (!RunAdvisor(form_.Ui(), form_.Store(), "10")) return;
             form_.Grid().Rebind();
@@ -126,6 +127,11 @@ PopulationsWindow::PopulationsWindow(setup::PopulationsForm& form, QWidget* pare
 
 PopulationsWindow::~PopulationsWindow() { delete grid_; }
 
+void PopulationsWindow::RunOnRow(void (setup::PopulationsForm::*command)(int)) {
+    (form_.*command)(CurrentRow());
+    Rebind();
+}
+
 int PopulationsWindow::CurrentRow() const { return static_cast<int>(model_.CurrentRow()); }
 
 void PopulationsWindow::Rebind() {
@@ -154,11 +160,11 @@ namespace {
 
 FormRegistrar strata_reg{setup::StrataDefinitionsForm::kId, [](ui::Form& f, QWidget* parent) {
                              StrataDefinitionsWindow w(static_cast<setup::StrataDefinitionsForm&>(f), parent);
-                             return w.exec() == QDialog::Accepted;
+                             return RunModalOk(w);
                          }};
 FormRegistrar populations_reg{setup::PopulationsForm::kId, [](ui::Form& f, QWidget* parent) {
                                   PopulationsWindow w(static_cast<setup::PopulationsForm&>(f), parent);
-                                  return w.exec() == QDialog::Accepted;
+                                  return RunModalOk(w);
                               }};
 
 }  // namespace

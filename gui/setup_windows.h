@@ -20,8 +20,8 @@ public:
     StrataDefinitionsWindow(setup::StrataDefinitionsForm& form, QWidget* parent = nullptr);
 
 private:
-    // Hidden while a form of the setup runs.
-    void RunHidden(int (setup::StrataDefinitionsForm::*step)());
+    // Stays shown while a form of the setup runs over it.
+    void Run(int (setup::StrataDefinitionsForm::*step)());
 
     setup::StrataDefinitionsForm& form_;
 };
@@ -42,6 +42,8 @@ private:
     // After a command changed rows behind the grid.
     void Rebind();
     void Command(const std::string& item, int row, int col);
+    // A menu command on the grid's current row.
+    void RunOnRow(void (setup::PopulationsForm::*command)(int));
     int CurrentRow() const;
 
     setup::PopulationsForm& form_;

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "conventions.h"
 #include "design/workspace.h"
 #include "grid/grid_export.h"
 #include "grid_print_qt.h"
@@ -134,7 +135,7 @@ SimulateWindow::SimulateWindow(mk::Storage& storage, const design::Design& desig
     auto* bar = new QMenuBar(this);
     QMenu* file = bar->addMenu("&File");
     QAction* print = file->addAction("&Print Table", this, &SimulateWindow::PrintTable);
-    QAction* csv = file->addAction("Export &CSV...", this, &SimulateWindow::ExportCsv);
+    QAction* csv = file->addAction("Export CS&V...", this, &SimulateWindow::ExportCsv);
     QAction* pdf = file->addAction("Export P&DF...", this, &SimulateWindow::ExportPdf);
     file->addSeparator();
     file->addAction("&Close", this, &SimulateWindow::reject);
@@ -335,7 +336,7 @@ void ShowSimulation(design::DesignWorkspace& ws, QWidget* parent) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SimulateWindow w(*storage, ws.Model(), ws.Inputs().uom, design::ParseNumber(ws.targetError), nullptr, parent);
     QApplication::restoreOverrideCursor();
-    w.exec();
+    RunModal(w);
 }
 
 }  // namespace gui

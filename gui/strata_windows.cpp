@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -14,6 +15,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "grid_widget.h"
 #include "setup/setup_grid_model.h"
@@ -86,7 +88,7 @@ bool RunQuickStrata(setup::QuickStrataForm& f, QWidget* parent) {
         d.accept();
     });
     QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
-    return d.exec() == QDialog::Accepted;
+    return RunModalOk(d);
 }
 
 bool RunDiameterRanges(setup::DiameterRangesForm& f, QWidget* parent) {
@@ -123,7 +125,7 @@ bool RunDiameterRanges(setup::DiameterRangesForm& f, QWidget* parent) {
     row->addWidget(cancel);
     layout->addLayout(row);
     d.resize(420, 300);
-    const bool ok = d.exec() == QDialog::Accepted;
+    const bool ok = RunModalOk(d);
     delete w;
     return ok;
 }
@@ -167,7 +169,7 @@ bool RunQuickSg(setup::QuickSgForm& f, QWidget* parent) {
     QObject::connect(all, &QPushButton::clicked, &d, choose(C::AllStrata));
     QObject::connect(ranges, &QPushButton::clicked, &d, choose(C::DiameterRanges));
     QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
-    return d.exec() == QDialog::Accepted;
+    return RunModalOk(d);
 }
 
 bool RunTwoChoice(setup::TwoChoiceForm& f, QWidget* parent) {
@@ -187,7 +189,7 @@ bool RunTwoChoice(setup::TwoChoiceForm& f, QWidget* parent) {
         d.accept();
     });
     QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
-    return d.exec() == QDialog::Accepted;
+    return RunModalOk(d);
 }
 
 bool RunSort(setup::SortForm& f, QWidget* parent) {
@@ -207,7 +209,7 @@ bool RunSort(setup::SortForm& f, QWidget* parent) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
     layout->addWidget(buttons, 3, 0, 1, 2);
-    if (d.exec() != QDialog::Accepted) return false;
+    if (!RunModalOk(d)) return false;
     for (int i = 0; i < 3; ++i) f.by[i] = boxes[i]->currentText().toStdString();
     return true;
 }
@@ -322,6 +324,11 @@ StrataFormWindow::~StrataFormWindow() {
     delete strata_;
 }
 
+void StrataFormWindow::closeEvent(QCloseEvent* e) {
+    e->accept();
+    accept();
+}
+
 void StrataFormWindow::ShowItems() {
     for (int r = 0; r < form_.Items().RowCount(); ++r) items_model_.SetRowHeight(r, form_.ItemHidden(r) ? 0 : 20);
 }
@@ -342,7 +349,7 @@ namespace {
 
 FormRegistrar define_reg{setup::StrataForm::kId, [](ui::Form& f, QWidget* parent) {
                              StrataFormWindow w(static_cast<setup::StrataForm&>(f), parent);
-                             return w.exec() == QDialog::Accepted;
+                             return RunModalOk(w);
                          }};
 FormRegistrar quick_strata_reg{setup::QuickStrataForm::kId, [](ui::Form& f, QWidget* parent) {
                                    return RunQuickStrata(static_cast<setup::QuickStrataForm&>(f), parent);

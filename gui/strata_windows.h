@@ -1,7 +1,7 @@
 #pragma once
 // Windows of the strata and sample-group forms: "Define Strata and Sample Groups",
 // "Quick Strata Setup Form", "Setup Diameter Ranges", "Quick Sample Group Setup",
-// the two-choice "Remove Diameter Classes" dialog and "Sort". Each
+// the two-choice dialogs and "Sort". Each
 // registers itself for its form id; the logic lives in src/setup.
 #include <QDialog>
 
@@ -21,9 +21,12 @@ class StrataFormWindow : public QDialog {
 public:
     StrataFormWindow(setup::StrataForm& form, QWidget* parent = nullptr);
     ~StrataFormWindow() override;
-    // Esc does not close this form; only "Return" and File "&Exit" do.
+    // Esc does not close this form; "Return", File "&Exit" and the close button do.
     void reject() override {}
     void Refresh();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void ShowItems();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "conventions.h"
 #include "form_registry.h"
 #include "grid_widget.h"
 #include "setup/setup_grid_model.h"
@@ -177,15 +178,15 @@ namespace {
 
 FormRegistrar edit_reg{setup::EditDataForm::kId, [](ui::Form& f, QWidget* parent) {
                            EditDataWindow w(static_cast<setup::EditDataForm&>(f), parent);
-                           return w.exec() == QDialog::Accepted;
+                           return RunModalOk(w);
                        }};
 FormRegistrar add_reg{setup::AddUnitForm::kId, [](ui::Form& f, QWidget* parent) {
                           AddUnitWindow w(static_cast<setup::AddUnitForm&>(f), parent);
-                          return w.exec() == QDialog::Accepted;
+                          return RunModalOk(w);
                       }};
 FormRegistrar remove_reg{setup::RemoveUnitForm::kId, [](ui::Form& f, QWidget* parent) {
                              RemoveUnitWindow w(static_cast<setup::RemoveUnitForm&>(f), parent);
-                             return w.exec() == QDialog::Accepted;
+                             return RunModalOk(w);
                          }};
 
 }  // namespace

@@ -1,14 +1,18 @@
 // Widget tests of the "Strovan Form" dialog on a realistic design, run offscreen.
 #include <QApplication>
 #include <QLabel>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
@@ -22,6 +26,7 @@
 #include "design/stratum.h"
 #include "design/workspace.h"
 #include "design/workspace_rows.h"
+#include "conventions.h"
 #include "design_form_window.h"
 #include "grid_widget.h"
 #include "qt_ui.h"
@@ -37,7 +42,7 @@ const CostFigures kCosts{10.2, 31, 0.45, 1.9, 5.2, 0.3};
 
 // A sale of twelve strata over all methods, two to six sample groups each, with the
 // eleven methods of each stratum in the method tables.
-void WriteSale(const std::string& path) {
+void WriteSale(const std::string& path, const std::string& firstUnits = "") {
     auto st = mk::Storage::Create(path);
     QVERIFY(st.ok());
     mk::Storage& s = *st;
@@ -95,7 +100,7 @@ void WriteSale(const std::string& path) {
             row.totAcres = acres;
             row.plotSize = plotSize;
             row.description = std::string("Stratum ") + ctx.stratum;
-            row.units = std::to_string(100 + i);
+            row.units = i == 1 && !firstUnits.empty() ? firstUnits : std::to_string(100 + i);
             row.totCircum = std::trunc(2 * std::sqrt(M_PI * acres * 43560));
             SgRefs refs;
             for (SgRow& g : groups) refs.push_back(&g);
@@ -129,7 +134,9 @@ private slots:
     void GridsShowTheDesignByMethod();
     void CellEditRecomputesAndUndoes();
     void RefusedCellKeepsItsTextAndSaysWhy();
+    void PasteIsOneStepOfUndoAndAllOrNothing();
     void MenusAndChart();
+    void LongUnitListIsElidedAndFiguresShowWholeAtTheSmallestSize();
     void SavedDesignsDialogThroughTheUiPort();
     void CloseButtonAsksWhatBecomesOfTheChanges();
     void Screenshot();
@@ -235,7 +242,7 @@ void DesignFormTest::CellEditRecomputesAndUndoes() {
     QCOMPARE(w.StrataGrid().Text(Column(w.StrataGrid(), "WtCV"), 0),
              StratumCellText(ws_->Model().strata[0], "WtCV"));
     QVERIFY(w.StrataGrid().Text(Column(w.StrataGrid(), "Error"), 0) != stratumError);
-    QCOMPARE(w.findChildren<QLineEdit*>()[0]->text().toStdString(), ws_->SaleErrorText());
+    QCOMPARE(w.findChildren<QLineEdit*>()[0]->text(), QString::fromStdString(ws_->SaleErrorText()).trimmed());
     QVERIFY(w.UndoAction()->isEnabled());
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -274,14 +281,65 @@ void DesignFormTest::RefusedCellKeepsItsTextAndSaysWhy() {
     QVERIFY(w.Notice()->isHidden());  // every stratum has its sizes and costs
 }
 
+void DesignFormTest::PasteIsOneStepOfUndoAndAllOrNothing() {
+    gui::DesignFormWindow w(*ws_);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    grid::GridModel& g = w.GroupGrid();
+    gui::GridWidget* view = w.GroupView();
+    const int cv = Column(g, "SgCV");
+    const double cv0 = ws_->SelectedGroups()[0]->sgCV, cv1 = ws_->SelectedGroups()[1]->sgCV;
+    const double error = ws_->SelectedStratum()->error;
+    auto at = [&](int row, int col) {
+        view->setFocus();
+        view->selectionModel()->setCurrentIndex(view->model()->index(row, col), QItemSelectionModel::ClearAndSelect);
+    };
+    // Two CVs from a spreadsheet: both recomputed, one step to undo.
+    QApplication::clipboard()->setText("55\r\n66\r\n");
+    at(0, cv);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(ws_->SelectedGroups()[0]->sgCV, 55.0);
+    QCOMPARE(ws_->SelectedGroups()[1]->sgCV, 66.0);
+    QCOMPARE(g.Text(cv, 1), std::string("66"));
+    QVERIFY(ws_->SelectedStratum()->error != error);
+    QCOMPARE(w.UndoAction()->text().remove('&'), QString("Undo Paste"));
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(ws_->SelectedGroups()[0]->sgCV, cv0);
+    QCOMPARE(ws_->SelectedGroups()[1]->sgCV, cv1);
+    QCOMPARE(ws_->SelectedStratum()->error, error);
+    QVERIFY(!w.UndoAction()->isEnabled());
+    // A block reaching a read-only column changes nothing and leaves nothing to undo.
+    QApplication::clipboard()->setText("40\tX\n");
+    at(0, cv);
+    int next = cv + 1;
+    while (g.IsColumnHidden(next)) ++next;
+    g.SetColumnReadOnly(next, true);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(ws_->SelectedGroups()[0]->sgCV, cv0);
+    QVERIFY(!w.UndoAction()->isEnabled());
+    QCOMPARE(ui_->Messages().back().title, std::string("Warning"));
+}
+
 void DesignFormTest::MenusAndChart() {
     gui::DesignFormWindow w(*ws_);
     w.show();
     QStringList checked;
     for (QAction* menu : w.findChild<QMenuBar*>()->actions())
         for (QAction* a : menu->menu()->actions())
-            if (a->isCheckable()) checked << a->text() + (a->isChecked() ? "+" : "-");
+            if (a->isCheckable()) checked << a->text().remove('&') + (a->isChecked() ? "+" : "-");
     QCOMPARE(checked, (QStringList{"Toggle Hints+", "Update Multiple Methods-", "Display Data Warnings+"}));
+    // Alt+F opens the File menu; its commands carry their shortcuts.
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QMenu* file = w.findChild<QMenuBar*>()->actions()[0]->menu();
+    QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
+    QTRY_COMPARE(QApplication::activePopupWidget(), static_cast<QWidget*>(file));
+    file->close();
+    QStringList keys;
+    for (QAction* a : file->actions())
+        if (!a->shortcut().isEmpty()) keys << a->text().remove('&') + " " + a->shortcut().toString();
+    QCOMPARE(keys, (QStringList{"Save Design Ctrl+S", "Print Table Ctrl+P"}));
     QVERIFY(w.Splitter()->count() == 2);
     QVERIFY(w.StrataView()->minimumHeight() >= 75);
     w.UpdateChartNow();
@@ -289,18 +347,18 @@ void DesignFormTest::MenusAndChart() {
     // The Optimize button greys with a production cruise only.
     QPushButton* optimize = nullptr;
     for (QPushButton* b : w.findChildren<QPushButton*>())
-        if (b->text() == "Optimize For Error") optimize = b;
+        if (b->text().remove('&') == "Optimize For Error") optimize = b;
     QVERIFY(optimize && optimize->isEnabled());
     ws_->displayDataWarnings = false;
     w.findChild<QSpinBox*>()->setValue(7);
     optimize->click();
     QVERIFY(ws_->Totals().error <= 7.5);
-    QCOMPARE(w.findChildren<QLineEdit*>()[0]->text().toStdString(), ws_->SaleErrorText());
+    QCOMPARE(w.findChildren<QLineEdit*>()[0]->text(), QString::fromStdString(ws_->SaleErrorText()).trimmed());
 
     // Optimize At Least Cost beside it takes the same target and states the saving.
     QPushButton* least = nullptr;
     for (QPushButton* b : w.findChildren<QPushButton*>())
-        if (b->text() == "Optimize At Least Cost") least = b;
+        if (b->text().remove('&') == "Optimize At Least Cost") least = b;
     QVERIFY(least && least->isEnabled());
     least->click();
     QVERIFY(ws_->Totals().error <= 7.0);
@@ -313,12 +371,50 @@ void DesignFormTest::MenusAndChart() {
         if (l->text().startsWith("Least cost: $")) saving = l;
     QVERIFY(saving);
     QCOMPARE(saving->text().toStdString(), c.Text());
-    QCOMPARE(w.UndoAction()->text(), QString("Undo Optimize At Least Cost"));
+    QCOMPARE(w.UndoAction()->text().remove('&'), QString("Undo Optimize At Least Cost"));
     w.UpdateChartNow();
     QCOMPARE(w.Chart()->LeastCostPoints().size(), std::size_t{29});
     // The next change takes the statement away.
     w.UndoAction()->trigger();
     QVERIFY(saving->text().isEmpty());
+}
+
+void DesignFormTest::LongUnitListIsElidedAndFiguresShowWholeAtTheSmallestSize() {
+    // A stratum of 400 units.
+    std::string units;
+    for (int u = 1; u <= 400; ++u) units += (u > 1 ? "," : "") + std::to_string(u);
+    std::string path = dir_->filePath("large.crz").toStdString();
+    WriteSale(path, units);
+    ui::ScriptedUi ui;
+    store::CCruiseStore store(ui);
+    QCOMPARE(store.Open(path), 0);
+    {
+        DesignWorkspace ws(ui, store, WorkspaceInputs{0, kCosts, "01", "10", path});
+        QCOMPARE(ws.Open(), 0);
+        gui::DesignFormWindow w(ws);
+        w.resize(1100, 640);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::qWait(20);  // columns are sized once the event loop runs
+        gui::GridWidget* view = w.StrataView();
+        const int col = Column(w.StrataGrid(), "Units"), after = Column(w.StrataGrid(), "Error");
+        QVERIFY(view->columnWidth(col) <= gui::GridWidget::kMaxAutoWidth);
+        QCOMPARE(view->CellHint(view->model()->index(0, col)), QString::fromStdString(units));
+        QVERIFY(view->CellHint(view->model()->index(1, col)).isEmpty());  // "102" shows whole
+        // The columns after the list stay in sight.
+        QVERIFY(view->columnViewportPosition(after) + view->columnWidth(after) <= view->viewport()->width());
+
+        // At the smallest size the form takes, the figures are whole.
+        w.resize(w.minimumSize());
+        QTest::qWait(20);
+        for (QLineEdit* figure : w.findChildren<QLineEdit*>()) {
+            if (!figure->isReadOnly()) continue;
+            const int room = figure->contentsRect().width() - 4;
+            QVERIFY2(figure->fontMetrics().horizontalAdvance(figure->text()) <= room, qPrintable(figure->text()));
+            QCOMPARE(figure->text(), figure->text().trimmed());
+        }
+    }
+    store.Close();
 }
 
 void DesignFormTest::SavedDesignsDialogThroughTheUiPort() {
@@ -334,7 +430,7 @@ void DesignFormTest::SavedDesignsDialogThroughTheUiPort() {
         QCOMPARE(modal->findChild<QLineEdit*>()->text(), QString("Lean"));
         modal->findChild<QLineEdit*>()->setText("Wide");
         for (QPushButton* b : modal->findChildren<QPushButton*>())
-            if (b->text() == "Save") b->click();
+            if (b->text().remove('&') == "Save") b->click();
     });
     QVERIFY(qt.RunForm(form));
     QCOMPARE(form.Result(), kNewDesign);
@@ -377,9 +473,12 @@ void DesignFormTest::Screenshot() {
     QVERIFY(CountPixels(shot, chart, [](QColor c) { return c.blue() > 150 && c.red() < 60 && c.green() < 60; }) > 30);
     QVERIFY(CountPixels(shot, chart, [](QColor c) { return c.green() > 100 && c.red() < 60 && c.blue() < 100; }) > 30);
 
-    // A copy of a designed cruise of one's own (e.g. the example run's) when one is named.
+    // A copy of a designed cruise of one's own (e.g. the example run's) when one is
+    // named, shown as the program shows it: fitted to the screen, with mnemonics. The
+    // picture is design-form-NAME.png (NAME_2x at double scale).
     QByteArray other = qgetenv("STROVAN_DESIGN_FILE");
     if (other.isEmpty()) return;
+    gui::InstallWindowConventions();
     std::string copy = dir_->filePath("example.crz").toStdString();
     QVERIFY(QFile::copy(QString::fromLocal8Bit(other), QString::fromStdString(copy)));
     ui::ScriptedUi ui;
@@ -391,10 +490,13 @@ void DesignFormTest::Screenshot() {
         gui::DesignFormWindow e(ws);
         e.resize(1180, 620);
         e.show();
+        QVERIFY(e.screen()->availableGeometry().contains(e.frameGeometry()));
         e.StrataGrid().SetCurrent(1, 0);
         e.UpdateChartNow();
         QTest::qWait(50);
-        QVERIFY(e.grab().save(QString(STROVAN_BINARY_DIR) + "/design-form-example.png"));
+        const QString name = QFileInfo(QString::fromLocal8Bit(other)).completeBaseName();
+        const QString scale = e.devicePixelRatio() > 1.01 ? QString("_%1x").arg(qRound(e.devicePixelRatio())) : "";
+        QVERIFY(e.grab().save(QString(STROVAN_BINARY_DIR) + "/design-form-" + name + scale + ".png"));
     }
     store.Close();
 }

@@ -16,12 +16,17 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QMenuBar>
+#include <QMenu>
+#include <QVBoxLayout>
+#include <QDialog>
 #include <QtTest>
 
 #include "app/costs_dialog.h"
 #include "app/main_dialog.h"
 #include "app/new_cruise_dialog.h"
 #include "app/setup_file.h"
+#include "conventions.h"
 #include "costs_window.h"
 #include "main_window.h"
 #include "new_cruise_window.h"
@@ -72,12 +77,16 @@ struct Fixture {
 class DesktopTest : public QObject {
     Q_OBJECT
 private slots:
+    // As the program runs: every window fitted to the screen and given mnemonics.
+    void initTestCase() { gui::InstallWindowConventions(); }
     void EnterPressesTheFocusedButtonAndNeverQuits();
     void StandardShortcutsAndATitleNamingTheFile();
     void PicturesStayBesideTheirButtonsAndAreSharp();
     void FieldsRefuseWhatTheyCannotTakeAndSaySo();
     void UnitsReadAsWordsAndCostsShowTheirUnits();
     void MessagesSitOverTheFormThatRaisedThem();
+    void TheFocusedStepShowsItsFocus();
+    void MnemonicsGoToFreeLettersFirstOfWords();
 };
 
 void DesktopTest::EnterPressesTheFocusedButtonAndNeverQuits() {
@@ -313,6 +322,62 @@ void DesktopTest::MessagesSitOverTheFormThatRaisedThem() {
     QVERIFY(!ui.RunForm(costs));
     QVERIFY(over_form);
     QVERIFY(box_text.startsWith("Cost of a quart of marker paint: '1e400' is too large."));
+}
+
+void DesktopTest::TheFocusedStepShowsItsFocus() {
+    Fixture fx;
+    gui::MainWindow w(fx.logic);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QPushButton* step = w.Button(app::kIdOpen);
+    const QColor ring = step->palette().color(QPalette::Highlight);
+    // Pixels of the focus colour along the button's left edge.
+    auto ringPixels = [&] {
+        QImage shot = step->grab().toImage();
+        int n = 0;
+        for (int x = 0; x < 4; ++x)
+            for (int y = shot.height() / 4; y < shot.height() * 3 / 4; ++y) {
+                QColor c = shot.pixelColor(x, y);
+                n += std::abs(c.red() - ring.red()) + std::abs(c.green() - ring.green()) +
+                         std::abs(c.blue() - ring.blue()) < 60;
+            }
+        return n;
+    };
+    w.Button(app::kIdHelp)->setFocus();
+    QVERIFY(!step->hasFocus());
+    QCOMPARE(ringPixels(), 0);
+    step->setFocus();
+    QVERIFY(step->hasFocus());
+    QVERIFY2(ringPixels() > step->height() / 2, "a ring of the focus colour");
+}
+
+void DesktopTest::MnemonicsGoToFreeLettersFirstOfWords() {
+    QDialog d;
+    auto* layout = new QVBoxLayout(&d);
+    auto* bar = new QMenuBar(&d);
+    layout->setMenuBar(bar);
+    QMenu* file = bar->addMenu("File");
+    bar->addMenu("Fit");
+    QAction* save = file->addAction("Save Design");
+    QAction* sort = file->addAction("Sort");
+    QAction* print = file->addAction("&Print");
+    QAction* literal = file->addAction("R&&D table");
+    QStringList buttons = {"Find", "&Open", "Other"};
+    for (const QString& t : buttons) layout->addWidget(new QPushButton(t));
+    gui::GiveMnemonics(d);
+    // The menu bar first (Alt+F is File); a text's own mnemonic stays; a taken letter
+    // passes to the next word's first letter, then to any free letter.
+    QCOMPARE(bar->actions()[0]->text(), QString("&File"));
+    QCOMPARE(bar->actions()[1]->text(), QString("F&it"));
+    QStringList shown;
+    for (QPushButton* b : d.findChildren<QPushButton*>()) shown << b->text();
+    QCOMPARE(shown, (QStringList{"Fi&nd", "&Open", "O&ther"}));
+    QCOMPARE(save->text(), QString("&Save Design"));
+    QCOMPARE(sort->text(), QString("S&ort"));
+    QCOMPARE(print->text(), QString("&Print"));
+    QCOMPARE(literal->text(), QString("&R&&D table"));  // "&&" is an ampersand
+    QCOMPARE(gui::MnemonicOf(literal->text()), QChar('r'));
 }
 
 QTEST_MAIN(DesktopTest)

@@ -33,7 +33,7 @@ private slots:
     void EditsWriteThroughAndEscapeEndsAnEditWithoutClosingTheDialog();
     void CheckBoxesAndDropLists();
     void RightClickMenuComesFromTheFormAndNotWhileEditing();
-    void CopyPutsTheSelectedBlockOnTheClipboardAsTabSeparatedText();
+    void CopyAndPasteABlockThroughTheClipboardAllOrNothing();
     void FindMovesToTheCellOrSaysItemNotFound();
     void LargeBoundTableOpensAndFollowsRowChanges();
 };
@@ -191,11 +191,18 @@ void GridTest::RightClickMenuComesFromTheFormAndNotWhileEditing() {
     QVERIFY(!w.BuildContextMenu(m->index(0, 0)));
 }
 
-void GridTest::CopyPutsTheSelectedBlockOnTheClipboardAsTabSeparatedText() {
+void GridTest::CopyAndPasteABlockThroughTheClipboardAllOrNothing() {
     grid::GridModel g;
     Fill(g);
     g.SetColumnHidden(2, true);
+    g.SetColumnReadOnly(0, true);
+    // The form's rules: column 3 takes no text "bad".
+    g.OnCheckEdit([](const grid::GridModel&, int col, int64_t, const std::string& text) {
+        return col == 3 && text == "bad" ? std::string("Not a value here") : std::string();
+    });
+    ui::ScriptedUi ui;
     gui::GridWidget w(g);
+    w.SetUi(&ui);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto* m = w.Adapter();
@@ -204,6 +211,34 @@ void GridTest::CopyPutsTheSelectedBlockOnTheClipboardAsTabSeparatedText() {
     w.setFocus();
     QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QString("c1 r1\tc3 r1\nc1 r2\tc3 r2\n"));
+
+    // Ctrl+V at row 3, column 1: the block goes across the shown columns 1 and 3.
+    auto click = [&](int row, int col) {
+        w.selectionModel()->setCurrentIndex(m->index(row, col), QItemSelectionModel::ClearAndSelect);
+    };
+    click(3, 1);
+    QTest::keyClick(&w, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(g.Text(1, 3), std::string("c1 r1"));
+    QCOMPARE(g.Text(3, 4), std::string("c3 r2"));
+    QCOMPARE(m->data(m->index(4, 3), Qt::DisplayRole).toString(), QString("c3 r2"));
+    QVERIFY(ui.Messages().empty());
+
+    // One refused cell: nothing changes, the user is told which and why, and the
+    // refused cell becomes current.
+    QApplication::clipboard()->setText("x\tx\ny\tbad\n");
+    click(0, 1);
+    QTest::keyClick(&w, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(g.Text(1, 0), std::string("c1 r0"));
+    QCOMPARE(g.Text(3, 0), std::string("c3 r0"));
+    QCOMPARE(ui.Messages().size(), size_t(1));
+    QCOMPARE(ui.Messages()[0].text, std::string("Row 2, column H3: Not a value here\nNothing was pasted."));
+    QCOMPARE(w.currentIndex(), m->index(1, 3));
+    // Into a read-only column, refused too.
+    QApplication::clipboard()->setText("z");
+    click(0, 0);
+    QTest::keyClick(&w, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(g.Text(0, 0), std::string("c0 r0"));
+    QCOMPARE(ui.Messages().size(), size_t(2));
 }
 
 void GridTest::FindMovesToTheCellOrSaysItemNotFound() {

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QtTest>
 
 #include "app/costs_dialog.h"
@@ -160,7 +162,13 @@ void GuiTest::NewCruiseWindowModesAndLimits() {
     QCOMPARE(c.windowTitle(), QString("Create New Cruise"));
     c.grab().save(QString(STROVAN_BINARY_DIR) + "/new_cruise_mode0.png");
     QVERIFY(c.Edit(1078)->isReadOnly());
+    // ... and looks it: the field has the window's colour, not a field's.
+    QCOMPARE(c.Edit(1078)->palette().color(QPalette::Base), c.palette().color(QPalette::Window));
+    QVERIFY(c.Edit(1080)->palette().color(QPalette::Base) != c.palette().color(QPalette::Window));
     QVERIFY(!c.Combo(1113)->isVisible());
+    // Writing the design into a field file is titled as such.
+    app::CNewCruiseDialog field(ui, ui::kModeFieldCruise);
+    QCOMPARE(gui::NewCruiseWindow(field).windowTitle(), QString("Create Field Cruise File"));
     c.setResult(QDialog::Rejected);
     c.OkButton()->click();
     QVERIFY(c.isVisible());
@@ -211,6 +219,27 @@ void GuiTest::QtUiQuestionAndMessages() {
     });
     ui.ShowHelp(ui::kHelpCosts);
     QVERIFY(help_text.contains("Relative cruising costs"));
+
+    // File dialogs: the first setup file is looked for among the program's own; then
+    // every dialog starts in the folder of the last file chosen.
+    ui::FileDialogSpec setup;
+    setup.default_extension = "stp";
+    const QString bundled = gui::BundledSetupFolder();
+    QVERIFY(QFileInfo::exists(bundled + "/default.stp"));
+    QCOMPARE(ui.StartFolder(setup), bundled);
+    QCOMPARE(ui.StartFolder(ui::FileDialogSpec{}), QString());
+    QTemporaryDir dir;
+    const QString chosen = dir.filePath("sale.crz");
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->selectFile(chosen);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    ui::FileDialogSpec save;
+    save.default_extension = "crz";
+    QCOMPARE(ui.SaveFileName(save).value_or(""), chosen.toStdString());
+    QCOMPARE(ui.StartFolder(setup), QFileInfo(chosen).absolutePath());
 }
 
 // The main window with the Qt port: the forms are real windows, filled in by hand.

@@ -115,6 +115,26 @@ void SetupWindowsTest::PopulationsFormShowsTheSaleAndEditsThroughTheGrid() {
 
     w.grab().save(QString(STROVAN_BINARY_DIR) + "/populations-form.png");
 
+    // On one stratum's items (the strata form's sample groups) the whole-sale commands
+    // are greyed, not offered and then refused.
+    auto enabled = [](QWidget& window) {
+        QStringList on;
+        for (QAction* menu : window.findChild<QMenuBar*>()->actions())
+            for (QAction* a : menu->menu()->actions())
+                if (!a->isSeparator() && a->isEnabled()) on << a->text().remove('&');
+        return on;
+    };
+    const QStringList whole = {"Remake Tables From Recon Data", "Quick Strata Setup", "Quick SG Setup",
+                               "Delete Strata", "Delete Sample Groups"};
+    for (const QString& item : whole) QVERIFY2(enabled(w).contains(item), qPrintable(item));
+    {
+        setup::PopulationsForm items(ui, store, "SVFillSGTable", false);
+        gui::PopulationsWindow one(items);
+        const QStringList on = enabled(one);
+        for (const QString& item : whole) QVERIFY2(!on.contains(item), qPrintable(item));
+        QVERIFY(on.contains("Print") && on.contains("Add Row") && on.contains("Sort Table"));
+    }
+
     // An edit in the view writes the table at once and marks the row.
     const int stratum = model.FindColumn("Stratum");
     QVERIFY(m->setData(m->index(0, stratum), " 2 ", Qt::EditRole));

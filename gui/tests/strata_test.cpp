@@ -72,7 +72,7 @@ void StrataWindowsTest::SmallDialogsCarryTheirTextsAndChoices() {
     QVERIFY(qs.keys.species && !qs.keys.unit);
     QVERIFY(qs.choice == setup::QuickStrataForm::Choice::Apply);
 
-    setup::TwoChoiceForm two("Delete This Stratum", "Delete All Strata");
+    setup::TwoChoiceForm two("Delete Strata", "Delete This Stratum", "Delete All Strata");
     ClickLater("Delete All Strata");
     QVERIFY((*gui::FindForm(setup::TwoChoiceForm::kId))(two, nullptr));
     QVERIFY(two.second);

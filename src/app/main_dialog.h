@@ -38,7 +38,7 @@ struct ButtonSpec {
 
 // The buttons in their order on the window.
 inline constexpr std::array<ButtonSpec, 8> kMainButtons = {{
-    {kIdOpen, "&Open an Exisitng Cruise File", false},
+    {kIdOpen, "&Open an Existing Cruise File", false},
     {kIdCreate, "&Create a New Cruise File", false},
     {kIdStrata, "Establish Strata and Sample Groups (Add/Edit/Import Data).", true},
     {kIdCosts, "Define Relative Cruising Costs.", true},

@@ -284,7 +284,30 @@ DesignWorkspace::Snapshot DesignWorkspace::Apply(Snapshot& s) {
 
 void DesignWorkspace::PushUndo(Snapshot s) {
     redo_.clear();
+    if (groupDepth_ > 0) {  // the group's first state stands for every step in it
+        groupChanged_ = true;
+        return;
+    }
     undo_.push_back(std::move(s));
+    if (undo_.size() > kUndoDepth) undo_.pop_front();
+}
+
+void DesignWorkspace::BeginUndoGroup(std::string label) {
+    if (groupDepth_++ > 0) return;
+    groupStart_ = FullSnapshot(std::move(label), {});
+    groupChanged_ = false;
+}
+
+void DesignWorkspace::EndUndoGroup(bool keep) {
+    if (groupDepth_ == 0 || --groupDepth_ > 0) return;
+    std::optional<Snapshot> start = std::move(groupStart_);
+    groupStart_.reset();
+    if (!groupChanged_ || !start) return;
+    if (!keep) {
+        Apply(*start);
+        return;
+    }
+    undo_.push_back(std::move(*start));
     if (undo_.size() > kUndoDepth) undo_.pop_front();
 }
 

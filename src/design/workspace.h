@@ -63,6 +63,7 @@ public:
     // --- State --------------------------------------------------------------------------
     const Design& Model() const { return model_; }
     const WorkspaceInputs& Inputs() const { return in_; }
+    ui::UiPort& Ui() { return ui_; }
     bool IsProduction() const { return in_.cruiseType == 1; }
     std::string Title() const { return kDesignFormTitlePrefix + in_.path; }
     int Selected() const { return selected_; }
@@ -167,13 +168,17 @@ public:
     std::string RedoLabel() const;
     int Undo();
     int Redo();
+    // Several changes as one step of undo (a paste of many cells). Groups nest; the
+    // outermost end counts. Ended without `keep`, every change since the beginning
+    // is taken back and nothing is left to undo or redo.
+    void BeginUndoGroup(std::string label);
+    void EndUndoGroup(bool keep = true);
 
     // The cost of precision for the current design, computed on a copy.
     std::vector<TradeoffPoint> TradeoffCurve(int from = 2, int to = 30) const;
     std::vector<TradeoffPoint> LeastCostCurve(int from = 2, int to = 30) const;
 
     // The port and the open file, for steps that the form's menus start elsewhere.
-    ui::UiPort& Ui() { return ui_; }
     store::CCruiseStore& Store() { return store_; }
     // Reads the design tables again after a step outside the workspace rewrote them
     // (a stratification applied); undo and redo go, as they no longer apply.
@@ -236,6 +241,9 @@ private:
     std::deque<Snapshot> undo_, redo_;
     std::optional<CostComparison> lastLeastCost_;
     std::optional<store::TableSnapshot> opened_;
+    int groupDepth_ = 0;
+    bool groupChanged_ = false;
+    std::optional<Snapshot> groupStart_;
     bool closed_ = false;
     std::string refusal_;
 };

@@ -113,6 +113,7 @@ void GridModel::ResetRowState() {
     hidden_rows_.clear();
     row_heights_.clear();
     row_headings_.clear();
+    keep_together_.clear();
     current_ = {};
     modified_ = false;
 }
@@ -254,6 +255,16 @@ void GridModel::ShiftRows(int64_t from, int64_t by) {
         for (auto& [r, v] : row_headings_)
             if (r != from) m.emplace(move_key(r), std::move(v));
         row_headings_.swap(m);
+    }
+    {
+        // A block loses the removed row.
+        std::map<int64_t, int64_t> m;
+        for (auto [r0, r1] : keep_together_) {
+            if (from < r0) m.emplace(r0 + by, r1 + by);
+            else if (from > r1) m.emplace(r0, r1);
+            else if (r1 > r0) m.emplace(r0, r1 + by);
+        }
+        keep_together_.swap(m);
     }
     std::vector<Span> kept;
     for (Span s : spans_) {
@@ -674,6 +685,17 @@ std::string GridModel::CopyText(int col0, int64_t row0, int col1, int64_t row1) 
         out += '\n';
     }
     return out;
+}
+
+void GridModel::KeepTogether(int64_t row0, int64_t row1) {
+    if (row0 < 0 || row1 <= row0) return;
+    int64_t& end = keep_together_[row0];
+    end = std::max(end, row1);
+}
+
+int64_t GridModel::KeptUntil(int64_t row) const {
+    auto it = keep_together_.find(row);
+    return it == keep_together_.end() ? row : it->second;
 }
 
 std::string GridModel::CsvField(const std::string& text) {

@@ -442,6 +442,11 @@ public:
     const Margins& PrintMargins() const { return margins_; }
     bool Printing() const { return printing_; }
     void SetPrinting(bool p) { printing_ = p; }
+    // Rows printed on one page whenever they fit on one (a heading with its first
+    // rows): the page breaks before row0 instead of inside the block.
+    void KeepTogether(int64_t row0, int64_t row1);
+    // The last row kept with `row` when a block starts there, else `row` itself.
+    int64_t KeptUntil(int64_t row) const;
     // The title of the window that holds the grid (page text in the top margin).
     void SetTitle(const std::string& t) { title_ = t; }
     const std::string& Title() const { return title_; }
@@ -485,6 +490,7 @@ private:
     std::set<int64_t> hidden_rows_;
     std::unordered_map<int64_t, int> row_heights_;
     std::map<int64_t, std::string> row_headings_;
+    std::map<int64_t, int64_t> keep_together_;  // first row -> last row
     int default_row_height_ = kDefaultRowHeight;
     bool row_headings_shown_ = true;
     bool column_headings_shown_ = true;

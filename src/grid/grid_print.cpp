@@ -12,6 +12,8 @@ constexpr double kScreenDpi = 96.0;
 constexpr double kMmPerInch = 25.4;
 constexpr Color kFrameGrey = Color::Rgb(160, 160, 160);
 constexpr Color kHeadingFill = Color::Rgb(224, 224, 224);
+// How much smaller a text may be set to fit its cell on paper before it is cut.
+constexpr double kMinShrink = 0.8;
 }  // namespace
 
 Font PageTextFont() { return Font{"Times New Roman", 10, false, false, 300}; }
@@ -99,25 +101,57 @@ PageLayout::PageLayout(const GridModel& grid, int col0, int64_t row0, int col1, 
     }
     if (!band.empty() || bands_.empty()) bands_.push_back(std::move(band));
 
-    // Pages down: as many shown rows as fit under the headings.
-    double down = std::max(page_h_ - top_ - bottom_ - heading_h_, 1.0);
+    // Pages down: as many shown rows as fit under the headings. A block kept together
+    // goes whole to the next page when it would be split and fits on one. Without
+    // cell frames a blank row shows nothing: none starts a page after the first,
+    // and a page of nothing else is not printed.
+    const double down = std::max(page_h_ - top_ - bottom_ - heading_h_, 1.0);
+    const bool blanks_show = options_.cell_frames;
     RowPage page{row0_, row0_ - 1};
     double filled = 0;
+    bool ink = false;  // the page has a row that prints something
+    auto close_page = [&] {
+        if (ink || blanks_show) row_pages_.push_back(page);
+    };
     for (int64_t r = row0_; r <= row1_; ++r) {
-        double h = RowHeight(r);
+        const double h = RowHeight(r);
         if (h <= 0) {
             page.last = r;
             continue;
         }
-        if (filled > 0 && filled + h > down) {
-            row_pages_.push_back(page);
+        if (filled == 0 && !row_pages_.empty() && !blanks_show && IsBlankRow(r)) {
+            page = RowPage{r + 1, r};
+            continue;
+        }
+        double need = h;
+        if (const int64_t kept = std::min(grid_.KeptUntil(r), row1_); kept > r) {
+            double block = 0;
+            for (int64_t k = r; k <= kept; ++k) block += RowHeight(k);
+            if (block <= down) need = block;
+        }
+        if (filled > 0 && filled + need > down) {
+            close_page();
             page = RowPage{r, r - 1};
             filled = 0;
+            ink = false;
+            --r;  // the row again, at the top of the new page
+            continue;
         }
         page.last = r;
         filled += h;
+        if (!ink) ink = blanks_show || !IsBlankRow(r);
     }
-    if (filled > 0 || row_pages_.empty()) row_pages_.push_back(page);
+    if (ink || row_pages_.empty()) row_pages_.push_back(page);
+}
+
+bool PageLayout::IsBlankRow(int64_t row) const {
+    for (int c = col0_; c <= col1_; ++c) {
+        if (grid_.IsColumnHidden(c)) continue;
+        if (!grid_.Text(c, row).empty() || grid_.SpanAt(c, row)) return false;
+        const CellFormat f = grid_.Format(c, row);
+        if (f.background || f.borders || f.kind == CellKind::CheckBox) return false;
+    }
+    return true;
 }
 
 double PageLayout::ColumnWidth(int col) const { return grid_.ColumnWidth(col) * px_; }
@@ -141,18 +175,27 @@ void PageLayout::DrawCellText(Canvas& canvas, double x, double y, double w, doub
                               const std::string& text, const CellFormat& f, bool heading,
                               double overflow_w) const {
     if (text.empty()) return;
-    const Font font = Scaled(f.font);
+    Font font = Scaled(f.font);
     double pad = 2 * px_;
     double tw = canvas.TextWidth(text, font);
+    Align a = heading ? Align::Center : f.align;
+    // Left-aligned text runs on over empty cells to its right, as on screen.
+    double room = a == Align::Left ? std::max(w, overflow_w) : w;
+    // A printer's font may run wider than the screen's the widths were made for: a
+    // text a little too wide is set smaller rather than cut.
+    if (tw > room - 2 * pad && room > 2 * pad && font.points > 0) {
+        const double shrink = (room - 2 * pad) / tw;
+        if (shrink >= kMinShrink) {
+            font.points *= shrink;
+            tw = canvas.TextWidth(text, font);
+        }
+    }
     double th = canvas.TextHeight(font);
     double tx;
-    Align a = heading ? Align::Center : f.align;
     if (a == Align::Right) tx = x + w - pad - tw;
     else if (a == Align::Center) tx = x + (w - tw) / 2;
     else tx = x + pad;
     double ty = y + (h - th) / 2;
-    // Left-aligned text runs on over empty cells to its right, as on screen.
-    double room = a == Align::Left ? std::max(w, overflow_w) : w;
     bool clip = tw > room - 2 * pad;
     if (clip) {
         tx = std::max(tx, x + pad);
@@ -339,7 +382,11 @@ PrintResult PrintGridJob(GridModel& grid, int col0, int64_t row0, int col1, int6
     if (row1 < 0 || row1 >= rows) row1 = rows - 1;
 
     PrintingFlag flag(grid);
-    if (!canvas->BeginDocument("PtrWnd")) {
+    // The document is named for what it holds (a PDF's title, a print queue's entry).
+    std::string name = !options.document_name.empty() ? options.document_name
+                       : !grid.Title().empty()        ? grid.Title()
+                                                      : std::string("Strovan");
+    if (!canvas->BeginDocument(name)) {
         Failure(ui, "The printer did not accept the document.", *canvas);
         return PrintResult::Failed;
     }

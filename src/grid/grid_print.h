@@ -54,6 +54,8 @@ struct PrintOptions {
     // columns fit across one page, never enlarging and never below kMinFitScale;
     // a block too wide even then goes across in bands at that scale.
     bool fit_width = false;
+    // The document's name; empty: the grid's title (the window's), else "Strovan".
+    std::string document_name;
 };
 
 // The smallest fitting scale: the grids' 8-point text prints at 6 points, the
@@ -101,6 +103,8 @@ private:
     };
     double ColumnWidth(int col) const;
     double RowHeight(int64_t row) const;
+    // Nothing to print in the block's columns: no text, fill, border or check box.
+    bool IsBlankRow(int64_t row) const;
     Font Scaled(const Font& f) const;
     void DrawCellText(Canvas& canvas, double x, double y, double w, double h,
                       const std::string& text, const CellFormat& f, bool heading,
@@ -134,7 +138,7 @@ enum class PrintResult {
 using CanvasChooser = std::function<std::unique_ptr<Canvas>()>;
 
 // Prints the block (first <= last; a single row or column prints too). The block is
-// clamped to the grid; the document is named "PtrWnd"; paged = a "Page: N" footer
+// clamped to the grid; the document is named as PrintOptions says; paged = a "Page: N" footer
 // on every page. The grid's printing flag is set while the job runs.
 PrintResult PrintGridJob(GridModel& grid, int col0, int64_t row0, int col1, int64_t row1,
                          bool paged, const CanvasChooser& choose, ui::UiPort& ui,

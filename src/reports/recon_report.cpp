@@ -1,5 +1,6 @@
 // The recon sample-size reports: for each stratum (and method), the recon plots and
 // trees behind each sample group's statistics.
+#include <algorithm>
 #include <unordered_map>
 
 #include "reports/reports.h"
@@ -44,6 +45,8 @@ void StratumBlock(ReportGrid& r, const design::StratumRow& s, const std::string&
     r.Put(1, sr, method);
     r.PutJoined(2, 3, sr, s.description);
     r.PutJoined(4, 5, sr, s.units);
+    // The header and the stratum row go on paper with the first sample groups.
+    g.KeepTogether(h1, sr + std::min<int64_t>(static_cast<int64_t>(rows.size()), 3));
     for (size_t i : rows) {
         const MethodSgRow& m = in.methodGroups[i];
         int64_t row = r.AddRows(1);

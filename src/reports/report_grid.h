@@ -34,6 +34,10 @@ public:
     // left-aligned in (sum of its widths / 6 + 1), its other cells skipped.
     void WriteText(std::ostream& out) const;
 
+    // The name of the printed document and of the PDF: the report and the sale.
+    void SetDocumentName(std::string name) { document_name_ = std::move(name); }
+    const std::string& DocumentName() const { return document_name_; }
+
     // A message the window shows when the report opens (empty: none).
     void SetNotice(std::string text) { notice_ = std::move(text); }
     const std::string& Notice() const { return notice_; }
@@ -45,6 +49,7 @@ private:
     grid::GridModel grid_;
     std::unordered_map<uint64_t, std::string> raw_;
     std::string notice_;
+    std::string document_name_;
 };
 
 // Writes the report's text into path: a temporary file beside it replaces the target

@@ -54,6 +54,7 @@ grid::PrintResult ExportReportPdf(ReportGrid& report, ReportKind kind, const std
     o.paged = true;
     o.landscape = PrintsLandscape(kind);
     o.print = ReportPrintOptions(kind);
+    o.print.document_name = report.DocumentName();
     return grid::SavePdf(report.Grid(), path, ui, o);
 }
 
@@ -72,8 +73,11 @@ bool ReportWindowForm::ExportPdf() {
 grid::PrintResult ReportWindowForm::Print(const grid::CanvasChooser& choose) {
     grid::GridModel& g = report_->Grid();
     g.SetPrintMargins(PrintMargins(kind_));
-    return grid::PrintGridJob(g, 0, 0, g.ColumnCount() - 1, g.RowCount() - 1, /*paged=*/false, choose, ui_,
-                              ReportPrintOptions(kind_));
+    grid::PrintOptions o = ReportPrintOptions(kind_);
+    o.document_name = report_->DocumentName();
+    // The pages of Export PDF, page numbers included, so that printing to a file
+    // gives the same document.
+    return grid::PrintGridJob(g, 0, 0, g.ColumnCount() - 1, g.RowCount() - 1, /*paged=*/true, choose, ui_, o);
 }
 
 int RunReports(ui::UiPort& ui, const ReportInputs& in) {

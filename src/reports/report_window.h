@@ -38,7 +38,7 @@ grid::PrintOptions ReportPrintOptions(ReportKind kind);
 // The setup forms are laid out for landscape paper.
 bool PrintsLandscape(ReportKind kind);
 
-// A report in its window with the "&File" menu: "&Print", "&Save", "Export PDF",
+// A report in its window with the "&File" menu: "&Print", "&Save", "&Export PDF",
 // "E&xit".
 class ReportWindowForm : public ui::Form {
 public:
@@ -58,8 +58,8 @@ public:
     // File, Export PDF: the whole report as a paged PDF (page numbers at the foot);
     // the setup forms in landscape.
     bool ExportPdf();
-    // File, Print: the plain print with the window's margins on the device `choose`
-    // gives (the print dialog in the front end).
+    // File, Print: the pages of Export PDF (page numbers at the foot) with the
+    // window's margins, on the device `choose` gives (the print dialog in the front end).
     grid::PrintResult Print(const grid::CanvasChooser& choose);
     // The same on the program's installed printer.
     grid::PrintResult Print() { return Print(grid::PrinterChooser()); }

@@ -47,15 +47,32 @@ grid::GridModel::Margins PrintMargins(ReportKind kind) {
 
 bool CanSaveText(ReportKind kind) { return kind != ReportKind::Kelvane && kind != ReportKind::Mirtel; }
 
-std::unique_ptr<ReportGrid> BuildReport(ReportKind kind, const ReportInputs& in) {
+std::string DocumentName(ReportKind kind, const CruiseInfo& cruise) {
+    std::string name;
     switch (kind) {
-        case ReportKind::Summary: return BuildSummary(in);
-        case ReportKind::Kelvane: return BuildKelvane(in);
-        case ReportKind::Mirtel: return BuildMirtel(in);
-        case ReportKind::ReconCurrent: return BuildRecon(in, false);
-        case ReportKind::ReconAll: return BuildRecon(in, true);
+        case ReportKind::Summary: name = "Strovan Summary"; break;
+        case ReportKind::Kelvane: name = "Kelvane Forms"; break;
+        case ReportKind::Mirtel: name = "Mirtel Forms"; break;
+        case ReportKind::ReconCurrent: name = "Recon Sample Sizes for Current Design"; break;
+        case ReportKind::ReconAll: name = "Recon Sample Sizes for All Methods"; break;
     }
-    return nullptr;
+    std::string sale = cruise.saleNo;
+    if (!cruise.saleName.empty()) sale += (sale.empty() ? "" : " ") + cruise.saleName;
+    if (!sale.empty()) name += " - Sale " + sale;
+    return name;
+}
+
+std::unique_ptr<ReportGrid> BuildReport(ReportKind kind, const ReportInputs& in) {
+    std::unique_ptr<ReportGrid> report;
+    switch (kind) {
+        case ReportKind::Summary: report = BuildSummary(in); break;
+        case ReportKind::Kelvane: report = BuildKelvane(in); break;
+        case ReportKind::Mirtel: report = BuildMirtel(in); break;
+        case ReportKind::ReconCurrent: report = BuildRecon(in, false); break;
+        case ReportKind::ReconAll: report = BuildRecon(in, true); break;
+    }
+    if (report) report->SetDocumentName(DocumentName(kind, in.cruise));
+    return report;
 }
 
 }  // namespace reports

@@ -16,6 +16,9 @@ bool KindFromName(const std::string& name, ReportKind& kind);
 
 // The title of the report's window.
 std::string WindowTitle(ReportKind kind);
+// The printed document's name: the report's name and the sale's number and name
+// ("Strovan Summary - Sale 54321 Cedar Flats").
+std::string DocumentName(ReportKind kind, const CruiseInfo& cruise);
 // Print margins (mm) the report's window sets before it prints.
 grid::GridModel::Margins PrintMargins(ReportKind kind);
 // Whether the report can be saved as text (the setup forms cannot).

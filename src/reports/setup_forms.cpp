@@ -51,6 +51,8 @@ public:
         r_.PutJoined(0, 5, row, title);
         r_.Grid().SetFont(0, row, kSectionFont);
         r_.Grid().SetRowHeight(row, 28);
+        // A section's title goes on paper with its header and first rows.
+        r_.Grid().KeepTogether(row, row + 3);
     }
     int64_t Header(const std::vector<Field>& fields) {
         std::vector<std::string> texts;

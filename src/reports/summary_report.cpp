@@ -152,8 +152,12 @@ std::unique_ptr<ReportGrid> BuildSummary(const ReportInputs& in) {
         const std::vector<size_t>& groups = it == byStratum.end() ? kNone : it->second;
         if (!groups.empty() && design::IsPlotMethod(m)) plots += in.groups[groups.front()].sgN;
         const int blockRows = BlockRows(m);
+        // On paper a stratum's heading stays with its first band of sample groups,
+        // and a band stays whole.
+        g.KeepTogether(top + 1, groups.empty() ? top + 5 : top + 5 + blockRows);
         for (size_t b = 0; b < groups.size(); b += 3) {
             int64_t band = r.AddRows(blockRows);
+            g.KeepTogether(band + 1, band + blockRows - 1);
             for (int64_t row = band; row < band + blockRows; ++row) {
                 r.Put(2, row, kSpacer);
                 r.Put(5, row, kSpacer);

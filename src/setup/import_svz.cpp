@@ -393,7 +393,7 @@ int ImportSvz(ui::UiPort& ui, const std::string& cruise_path, const std::string&
 ui::FileDialogSpec SvzDialogSpec() {
     ui::FileDialogSpec spec;
     spec.title = "Import .SVZ File";
-    spec.filters = {{"Cruise Files (*.SVZ)", {"*.svz"}}, {"All Files (*.*)", {"*.*"}}};
+    spec.filters = {{"Recon Cruise Files (*.svz)", {"*.svz"}}, {"All Files (*.*)", {"*.*"}}};
     spec.default_extension = "SVZ";
     spec.initial_name = "*.svz";
     return spec;

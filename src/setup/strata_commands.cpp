@@ -1,4 +1,6 @@
 // The strata and sample-group commands of the "Setup Populations" form.
+#include "grid/grid_print.h"
+#include "setup/setup_grid_model.h"
 #include "setup/setup_session.h"
 #include "setup/strata_definition.h"
 #include "setup/strata_forms.h"
@@ -91,7 +93,7 @@ void QuickStrataCommand(PopulationsForm& form, int row) {
 void DeleteStrataCommand(PopulationsForm& form, int row) {
     if (!OnWholeSale(form)) return;
     if (row < 0 || row >= form.Grid().RowCount()) return;
-    TwoChoiceForm dialog("Delete This Stratum", "Delete All Strata");
+    TwoChoiceForm dialog("Delete Strata", "Delete This Stratum", "Delete All Strata");
     if (!form.Ui().RunForm(dialog)) return;
     const std::string stratum = form.Grid().View().GetString(row, "Stratum");
     Reshape(form, [&](std::vector<SumRow>& rows) {
@@ -105,7 +107,7 @@ void DeleteStrataCommand(PopulationsForm& form, int row) {
 void DeleteSampleGroupsCommand(PopulationsForm& form, int row) {
     if (!OnWholeSale(form)) return;
     if (row < 0 || row >= form.Grid().RowCount()) return;
-    TwoChoiceForm dialog("Delete Sample Groups For This Stratum", "Delete All Sample Groups");
+    TwoChoiceForm dialog("Delete Sample Groups", "Delete Sample Groups For This Stratum", "Delete All Sample Groups");
     if (!form.Ui().RunForm(dialog)) return;
     const std::string stratum = form.Grid().View().GetString(row, "Stratum");
     Reshape(form, [&](std::vector<SumRow>& rows) {
@@ -167,7 +169,7 @@ void RemoveRangesCommand(PopulationsForm& form, int row) {
     ui::UiPort& ui = form.Ui();
     if (row < 0 || row >= form.Grid().RowCount()) return;
     if (!HasSgRanges(ui, RowSet(form.Grid().View()).rows)) return;
-    TwoChoiceForm dialog("Remove For Selected Species,Prod,LD Group", "Remove For All Rows");
+    TwoChoiceForm dialog("Remove Diameter Classes", "Remove For Selected Species,Prod,LD Group", "Remove For All Rows");
     if (!ui.RunForm(dialog)) return;
     if (Reshape(form, [&](std::vector<SumRow>& rows) { return RemoveSgRanges(rows, row, dialog.second) > 0; }) &&
         form.OnSummary())
@@ -190,6 +192,15 @@ void ReconStrataCommand(PopulationsForm& form, int) {
     ShowReconStrataTable(form.Ui(), *form.Store().Storage());
 }
 
+// The whole grid as the form shows it, with page numbers, on the printer the user picks.
+void PrintCommand(PopulationsForm& form, int) {
+    grid::GridModel model;
+    BindSetupGrid(model, form.Grid());
+    model.SetTitle(kPopulationsTitle);
+    model.SetPrintMargins({20, 20, 15, 15});
+    grid::PrintGridPaged(model, 0, 0, model.ColumnCount() - 1, model.RowCount() - 1, form.Ui());
+}
+
 }  // namespace
 
 void ShowReconStrataTable(ui::UiPort& ui, mk::Storage& storage) {
@@ -200,7 +211,8 @@ void ShowReconStrataTable(ui::UiPort& ui, mk::Storage& storage) {
     // The stored layout, so that no stored column is lost by showing it.
     mk::View recon = storage.GetView(schema::kStratumTable);
     const mk::View opened = recon.Clone();
-    EditDataForm dialog(ui, SetupGrid(recon, schema::kStratumTable), EditDataForm::Kind::Plain);
+    EditDataForm dialog(ui, SetupGrid(recon, schema::kStratumTable), EditDataForm::Kind::Plain,
+                        "Recon Strata Table");
     if (!ui.RunForm(dialog)) {
         store::PutRows(recon, opened);  // Cancel takes the edits back
         return;
@@ -226,6 +238,7 @@ void InstallStrataCommands(DefinitionCommands& d) {
     d.remove_ranges = RemoveRangesCommand;
     d.sort_table = SortCommand;
     d.recon_strata_table = ReconStrataCommand;
+    d.print = PrintCommand;
     d.strata_form = RunStrataDefinition;
 }
 

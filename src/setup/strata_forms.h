@@ -1,8 +1,8 @@
 #pragma once
 // The small dialogs of the strata and sample-group commands, as form logic that the
 // front end shows and tests script: "Quick Strata Setup Form", "Setup Diameter
-// Ranges", "Quick Sample Group Setup", the two-choice "Remove Diameter Classes"
-// dialog and "Sort".
+// Ranges", "Quick Sample Group Setup", the two-choice dialogs ("Delete Strata",
+// "Remove Diameter Classes") and "Sort".
 #include <string>
 #include <vector>
 
@@ -49,12 +49,16 @@ public:
 class TwoChoiceForm : public ui::Form {
 public:
     static constexpr const char* kId = "setup.two_choice";
-    TwoChoiceForm(std::string first, std::string second)
-        : first_text(std::move(first)), second_text(std::move(second)) {}
+    // The title names what the choice is for ("Delete Strata").
+    TwoChoiceForm(std::string title, std::string first, std::string second)
+        : first_text(std::move(first)), second_text(std::move(second)), title_(std::move(title)) {}
     std::string FormId() const override { return kId; }
-    std::string Title() const override { return "Remove Diameter Classes"; }
+    std::string Title() const override { return title_; }
     std::string first_text, second_text;
     bool second = false;  // the second button was pressed
+
+private:
+    std::string title_;
 };
 
 class SortForm : public ui::Form {

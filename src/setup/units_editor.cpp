@@ -129,7 +129,8 @@ bool EditDataForm::LookupLogMethod(int row) {
 
 bool RunUnitEditor(ui::UiPort& ui, mk::View units) {
     const mk::View opened = units.Clone();
-    EditDataForm form(ui, SetupGrid(units, schema::kSVUnitsTable), EditDataForm::Kind::Units);
+    EditDataForm form(ui, SetupGrid(units, schema::kSVUnitsTable), EditDataForm::Kind::Units,
+                      "Edit Unit Table");
     // The dialog stays open until its check passes or the user cancels.
     while (ui.RunForm(form)) {
         if (form.Accepted() || form.Accept()) return true;

@@ -12,7 +12,7 @@ namespace store {
 namespace fs = std::filesystem;
 
 FileKind KindOf(const std::string& kind) {
-    if (kind == "stp") return {"Cruise Files (*.stp)", "*.stp", "Setup File", true};
+    if (kind == "stp") return {"Setup Files (*.stp)", "*.stp", "Setup File", true};
     if (kind == "theft")
         return {"Timber Theft Files (*.theft)", "*.theft", "Timber Theft File", false};
     if (kind == "vst")
@@ -99,7 +99,7 @@ bool CFileChecker::CheckAccess(const std::string& path) {
         case FileAccess::Ok: return true;
         case FileAccess::NotFound: text = "The File " + path + " was not found."; break;
         case FileAccess::InUse:
-            text = "The File " + path + " is in use by another application.\nFile Not Openned.";
+            text = "The File " + path + " is in use by another application.\nFile Not Opened.";
             break;
         case FileAccess::BadPath: text = "Bad Path.\nThe File " + path + " was not found."; break;
         case FileAccess::Other: text = "The File " + path + " could not be openned."; break;
@@ -112,7 +112,7 @@ bool CFileChecker::CheckWritable(const std::string& path) {
     FileAccess access = FileLock::Probe(path);
     if (access == FileAccess::InUse) {
         ui_.MessageBox("File Error",
-                       "The File " + path + " is in use by another application.\nFile Not Openned.",
+                       "The File " + path + " is in use by another application.\nFile Not Opened.",
                        ui::Icon::Stop);
         return false;
     }

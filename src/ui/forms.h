@@ -14,6 +14,8 @@ namespace ui {
 
 inline constexpr const char* kNewCruiseFormId = "app.new_cruise";
 inline constexpr const char* kNewCruiseTitle = "Create New Cruise";
+// The same form writing the design into a new file for the field program.
+inline constexpr const char* kFieldCruiseTitle = "Create Field Cruise File";
 // The same form on a file that exists already.
 inline constexpr const char* kEditCruiseTitle = "Edit Cruise Information";
 
@@ -77,6 +79,7 @@ public:
     // edited.
     std::string Title() const override {
         int m = Mode();
+        if (m == kModeFieldCruise) return kFieldCruiseTitle;
         return m == kModeEditInfo || m == kModeMissingInfo ? kEditCruiseTitle : kNewCruiseTitle;
     }
     virtual int Mode() const = 0;

@@ -319,7 +319,7 @@ TEST_F(MainDialogTest, FileInUseIsRefusedWithoutChange) {
     dlg.OnCosts();
     dlg.OnDesignProcessing();
     std::string in_use =
-        "The File " + crz_ + " is in use by another application.\nFile Not Openned.";
+        "The File " + crz_ + " is in use by another application.\nFile Not Opened.";
     EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{in_use, in_use, in_use}));
     EXPECT_EQ(ui_.Last()->title, "File Error");
     EXPECT_EQ(apptest::ReadBytes(crz_), before);

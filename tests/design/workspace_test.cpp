@@ -643,6 +643,40 @@ TEST_F(WorkspaceTest, UndoAfterAnySequenceRestoresTheFileTablesExactly) {
     EXPECT_FALSE(ws->CanRedo());
 }
 
+TEST_F(WorkspaceTest, AGroupOfEditsIsOneStepOfUndoOrIsTakenBackWhole) {
+    OpenSale();
+    auto original = DumpAll(S());
+    ASSERT_EQ(ws->EditSgCell(0, "SgCV", "44"), kWsDone);
+    auto before = DumpAll(S());
+    ws->BeginUndoGroup("Paste");
+    ASSERT_EQ(ws->EditSgCell(0, "SgCV", "31"), kWsDone);
+    ASSERT_EQ(ws->EditSgCell(1, "SgCV", "62"), kWsDone);
+    ASSERT_EQ(ws->EditStratumCell(0, "Description", "pasted"), kWsDone);
+    ws->EndUndoGroup();
+    auto pasted = DumpAll(S());
+    EXPECT_EQ(ws->UndoLabel(), "Paste");
+    ASSERT_EQ(ws->Undo(), kWsDone);
+    EXPECT_EQ(DumpAll(S()), before);
+    ExpectTablesMatchModel();
+    EXPECT_EQ(ws->UndoLabel(), "Edit SgCV");  // the edit before the group
+    ASSERT_EQ(ws->Redo(), kWsDone);
+    EXPECT_EQ(DumpAll(S()), pasted);
+
+    // Ended without keeping: back to where it began, with nothing new to undo or redo.
+    ws->BeginUndoGroup("Paste");
+    ASSERT_EQ(ws->EditSgCell(1, "SgCV", "90"), kWsDone);
+    ws->EndUndoGroup(false);
+    EXPECT_EQ(DumpAll(S()), pasted);
+    ExpectTablesMatchModel();
+    EXPECT_EQ(ws->UndoLabel(), "Paste");
+    EXPECT_FALSE(ws->CanRedo());
+    // A group that changed nothing leaves no step.
+    ws->BeginUndoGroup("Paste");
+    ws->EndUndoGroup();
+    while (ws->CanUndo()) ASSERT_EQ(ws->Undo(), kWsDone);
+    EXPECT_EQ(DumpAll(S()), original);
+}
+
 TEST_F(WorkspaceTest, MenuCommandsOfTheForm) {
     OpenSale();
     ws->PrintTable();

@@ -1,5 +1,6 @@
 #include "grid/grid_print.h"
 #include "support/borrowed_canvas.h"
+#include "support/recording_canvas.h"
 
 #include <algorithm>
 #include <array>
@@ -18,84 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Records what is drawn; text is 5 units per character and 10 high.
-class RecordingCanvas : public grid::Canvas {
-public:
-    struct Text {
-        int page;
-        double x, y;
-        std::string text;
-        grid::Font font;
-    };
-    double w = 850, h = 1100, upi = 100;
-    bool refuse_document = false;
-    grid::GridModel* watch = nullptr;
-    bool printing_seen = false;
-    int pages = 0;
-    bool ended = false, aborted = false;
-    std::vector<Text> texts;
-    std::vector<std::array<double, 4>> fills;
-    int lines = 0;
-
-    double PageWidth() const override { return w; }
-    double PageHeight() const override { return h; }
-    double UnitsPerInch() const override { return upi; }
-    bool BeginDocument(const std::string& name) override {
-        doc_name = name;
-        return !refuse_document;
-    }
-    bool BeginPage() override {
-        ++pages;
-        if (watch) printing_seen = watch->Printing();
-        return true;
-    }
-    void EndPage() override {}
-    bool EndDocument() override { return ended = true; }
-    void AbortDocument() override { aborted = true; }
-    std::string Error() const override { return refuse_document ? "out of paper" : ""; }
-    // With scale_text, text is 5 units per character at 8 points and grows with
-    // the size, as real fonts do.
-    bool scale_text = false;
-    double TextWidth(const std::string& t, const grid::Font& f) const override {
-        return 5.0 * t.size() * (scale_text ? f.points / 8 : 1);
-    }
-    double TextHeight(const grid::Font&) const override { return 10; }
-    void DrawText(double x, double y, const std::string& t, const grid::Font& f, grid::Color) override {
-        texts.push_back({pages, x, y, t, f});
-        double right = x + TextWidth(t, f);
-        if (!open_clips.empty()) right = std::min(right, open_clips.back().first + open_clips.back().second);
-        Reach(right);
-    }
-    void DrawLine(double x0, double, double x1, double, double, grid::Color) override {
-        ++lines;
-        Reach(std::max(x0, x1));
-    }
-    void FillRect(double x, double y, double w_, double h_, grid::Color) override {
-        fills.push_back({x, y, w_, h_});
-        Reach(x + w_);
-    }
-    void PushClip(double x, double, double w_, double) override {
-        clips.push_back({x, w_});
-        open_clips.push_back({x, w_});
-    }
-    void PopClip() override { open_clips.pop_back(); }
-    std::vector<std::pair<double, double>> clips;  // x and width
-    std::vector<std::pair<double, double>> open_clips;
-    double max_x = 0;  // the rightmost ink, clips applied
-    void Reach(double x) { max_x = std::max(max_x, x); }
-
-    std::vector<std::string> TextsOnPage(int page) const {
-        std::vector<std::string> out;
-        for (const auto& t : texts)
-            if (t.page == page) out.push_back(t.text);
-        return out;
-    }
-    bool Has(int page, const std::string& s) const {
-        auto v = TextsOnPage(page);
-        return std::find(v.begin(), v.end(), s) != v.end();
-    }
-    std::string doc_name;
-};
+using testsupport::RecordingCanvas;
 
 void FillGrid(grid::GridModel& g, int cols, int64_t rows) {
     g.Unbind(cols, rows);
@@ -143,6 +67,71 @@ TEST(PrintPageText, FooterIsCentredInTheBottomMarginWithThePageNumber) {
     EXPECT_DOUBLE_EQ(c.texts[1].y, 20 * 23 / 2.0 - 5);
     grid::PrintPageText(c, m, grid::PagePosition::Foot, 2, 1, "given");
     EXPECT_DOUBLE_EQ(c.texts[2].x, 5100 - 25 - 20);
+}
+
+TEST(PageLayout, ATextALittleTooWideIsSetSmallerAndAMuchWiderOneIsCut) {
+    grid::GridModel g;
+    g.Unbind(2, 2);
+    g.SetColumnWidth(0, 50);  // 52.1 units at 100 a inch, 47.9 inside the padding
+    g.SetText(0, 0, "abcdefghij");      // 50 units at 8 points: set at 7.66
+    g.SetText(0, 1, "abcdefghijklmn");  // 70 units: cut
+    g.SetText(1, 0, "x");
+    g.SetText(1, 1, "x");
+    RecordingCanvas c;
+    c.scale_text = true;
+    grid::PrintOptions o;
+    o.column_headings = false;
+    grid::PageLayout layout(g, 0, 0, 1, 1, c, {25.4, 25.4, 25.4, 25.4}, o);
+    layout.DrawPage(c, 1);
+    ASSERT_EQ(c.texts.size(), 4u);
+    EXPECT_NEAR(c.texts[0].font.points, 8 * (50 * 100 / 96.0 - 4 * 100 / 96.0) / 50, 1e-9);
+    EXPECT_EQ(c.texts[2].font.points, 8);
+    EXPECT_EQ(c.clips.size(), 1u);
+}
+
+TEST(PageLayout, BlankRowsNeverStartOrMakeAPageAndKeptBlocksMoveWhole) {
+    // A report's page: no headings, no frames; 900 units down (one-inch margins) hold
+    // 43 rows of 20.83 units.
+    grid::PrintOptions report;
+    report.column_headings = false;
+    report.cell_frames = false;
+    grid::GridModel::Margins m{25.4, 25.4, 25.4, 25.4};
+    RecordingCanvas c;
+    auto layout_of = [&](grid::GridModel& g, const grid::PrintOptions& o = {}) {
+        return grid::PageLayout(g, 0, 0, 1, g.RowCount() - 1, c, m, o);
+    };
+    auto blank = [](grid::GridModel& g, int64_t r0, int64_t r1) {
+        for (int64_t r = r0; r <= r1; ++r) g.SetText(0, r, ""), g.SetText(1, r, "");
+    };
+
+    // Spacer rows at the end overflow onto no page of their own ...
+    grid::GridModel g;
+    FillGrid(g, 2, 46);
+    blank(g, 43, 45);
+    EXPECT_EQ(layout_of(g, report).PageCount(), 1);
+    // ... unless a blank row prints (framed cells, a filled cell).
+    EXPECT_EQ(layout_of(g).PageCount(), 2);
+    g.SetBackground(1, 45, grid::colors::kReadOnlyGrey);
+    EXPECT_EQ(layout_of(g, report).PageCount(), 2);
+
+    // Spacers at a break are dropped rather than heading the next page.
+    FillGrid(g, 2, 50);
+    blank(g, 43, 44);
+    auto spaced = layout_of(g, report);
+    ASSERT_EQ(spaced.PageCount(), 2);
+    EXPECT_EQ(spaced.LastRowOfPage(1), 42);
+    EXPECT_EQ(spaced.FirstRowOfPage(2), 45);
+
+    // A stratum's heading and its first rows go to the next page together; a block
+    // taller than a page breaks as rows do.
+    FillGrid(g, 2, 50);
+    g.KeepTogether(40, 45);
+    auto kept = layout_of(g, report);
+    EXPECT_EQ(kept.LastRowOfPage(1), 39);
+    EXPECT_EQ(kept.FirstRowOfPage(2), 40);
+    FillGrid(g, 2, 100);
+    g.KeepTogether(10, 70);
+    EXPECT_EQ(layout_of(g, report).LastRowOfPage(1), 42);
 }
 
 TEST(PageLayout, RowsGoDownThePagesWithHeadingsRepeatedAndHiddenRowsLeftOut) {
@@ -352,7 +341,15 @@ TEST(PrintGridJob, ASingleRowOrColumnPrintsAndAnEmptyGridIsRefusedWithAMessage) 
     ASSERT_TRUE(c);
     EXPECT_EQ(c->pages, 1);
     EXPECT_TRUE(c->Has(1, "0:0"));
-    EXPECT_EQ(c->doc_name, "PtrWnd");
+    // The document is named for the grid's window, or for the program when it has none.
+    EXPECT_EQ(c->doc_name, "Strovan");
+    g.SetTitle("Recon Data - Sample Size Report");
+    grid::PrintGridJob(g, 0, 0, 0, 0, false, Give(c), ui);
+    EXPECT_EQ(c->doc_name, "Recon Data - Sample Size Report");
+    grid::PrintOptions named;
+    named.document_name = "Summary of 54321";
+    grid::PrintGridJob(g, 0, 0, 0, 0, false, Give(c), ui, named);
+    EXPECT_EQ(c->doc_name, "Summary of 54321");
     EXPECT_TRUE(ui.Messages().empty());
 
     grid::GridModel empty;
@@ -484,7 +481,7 @@ TEST(PdfCanvas, APrintedGridIsAWholeConsistentFile) {
     // A document stopped half-way leaves the earlier file as it was.
     {
         grid::PdfCanvas c(path);
-        ASSERT_TRUE(c.BeginDocument("PtrWnd"));
+        ASSERT_TRUE(c.BeginDocument("Strovan"));
         ASSERT_TRUE(c.BeginPage());
         c.DrawText(10, 10, "half", grid::Font{"Arial", 10}, grid::colors::kBlack);
         c.EndPage();

@@ -2,6 +2,8 @@
 // reports' title prints whole, the summary prints as it always has.
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include <unistd.h>
@@ -35,7 +37,10 @@ public:
     double PageWidth() const override { return w_; }
     double PageHeight() const override { return h_; }
     double UnitsPerInch() const override { return 72; }
-    bool BeginDocument(const std::string&) override { return true; }
+    bool BeginDocument(const std::string& name) override {
+        doc_name = name;
+        return true;
+    }
     bool BeginPage() override { return ++pages, true; }
     void EndPage() override {}
     bool EndDocument() override { return true; }
@@ -58,6 +63,10 @@ public:
     int pages = 0;
     double max_x = 0;
     std::vector<Text> texts;
+    std::string doc_name;
+    bool Has(int page, const std::string& text) const {
+        return std::any_of(texts.begin(), texts.end(), [&](const Text& t) { return t.page == page && t.text == text; });
+    }
 
 private:
     double w_, h_;
@@ -193,4 +202,62 @@ TEST(ReportPrintOptions, OnlyTheSummaryKeepsItsNaturalSize) {
         EXPECT_FALSE(o.cell_frames);
     }
     EXPECT_FALSE(reports::PrintsLandscape(ReportKind::Summary));
+}
+
+TEST_F(ReportPrint, SummaryPagesKeepEachStratumHeadingWithItsRowsAndEndOnContent) {
+    auto rep = reports::BuildReport(ReportKind::Summary, *inputs_);
+    grid::GridModel& g = rep->Grid();
+    std::vector<int64_t> headings;
+    for (int64_t r = 0; r < g.RowCount(); ++r)
+        if (g.Text(0, r) == "Strata Code") headings.push_back(r);
+    ASSERT_EQ(headings.size(), 12u);
+    ASSERT_TRUE(g.Text(0, g.RowCount() - 1).empty()) << "the report ends on a spacer row";
+    // Paper of many heights, so that page breaks fall everywhere in the strata.
+    for (double height = 420; height <= 800; height += 23) {
+        SCOPED_TRACE(height);
+        SheetCanvas sheet(grid::PdfCanvas::kLetterWidth, height);
+        grid::PageLayout layout(g, 0, 0, 8, g.RowCount() - 1, sheet, g.PrintMargins(),
+                                reports::ReportPrintOptions(ReportKind::Summary));
+        auto page_of = [&](int64_t row) {
+            for (int p = 1; p <= layout.PageCount(); ++p)
+                if (layout.FirstRowOfPage(p) <= row && row <= layout.LastRowOfPage(p)) return p;
+            return 0;
+        };
+        for (int64_t h : headings) {
+            // The heading, the stratum's five lines and its first band of groups.
+            EXPECT_EQ(page_of(h), page_of(h + 5)) << "stratum at row " << h;
+            EXPECT_EQ(page_of(h), page_of(h + 7)) << "first sample group of the stratum at row " << h;
+        }
+        for (int p = 1; p <= layout.PageCount(); ++p) {
+            bool content = false, blank_top = true;
+            for (int64_t r = layout.FirstRowOfPage(p); r <= layout.LastRowOfPage(p); ++r)
+                for (int c = 0; c < 9; ++c)
+                    if (!g.Text(c, r).empty()) {
+                        content = true;
+                        if (r == layout.FirstRowOfPage(p)) blank_top = false;
+                    }
+            EXPECT_TRUE(content) << "page " << p << " of " << layout.PageCount() << " prints nothing";
+            if (p > 1) EXPECT_FALSE(blank_top) << "page " << p << " starts with a spacer";
+        }
+    }
+}
+
+TEST_F(ReportPrint, PrintGivesThePagesOfExportPdfNamedForTheReportAndTheSale) {
+    const std::string name = "Strovan Summary - Sale " + inputs_->cruise.saleNo + " " + inputs_->cruise.saleName;
+    ASSERT_FALSE(inputs_->cruise.saleNo.empty());
+    ui::ScriptedUi ui;
+    reports::ReportWindowForm w(ui, ReportKind::Summary, reports::BuildReport(ReportKind::Summary, *inputs_));
+    SheetCanvas sheet(grid::PdfCanvas::kLetterWidth, grid::PdfCanvas::kLetterHeight);
+    ASSERT_EQ(w.Print([&] { return std::make_unique<Borrowed>(sheet); }), grid::PrintResult::Printed);
+    EXPECT_EQ(sheet.doc_name, name);
+    ASSERT_GT(sheet.pages, 1);
+    for (int p = 1; p <= sheet.pages; ++p) EXPECT_TRUE(sheet.Has(p, "Page: " + std::to_string(p))) << p;
+
+    fs::path pdf = fs::temp_directory_path() / ("report_print_" + std::to_string(::getpid()) + ".pdf");
+    ASSERT_EQ(reports::ExportReportPdf(w.Report(), ReportKind::Summary, pdf.string(), ui), grid::PrintResult::Printed);
+    std::ifstream in(pdf, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    fs::remove(pdf);
+    EXPECT_NE(bytes.find("/Count " + std::to_string(sheet.pages) + " "), std::string::npos);
+    EXPECT_NE(bytes.find("/Title (" + name + ")"), std::string::npos);
 }

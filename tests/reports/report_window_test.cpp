@@ -17,6 +17,8 @@
 #include "store/config.h"
 #include "store/cruise_store.h"
 #include "store/schema.h"
+#include "support/borrowed_canvas.h"
+#include "support/recording_canvas.h"
 #include "ui/scripted_ui.h"
 
 using namespace reports_test;
@@ -293,23 +295,26 @@ TEST_F(ReportFiles, MakeReportHookReadsTheOpenStoreAndTakesTheFormsSettings) {
     store.Close();
 }
 
-TEST_F(ReportFiles, PrintOnTheInstalledPrinterDrawsEveryPageWithoutFooter) {
-    // A PDF canvas stands in for the printer the front end installs.
-    std::string pdf = (dir_ / "printed.pdf").string();
+TEST_F(ReportFiles, PrintOnTheInstalledPrinterNumbersItsPages) {
+    // A recording canvas stands in for the printer the front end installs.
+    std::unique_ptr<testsupport::RecordingCanvas> canvas;
     int chosen = 0;
     grid::SetPrinterChooser([&]() -> std::unique_ptr<grid::Canvas> {
         ++chosen;
-        return std::make_unique<grid::PdfCanvas>(pdf);
+        canvas = std::make_unique<testsupport::RecordingCanvas>();
+        return std::make_unique<testsupport::BorrowedCanvas>(*canvas);
     });
     ui::ScriptedUi ui;
     reports::ReportInputs in = Sale();
     in.strata.push_back(Stratum("1", "STR"));
     in.methodGroups = {{"1", "STR", "A", 2, 20}};
-    ReportWindowForm w(ui, ReportKind::ReconCurrent, reports::BuildRecon(in, false));
+    ReportWindowForm w(ui, ReportKind::ReconCurrent, reports::BuildReport(ReportKind::ReconCurrent, in));
     EXPECT_EQ(w.Print(), grid::PrintResult::Printed);
     grid::SetPrinterChooser(nullptr);
     EXPECT_EQ(chosen, 1);
-    std::string bytes = ReadAll(pdf);
-    EXPECT_EQ(bytes.rfind("%PDF-", 0), 0u);
-    EXPECT_EQ(bytes.find("Page: 1"), std::string::npos);  // the plain print
+    ASSERT_TRUE(canvas);
+    EXPECT_EQ(canvas->pages, 1);
+    EXPECT_TRUE(canvas->Has(1, "Page: 1"));
+    EXPECT_TRUE(canvas->Has(1, "# Recon"));
+    EXPECT_EQ(canvas->doc_name, "Recon Sample Sizes for Current Design - Sale 4711 Cedar Ridge");
 }

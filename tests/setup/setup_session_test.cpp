@@ -8,12 +8,15 @@
 #include "app/setup_file.h"
 #include "app/step_hooks.h"
 #include "commands.h"
+#include "grid/grid_print.h"
 #include "setup/import_svz.h"
 #include "setup/setup_tables.h"
 #include "setup/strata_definition.h"
 #include "setup/strata_forms.h"
 #include "setup_test_util.h"
 #include "store/config.h"
+#include "support/borrowed_canvas.h"
+#include "support/recording_canvas.h"
 #include "ui/scripted_ui.h"
 
 using namespace setuptest;
@@ -139,6 +142,40 @@ TEST_F(SessionTest, CancelledPopulationsFormTakesItsEditsBackAndMenusOfLaterComm
     EXPECT_EQ(again.SetupTable(), 0);
     EXPECT_EQ(again.UpdateFlag(), "N");
     EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST_F(SessionTest, PrintPutsTheWholeShownGridOnNumberedPages) {
+    ASSERT_EQ(setup::ImportSvz(ui, path, kExample), 0);
+    std::unique_ptr<testsupport::RecordingCanvas> canvas;
+    grid::SetPrinterChooser([&]() -> std::unique_ptr<grid::Canvas> {
+        canvas = std::make_unique<testsupport::RecordingCanvas>();
+        return std::make_unique<testsupport::BorrowedCanvas>(*canvas);
+    });
+    ui.PushFormAs<PopulationsForm>(PopulationsForm::kId, [](PopulationsForm& f) {
+        f.Grid().SetText(f.Grid().RowCount() - 1, "Stratum", "77");
+        f.Print();
+        return false;
+    });
+    StrataDefinitionsForm d(ui, path, "N");
+    EXPECT_EQ(d.SetupTable(), 0);
+    grid::SetPrinterChooser({});
+    ASSERT_TRUE(canvas);
+    for (const auto& t : ui.Texts()) EXPECT_EQ(t.find("not yet available"), std::string::npos) << t;
+    // 63 summary rows of 20 pixels (20.83 units at 100 a inch) on 11-inch paper with
+    // 2 x 20 mm of margins, under a heading row: (1100 - 157.5 - 20.8) / 20.83 = 44
+    // rows a page.
+    const int rows = static_cast<int>(Column(path, "SVSummaryTable", "Stratum").size());
+    ASSERT_EQ(rows, 63);
+    EXPECT_EQ(canvas->pages, 2);
+    EXPECT_TRUE(canvas->ended);
+    EXPECT_TRUE(canvas->Has(1, "Page: 1"));
+    EXPECT_TRUE(canvas->Has(2, "Page: 2"));
+    EXPECT_EQ(canvas->doc_name, "Setup Populations (Blank Sample Group Codes are Valid)");
+    // The columns shown, never the hidden ones; every row, the last one edited too.
+    EXPECT_TRUE(canvas->Has(1, "CutUnit") && canvas->Has(1, "SgPlot"));
+    EXPECT_FALSE(canvas->Has(1, "Modify") || canvas->Has(1, "Recon"));
+    EXPECT_TRUE(canvas->Has(2, "77"));
+    EXPECT_FALSE(canvas->Has(1, "77"));
 }
 
 // ---- the command line -----------------------------------------------------------------

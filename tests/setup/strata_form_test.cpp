@@ -130,7 +130,7 @@ TEST_F(StrataFormTest, DiameterClassesByStratumAndDeleteBringsBackOneRowEach) {
         return true;
     });
     ui.PushFormAs<TwoChoiceForm>(TwoChoiceForm::kId, [](TwoChoiceForm& d) {
-        EXPECT_EQ(d.Title(), "Remove Diameter Classes");
+        EXPECT_EQ(d.Title(), "Delete Strata");
         EXPECT_EQ(d.first_text, "Delete This Stratum");
         return true;  // the first button
     });

@@ -41,7 +41,7 @@ TEST(UnitEditor, OkNeedsPositiveAreasAndOneRowPerCode) {
     ui::ScriptedUi ui;
     mk::View units = Units({{"1", 10}, {"2", 5}});
     ui.PushFormAs<EditDataForm>(EditDataForm::kId, [](EditDataForm& f) {
-        EXPECT_EQ(f.Title(), "Edit Data");
+        EXPECT_EQ(f.Title(), "Edit Unit Table");
         const int area = f.Grid().FindColumn("Area");
         for (const char* bad : {"many", "0", "-7", "", "1e400", "nan"}) {
             EXPECT_FALSE(f.Grid().SetText(1, area, bad)) << bad;

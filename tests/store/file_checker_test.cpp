@@ -38,7 +38,7 @@ TEST_F(FileCheckerTest, AccessMessagesByCause) {
                                "The File " + missing + " was not found.",
                                "Bad Path.\nThe File " + bad + " was not found.",
                                "The File " + held +
-                                   " is in use by another application.\nFile Not Openned."}));
+                                   " is in use by another application.\nFile Not Opened."}));
     for (const auto& m : ui_.Messages()) {
         EXPECT_EQ(m.title, "File Error");
         EXPECT_EQ(m.icon, ui::Icon::Stop);
@@ -64,7 +64,7 @@ TEST_F(FileCheckerTest, WritableChecks) {
     EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{
                                "Bad Path.\nThe File " + bad + " cannot be saved.",
                                "The File " + held +
-                                   " is in use by another application.\nFile Not Openned."}));
+                                   " is in use by another application.\nFile Not Opened."}));
 }
 
 TEST_F(FileCheckerTest, NonMetakitFilesAreNotValid) {
@@ -100,7 +100,7 @@ TEST_F(FileCheckerTest, SelectUsesTheKindsFilterAndSetsThePath) {
     EXPECT_EQ(spec.default_extension, "CRZ");
 
     EXPECT_TRUE(checker_.SelectCruiseFile(false, chosen, "stp"));  // cancelled
-    EXPECT_EQ(ui_.FileDialogs().back().filters[0].label, "Cruise Files (*.stp)");
+    EXPECT_EQ(ui_.FileDialogs().back().filters[0].label, "Setup Files (*.stp)");
     EXPECT_EQ(KindOf("theft").kind_name, "Timber Theft File");
     EXPECT_EQ(KindOf("vst").filter_label, "Old Timber Theft Files (*.vst)");
     EXPECT_EQ(KindOf("STP").kind_name, "Cruise Object");  // kinds compare exactly
