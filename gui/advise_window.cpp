@@ -95,18 +95,25 @@ void StrataCostChart::paintEvent(QPaintEvent*) {
 
 // --- The window ------------------------------------------------------------------------------
 
-AdviseWindow::AdviseWindow(advise::AdviseForm& form, QWidget* parent) : QDialog(parent), form_(form) {
-    setWindowTitle(QString::fromStdString(form.Title()));
-    setWindowFlag(Qt::WindowMaximizeButtonHint);
-    auto* layout = new QVBoxLayout(this);
-    auto* bar = new QMenuBar(this);
+QVBoxLayout* BuildDocumentWindow(QDialog& window, const std::string& title, advise::GridDocument& document) {
+    window.setWindowTitle(QString::fromStdString(title));
+    window.setWindowFlag(Qt::WindowMaximizeButtonHint);
+    auto* layout = new QVBoxLayout(&window);
+    auto* bar = new QMenuBar(&window);
     QMenu* file = bar->addMenu("&File");
-    file->addAction("&Print", this, [this] { form_.Print([this] { return ChoosePrinter(this, true); }); });
-    file->addAction("Export &CSV", this, [this] { form_.ExportCsv(); });
-    file->addAction("Export P&DF", this, [this] { form_.ExportPdf(); });
+    QDialog* w = &window;
+    advise::GridDocument* doc = &document;
+    file->addAction("&Print", w, [w, doc] { doc->Print([w] { return ChoosePrinter(w, true); }); });
+    file->addAction("Export &CSV", w, [doc] { doc->ExportCsv(); });
+    file->addAction("Export P&DF", w, [doc] { doc->ExportPdf(); });
     file->addSeparator();
-    file->addAction("E&xit", this, &QDialog::reject);
+    file->addAction("E&xit", w, &QDialog::reject);
     layout->setMenuBar(bar);
+    return layout;
+}
+
+AdviseWindow::AdviseWindow(advise::AdviseForm& form, QWidget* parent) : QDialog(parent), form_(form) {
+    QVBoxLayout* layout = BuildDocumentWindow(*this, form.Title(), form);
 
     auto* top = new QHBoxLayout;
     target_ = new QSpinBox;

@@ -3,6 +3,7 @@
 // against the number of strata, and Apply on the chosen row. The form
 // (advise::AdviseForm) does the work; this window shows it.
 #include <QDialog>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <optional>
 #include <string>
@@ -41,6 +42,10 @@ private:
     std::optional<double> current_;
     int best_ = -1;  // k of the best proposal
 };
+
+// The frame the advisor's and the comparison's windows share: title, the File menu of
+// a printable table, and the layout the window fills.
+QVBoxLayout* BuildDocumentWindow(QDialog& window, const std::string& title, advise::GridDocument& document);
 
 class AdviseWindow : public QDialog {
     Q_OBJECT

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "advise_window.h"
 #include "conventions.h"
 #include "form_registry.h"
 #include "grid_print_qt.h"
@@ -18,17 +19,7 @@
 namespace gui {
 
 CompareWindow::CompareWindow(advise::CompareForm& form, QWidget* parent) : QDialog(parent), form_(form) {
-    setWindowTitle(QString::fromStdString(form.Title()));
-    setWindowFlag(Qt::WindowMaximizeButtonHint);
-    auto* layout = new QVBoxLayout(this);
-    auto* bar = new QMenuBar(this);
-    QMenu* file = bar->addMenu("&File");
-    file->addAction("&Print", this, [this] { form_.Print([this] { return ChoosePrinter(this, true); }); });
-    file->addAction("Export &CSV", this, [this] { form_.ExportCsv(); });
-    file->addAction("Export P&DF", this, [this] { form_.ExportPdf(); });
-    file->addSeparator();
-    file->addAction("E&xit", this, &QDialog::reject);
-    layout->setMenuBar(bar);
+    QVBoxLayout* layout = BuildDocumentWindow(*this, form.Title(), form);
 
     auto* split = new QSplitter(Qt::Horizontal);
     auto* side = new QWidget(split);
