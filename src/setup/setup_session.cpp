@@ -177,7 +177,17 @@ int StrataDefinitionsForm::RunSetupStep(PrepareVariant variant,
     ui_.BeginBusy("Preparing tables...");
     const PrepareResult prepared = PrepareWorkTables(storage, ui_, variant);
     ui_.EndBusy();
+    // The work tables are made again from the file at every visit: a visit whose forms
+    // leave them as prepared (cancelled, or nothing done) keeps none of it, so the file
+    // keeps every byte.
+    std::vector<std::string> edited = SetupTableNames();
+    edited.insert(edited.end(), {schema::kSVSGDiamTable, schema::kSVStrDiamTable, schema::kSVLogMethTable});
+    const store::TableSnapshot as_prepared(storage, edited);
     form(store, prepared);
+    if (!as_prepared.Changed(storage)) {
+        step.Discard();
+        return 0;
+    }
     const bool changed = before.Changed(storage);
     if (!step.Complete()) return 1;
     // Only a changed setup needs the design compiled again.

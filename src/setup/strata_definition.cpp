@@ -390,9 +390,16 @@ void StrataForm::DeleteAllStrata() {
 
 void StrataForm::ReconStrataTable() { ShowReconStrataTable(ui_, *store_.Storage()); }
 
+void StrataForm::DropBlankUnits() {
+    mk::View& units = units_.View();
+    for (int r = units.RowCount() - 1; r >= 0; --r)
+        if (store::Trim(units.GetString(r, "CutUnit")).empty()) units.RemoveRows(r, 1);
+}
+
 int RunStrataDefinition(ui::UiPort& ui, store::CCruiseStore& store, const std::string& current_stratum) {
     StrataForm form(ui, store, current_stratum);
     ui.RunForm(form);
+    form.DropBlankUnits();
     return 0;
 }
 

@@ -61,6 +61,9 @@ public:
     bool RemoveUnit(int row);
     // View "Recon Strata Table".
     void ReconStrataTable();
+    // Drops the rows of the units table that name no unit: the blank row the form
+    // offers for typing one in, left as it was.
+    void DropBlankUnits();
 
 private:
     bool StratumExists(const std::string& code);

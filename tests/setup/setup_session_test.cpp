@@ -95,12 +95,23 @@ TEST_F(SessionTest, AFailedImportLeavesTheFlagAndTheStrataFormRunsOnThePreparedT
     });
     EXPECT_EQ(d.SetupForm(), 0);
     EXPECT_EQ(shown, 1);
-    EXPECT_EQ(d.UpdateFlag(), "Y");
+    EXPECT_EQ(d.UpdateFlag(), "N");  // nothing was set up, so nothing needs compiling
     auto s = mk::Storage::Open(path, mk::OpenMode::ReadOnly);
     ASSERT_TRUE(s);
     EXPECT_TRUE(!s->HasView("SVStrataTable") || s->GetView("SVStrataTable").RowCount() == 0);
     EXPECT_FALSE(s->HasView("SVSelTreeTable"));
     EXPECT_FALSE(s->HasView("SVFillSGTable"));
+}
+
+TEST_F(SessionTest, StrataFormCancelledOnAFileWithoutReconLeavesItsBytes) {
+    const std::string before = ReadBytes(path);
+    StrataDefinitionsForm d(ui, path, "N");
+    ui.PushFormAs<setup::StrataForm>(setup::StrataForm::kId, [](setup::StrataForm&) { return false; });
+    EXPECT_EQ(d.SetupForm(), 0);
+    EXPECT_TRUE(ReadBytes(path) == before);
+    ui.PushFormAs<PopulationsForm>(PopulationsForm::kId, [](PopulationsForm&) { return false; });
+    EXPECT_EQ(d.SetupTable(), 0);
+    EXPECT_TRUE(ReadBytes(path) == before);
 }
 
 TEST_F(SessionTest, CancelledPopulationsFormTakesItsEditsBackAndMenusOfLaterCommandsSaySo) {
