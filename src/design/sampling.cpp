@@ -1,10 +1,12 @@
 #include "design/sampling.h"
 
 #include <algorithm>
-#include <climits>
+#include <bit>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace design {
 
@@ -85,8 +87,34 @@ int SampleSize(double cv, double targetError) {
     return static_cast<int>(n);
 }
 
+namespace {
+
+SampleSizes WalkTwoStage(double cv1, double cv2, double targetError);
+
+}  // namespace
+
 SampleSizes TwoStageSampleSizes(double cv1, double cv2, double targetError) {
     if (!(targetError > 0)) return {};
+    // Sizing a stratum again and again (the optimisations, the trade-off curves) asks
+    // for the same groups' sizes many times: the last answers are kept, per thread.
+    struct Answer {
+        double cv1, cv2, target;
+        SampleSizes sizes;
+    };
+    static constexpr std::size_t kKept = 4096;
+    thread_local std::vector<Answer> kept(kKept, Answer{-1, -1, -1, {}});
+    std::uint64_t key = std::bit_cast<std::uint64_t>(cv1) * 0x9E3779B97F4A7C15ull;
+    key ^= std::bit_cast<std::uint64_t>(cv2) + 0x7F4A7C159E3779B9ull + (key << 6) + (key >> 2);
+    key ^= std::bit_cast<std::uint64_t>(targetError) * 0xC2B2AE3D27D4EB4Full;
+    Answer& a = kept[(key ^ (key >> 29)) % kKept];
+    if (a.cv1 == cv1 && a.cv2 == cv2 && a.target == targetError) return a.sizes;
+    a = {cv1, cv2, targetError, WalkTwoStage(cv1, cv2, targetError)};
+    return a.sizes;
+}
+
+namespace {
+
+SampleSizes WalkTwoStage(double cv1, double cv2, double targetError) {
     // A negative CV means nothing; taken as no variation it keeps the search finite.
     cv1 = std::max(cv1, 0.0);
     cv2 = std::max(cv2, 0.0);
@@ -107,22 +135,37 @@ SampleSizes TwoStageSampleSizes(double cv1, double cv2, double targetError) {
     }
     n1 = std::max<std::int64_t>(n1, 2);
     std::int64_t k = 0;
-    auto error = [&] {
-        return TwoStageError(cv1, cv2, static_cast<int>(n1), static_cast<int>(n2));
+    auto above = [&](std::int64_t a) {
+        return TwoStageError(cv1, cv2, static_cast<int>(a), static_cast<int>(n2)) - targetError > 0.1;
     };
-    while (n1 < kMaxSize && n2 < kMaxSize && error() - targetError > 0.1) {
+    // The walk: n1 grows by one for `run` steps, then gives back half of them for one
+    // more tree; it stops at the first sizes within the target. The error falls as n1
+    // grows, so a run's steps are taken at once: a run still above the target at its
+    // last size is above it all the way, else its first size within is searched.
+    while (n1 < kMaxSize && n2 < kMaxSize && above(n1)) {
         if (k < run) {
-            ++n1;
+            const std::int64_t far = std::min(n1 + (run - k), kMaxSize);
+            std::int64_t to = far;
+            if (far == kMaxSize || !above(far)) {
+                std::int64_t lo = n1;  // above
+                while (to - lo > 1) {
+                    const std::int64_t mid = lo + (to - lo) / 2;
+                    (above(mid) ? lo : to) = mid;
+                }
+            }
+            k += to - n1;
+            n1 = to;
         } else {
             n1 -= run / 2;
             ++n2;
-            k = 0;
+            k = 1;
         }
-        ++k;
     }
     auto size = [](std::int64_t n) { return static_cast<int>(std::clamp<std::int64_t>(n, 2, kMaxSize)); };
     return {size(n1), size(n2)};
 }
+
+}  // namespace
 
 bool IsOneOf(std::string_view m, std::initializer_list<std::string_view> methods) {
     return std::find(methods.begin(), methods.end(), m) != methods.end();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <random>
 
@@ -109,6 +111,57 @@ TEST(TwoStageSampleSizes, HandWorkedAndDegenerateValues) {
         EXPECT_EQ(s.n1, c.n1) << c.cv1 << " " << c.cv2 << " " << c.e;
         EXPECT_EQ(s.n2, c.n2) << c.cv1 << " " << c.cv2 << " " << c.e;
     }
+}
+
+// The two-stage walk taken one size at a time, as the rule states it.
+SampleSizes WalkedOneByOne(double cv1, double cv2, double e, int* shifts = nullptr) {
+    cv1 = std::max(cv1, 0.0);
+    cv2 = std::max(cv2, 0.0);
+    const std::int64_t top = INT_MAX;
+    auto clamp = [&](double x) { return x >= static_cast<double>(top) ? top : static_cast<std::int64_t>(x); };
+    std::int64_t n2 = std::max<std::int64_t>(clamp(4.0 * cv2 * (cv1 + cv2) / (e * e)) + 1, 2), n1, run;
+    if (cv2 > 0) {
+        n1 = clamp(static_cast<double>(n2) * cv1 / cv2) + 1;
+        run = std::min<std::int64_t>(2 * clamp(cv1 / cv2) + 2, top);
+    } else {
+        n1 = clamp(4.0 * cv1 * cv1 / (e * e)) + 1;
+        run = top;
+    }
+    n1 = std::max<std::int64_t>(n1, 2);
+    std::int64_t k = 0;
+    while (n1 < top && n2 < top &&
+           TwoStageError(cv1, cv2, static_cast<int>(n1), static_cast<int>(n2)) - e > 0.1) {
+        if (k < run) {
+            ++n1;
+        } else {
+            n1 -= run / 2;
+            ++n2;
+            k = 0;
+            if (shifts) ++*shifts;
+        }
+        ++k;
+    }
+    return {static_cast<int>(std::max<std::int64_t>(n1, 2)), static_cast<int>(std::max<std::int64_t>(n2, 2))};
+}
+
+TEST(TwoStageSampleSizes, RunsTakenAtOnceEndWhereTheWalkOneByOneEnds) {
+    std::mt19937 rng(8122026);
+    std::uniform_real_distribution<double> cvs(0, 300), share(0.02, 1.5);
+    int compared = 0, shifts = 0;
+    for (int i = 0; i < 6000; ++i) {
+        // Every tenth without second-stage variation; some with CVs far apart, where
+        // the runs are long. Targets near the CVs take small samples, where the walk
+        // gives back first-stage sizes most often.
+        const double cv1 = cvs(rng), cv2 = i % 10 == 0 ? 0 : i % 7 == 0 ? cvs(rng) / 100 : cvs(rng);
+        const double e = std::max(0.5, (cv1 + cv2) * share(rng));
+        if (cv2 == 0 && 4 * cv1 * cv1 / (e * e) > 2e6) continue;  // the walk alone takes too long
+        const SampleSizes fast = TwoStageSampleSizes(cv1, cv2, e), slow = WalkedOneByOne(cv1, cv2, e, &shifts);
+        ASSERT_EQ(fast.n1, slow.n1) << cv1 << " " << cv2 << " " << e;
+        ASSERT_EQ(fast.n2, slow.n2) << cv1 << " " << cv2 << " " << e;
+        ++compared;
+    }
+    EXPECT_GT(compared, 5800);
+    EXPECT_GT(shifts, 1000);  // the cases reach the walk's later runs
 }
 
 TEST(SampleSizes, RandomTargetsAreMetWithinATenth) {
