@@ -22,6 +22,7 @@
 #include "app/main_dialog.h"
 #include "app/step_hooks.h"
 #include "app/user_guide.h"
+#include "conventions.h"
 #include "costs_window.h"
 #include "new_cruise_window.h"
 #include "report_window.h"
@@ -87,6 +88,8 @@ private:
 };
 
 void GuideTest::initTestCase() {
+    // The pictures show the windows as the program shows them, Alt letters included.
+    gui::InstallWindowConventions();
     QVERIFY(dir_.isValid());
     crz_ = dir_.filePath("54321_design.crz").toStdString();
     field_ = dir_.filePath("54321.crz").toStdString();
