@@ -57,7 +57,7 @@ double NiceStep(double range, int ticks) {
 // --- Trade-off chart -----------------------------------------------------------------------
 
 TradeoffChart::TradeoffChart(QWidget* parent) : QWidget(parent) {
-    setMinimumSize(260, 130);
+    setMinimumSize(190, 130);
     setToolTip("Total cost against the sale error that Optimize For Error (blue) and Optimize At Least "
                "Cost (green) reach for targets of 2 to 30 percent; the dot is the current design.");
 }
@@ -134,6 +134,9 @@ void TradeoffChart::paintEvent(QPaintEvent*) {
         p.drawPath(path);
         p.setBrush(colour);
         for (const auto& pt : pts) p.drawEllipse(QPointF(X(pt.saleError), Y(pt.cost)), 1.8, 1.8);
+        // A narrow chart has no room for the key beside the steep end of the curves;
+        // the tooltip names the colours instead.
+        if (plot.width() < 2 * fm.horizontalAdvance("Optimize For Error") + 12) return;
         QRectF key(plot.right() - fm.horizontalAdvance(name) - 6, plot.top() + 3 + row * fm.height(),
                    fm.horizontalAdvance(name) + 2, fm.height());
         p.drawText(key, Qt::AlignRight | Qt::AlignVCenter, name);
