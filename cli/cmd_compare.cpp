@@ -35,6 +35,9 @@ bool Parse(const std::vector<std::string>& args, CompareArgs& a, std::string& er
     if (!read) return false;
     if (a.file.empty()) error = "no cruise file given";
     else if (setup::SplitCodes(a.list).empty()) error = "--compare wants a list of designs";
+    for (const std::string& n : setup::SplitCodes(a.list))
+        if (error.empty() && n.rfind("proposal:", 0) == 0 && advise::ProposalStrata(n) == 0)
+            error = "--compare: \"" + n + "\" wants a number of strata from 1 to 99, as proposal:4";
     return error.empty();
 }
 
@@ -148,7 +151,7 @@ int RunDesignCompare(const std::vector<std::string>& argv, std::ostream& out, st
     for (const std::string& n : names) {
         if (!IsProposal(n)) continue;
         wanted = true;
-        options.maxStrata = std::max(options.maxStrata, n == "best" ? advise::kDefaultMaxStrata : std::atoi(n.c_str() + 9));
+        options.maxStrata = std::max(options.maxStrata, n == "best" ? advise::kDefaultMaxStrata : advise::ProposalStrata(n));
     }
     if (wanted) {
         options.maxStrata = std::clamp(options.maxStrata, 1, 99);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -157,9 +158,16 @@ struct LeastCost {
     std::string text;
 };
 
-double NumberAfter(const std::string& json, std::size_t from, const std::string& key) {
-    auto at = json.find("\"" + key + "\": ", from);
-    return at == std::string::npos ? 0 : std::strtod(json.c_str() + at + key.size() + 4, nullptr);
+// The number of `key` after `from` in the design command's JSON; none when it is
+// missing or not a finite number, so that a figure is never shown as 0 in its place.
+std::optional<double> NumberAfter(const std::string& json, std::size_t from, const std::string& key) {
+    const auto at = json.find("\"" + key + "\": ", from);
+    if (at == std::string::npos) return std::nullopt;
+    const char* begin = json.c_str() + at + key.size() + 4;
+    char* end = nullptr;
+    const double v = std::strtod(begin, &end);
+    if (end == begin || !std::isfinite(v) || (*end != ',' && *end != '\n' && *end != '}')) return std::nullopt;
+    return v;
 }
 
 LeastCost LeastCostOf(const std::string& crz, const std::vector<std::string>& methods, const std::string& error) {
@@ -180,10 +188,13 @@ LeastCost LeastCostOf(const std::string& crz, const std::vector<std::string>& me
     const std::string json = out.str();
     const auto at = json.find("\"least_cost\": {");
     if (code != kExitOk || at == std::string::npos) return r;
+    const auto cost = NumberAfter(json, at, "cost"), saleError = NumberAfter(json, at, "sale_error"),
+               ruleCost = NumberAfter(json, at, "optimize_for_error_cost");
+    if (!cost || !saleError || !ruleCost) return r;
     r.ok = true;
-    r.cost = NumberAfter(json, at, "cost");
-    r.saleError = NumberAfter(json, at, "sale_error");
-    r.ruleCost = NumberAfter(json, at, "optimize_for_error_cost");
+    r.cost = *cost;
+    r.saleError = *saleError;
+    r.ruleCost = *ruleCost;
     const auto text = json.find("\"text\": \"", at);
     if (text != std::string::npos) {
         const auto begin = text + 9;

@@ -17,6 +17,7 @@
 #include "stats/recon_tables.h"
 #include "store/config.h"
 #include "store/schema.h"
+#include "store/value_rules.h"
 
 namespace cli {
 
@@ -65,10 +66,10 @@ bool Parse(const std::vector<std::string>& args, Args& a, std::string& error) {
             if (v.empty() || v[0] == '-' || *end != '\0' || errno == ERANGE)
                 error = "--seed wants a whole number from 0 to 18446744073709551615";
         } else if (name == "--target") {
-            char* end = nullptr;
-            a.options.target = std::strtod(v.c_str(), &end);
-            if (v.empty() || *end != '\0' || !(a.options.target > 0) || !std::isfinite(a.options.target))
-                error = "--target wants a sale error in percent, above 0";
+            // The target of the design form's optimisation, by the same rule.
+            const store::CheckedValue typed = store::Check(store::rules::kTargetError, v);
+            if (!typed.ok()) error = "--target: " + typed.refusal;
+            else a.options.target = typed.number;
         } else {
             a.csv = v;
         }

@@ -13,6 +13,7 @@
 #include "setup/strata_ops.h"
 #include "store/config.h"
 #include "store/schema.h"
+#include "store/value_rules.h"
 
 namespace advise {
 
@@ -73,9 +74,8 @@ Advice Advise(const std::string& image, const AdviseOptions& options) {
         advice.error = "A production cruise has no recon to stratify.";
         return advice;
     }
-    double target = 0;
-    if (!store::WholeNumber(options.target, target) || !(target > 0 && target < 100)) {
-        advice.error = "The target sale error must be a percentage above 0 and below 100.";
+    if (const std::string why = store::Refusal(store::rules::kTargetError, options.target); !why.empty()) {
+        advice.error = why;
         return advice;
     }
     if (options.maxStrata < 1 || options.maxStrata > setup::kMaxStratum) {

@@ -104,6 +104,15 @@ ComparedDesign ProposalDesign(const Proposal& p, const std::string& name) {
     return d;
 }
 
+int ProposalStrata(const std::string& name) {
+    constexpr std::string_view kPrefix = "proposal:";
+    if (name.rfind(kPrefix, 0) != 0) return 0;
+    const std::string digits = name.substr(kPrefix.size());
+    if (digits.empty() || digits.size() > 2 || digits.find_first_not_of("0123456789") != std::string::npos) return 0;
+    const int k = std::stoi(digits);
+    return k >= 1 && k <= 99 ? k : 0;
+}
+
 ComparisonTable Compare(const std::vector<ComparedDesign>& designs) {
     ComparisonTable t;
     t.columnsPerDesign = kPerDesign;
@@ -210,7 +219,7 @@ ComparedDesign DesignByName(mk::Storage& storage, const std::string& name, const
             const Proposal& p = advice->proposals[static_cast<size_t>(advice->best)];
             return ProposalDesign(p, ProposalName(p.k));
         }
-        const int k = std::atoi(name.c_str() + 9);
+        const int k = ProposalStrata(name);
         if (const Proposal* p = advice->Find(k)) return ProposalDesign(*p, name);
         d.failure = "the advisor has no proposal of " + name.substr(9) + " strata";
         return d;

@@ -26,6 +26,8 @@ ComparedDesign ProposalDesign(const Proposal& p, const std::string& name);
 
 // The names the command line and the window use for the advisor's proposals.
 std::string ProposalName(int k);  // "proposal:4"
+// K of a name "proposal:K", K a whole number from 1 to 99; else 0.
+int ProposalStrata(const std::string& name);
 
 struct ComparisonTable {
     std::vector<std::string> headings;

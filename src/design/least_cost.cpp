@@ -11,6 +11,7 @@
 #include "design/optimize.h"
 #include "design/sampling.h"
 #include "design/silent_ui.h"
+#include "store/value_rules.h"
 
 namespace design {
 
@@ -628,7 +629,7 @@ std::string CostComparison::Text() const {
 CostComparison CompareWithRule(const Design& before, const std::string& targetText, const LeastCostPlan& plan,
                                const DesignSettings& settings) {
     CostComparison c;
-    c.target = ParseNumber(targetText);
+    c.target = store::Check(store::rules::kTargetError, targetText).number;
     c.cost = plan.cost;
     c.saleError = plan.saleError;
     c.proven = plan.proven;
@@ -656,11 +657,9 @@ std::string UnreachableText(double target, double best, int maxSize) {
 int OptimizeAtLeastCost(Design& d, const std::string& targetText, const DesignSettings& settings, ui::UiPort& ui,
                         LeastCostPlan* out, LeastCostOptions options) {
     if (settings.displayDataWarnings && !ConfirmDataWarnings(d.groups, ui)) return kLeastCostDeclined;
-    double target = ParseNumber(targetText);
-    if (!(target > 0)) {
-        ui.Warning(kLeastCostNoTargetText, "Warning");
-        return kLeastCostNoTarget;
-    }
+    const std::optional<double> typed = TargetInBox(targetText, kLeastCostNoTargetText, ui);
+    if (!typed) return kLeastCostNoTarget;
+    const double target = *typed;
     LeastCostSolver solver(d, settings, options);
     LeastCostPlan plan = solver.Solve(target);
     if (out) *out = plan;

@@ -87,18 +87,22 @@ void DistributeStratum(const StratumRow& s, SgRefs& groups, int size, double str
     if (plot && groups.size() > 1) ShareSgN(groups, std::max(TruncInt(plots), 1), ctx, ui);
 }
 
+std::optional<double> TargetInBox(const std::string& targetText, const char* noTarget, ui::UiPort& ui) {
+    const store::CheckedValue typed = store::Check(store::rules::kTargetError, targetText);
+    if (typed.ok()) return typed.number;
+    // Nothing above 0 is no target at all; anything else names what the box takes.
+    double v = 0;
+    const bool none = !store::WholeNumber(targetText, v) || !(v > 0);
+    ui.Warning(none ? noTarget : typed.refusal, "Warning");
+    return std::nullopt;
+}
+
 int OptimizeForError(Design& d, const std::string& targetText, const DesignSettings& settings,
                      ui::UiPort& ui, SaleTotals* totals) {
     if (settings.displayDataWarnings && !ConfirmDataWarnings(d.groups, ui)) return kOptimizeDeclined;
-    const store::CheckedValue typed = store::Check(store::rules::kTargetError, targetText);
-    if (!typed.ok()) {
-        // Nothing above 0 is no target at all; anything else names what the box takes.
-        double v = 0;
-        const bool none = !store::WholeNumber(targetText, v) || !(v > 0);
-        ui.Warning(none ? kNoTargetText : typed.refusal, "Warning");
-        return kOptimizeNoTarget;
-    }
-    double target = typed.number;
+    const std::optional<double> typed = TargetInBox(targetText, kNoTargetText, ui);
+    if (!typed) return kOptimizeNoTarget;
+    double target = *typed;
     double all = 0, everyTree = 0;
     for (const StratumRow& s : d.strata) {
         all += s.totalVol;

@@ -2,6 +2,7 @@
 // Optimize For Error: reallocates the sample sizes of the strata and their sample
 // groups so that the sale reaches a target sampling error; and Recalculate Strata Error.
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "design/rows.h"
@@ -22,6 +23,11 @@ double StratumCv(const StratumRow& s);
 
 // Spreads a stratum size over the stratum's sample groups (sizes, errors, frequencies).
 void DistributeStratum(const StratumRow& s, SgRefs& groups, int size, double stratumCv, ui::UiPort& ui);
+
+// The target sale error in the box beside an optimisation's button, by its value rule;
+// none, after a warning (`noTarget` when the box holds nothing above 0, else the
+// rule's refusal), when it is not one.
+std::optional<double> TargetInBox(const std::string& targetText, const char* noTarget, ui::UiPort& ui);
 
 // targetText: the contents of the target-error box. On kOptimized, totals (when given)
 // receives the new sale error and cost.

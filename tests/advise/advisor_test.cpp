@@ -206,8 +206,10 @@ TEST_F(Advisor, AdviceAndAnApplyNotAnsweredYesLeaveTheFileAsItWas) {
     EXPECT_EQ(Run({"advise-strata", sale}), 2);
     EXPECT_EQ(Run({"advise-strata", sale, "--error", "10", "--max-strata", "0"}), 2);
     EXPECT_EQ(Run({"advise-strata", sale, "--error", "10", "--apply", "two"}), 2);
-    EXPECT_EQ(Run({"advise-strata", sale, "--error", "0"}), 1);
-    EXPECT_NE(err_.str().find("percentage"), std::string::npos) << err_.str();
+    for (const char* bad : {"0", "inf", "nan", "1e400", "101"}) {
+        EXPECT_EQ(Run({"advise-strata", sale, "--error", bad}), 1) << bad;
+        EXPECT_NE(err_.str().find("Target sale error: "), std::string::npos) << err_.str();
+    }
 }
 
 TEST_F(Advisor, ExampleSaleCurrentStrataArePricedAsTheDesignTheForesterMade) {

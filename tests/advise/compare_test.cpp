@@ -91,6 +91,11 @@ TEST_F(CompareCli, CurrentSavedAndProposalsSideBySideWithoutChangingTheFile) {
     EXPECT_EQ(Run({"design", sale, "--compare", "current,nosuch"}), 1);
     EXPECT_NE(err_.str().find("no saved design 'nosuch'"), std::string::npos) << err_.str();
     EXPECT_EQ(Run({"design", sale, "--compare", "current", "--json", "--csv", csv}), 2);
+    // A proposal names its number of strata whole, 1 to 99: "3x" is not 3.
+    for (const char* bad : {"proposal:3x", "proposal:", "proposal:0", "proposal:100", "proposal:-2"}) {
+        EXPECT_EQ(Run({"design", sale, "--compare", std::string("current,") + bad}), 2) << bad;
+        EXPECT_NE(err_.str().find("wants a number of strata from 1 to 99"), std::string::npos) << err_.str();
+    }
     EXPECT_EQ(testsupport::ReadBytes(sale), before);
 }
 

@@ -263,12 +263,21 @@ TEST(LeastCost, LockedAndEveryTreeStrataStayAndUnreachableTargetsSaySo) {
 }
 
 TEST(LeastCost, RefusesAMissingTargetAndStopsWhenDeclined) {
-    for (const char* text : {"0", "-3", "", "abc", "nan"}) {
+    for (const char* text : {"0", "-3", "", "abc", "nan", "inf", "1e400"}) {
         Design d = MixedSale();
         ui::ScriptedUi ui;
         EXPECT_EQ(OptimizeAtLeastCost(d, text, Settings(), ui), kLeastCostNoTarget) << text;
         ASSERT_EQ(ui.Messages().size(), 1u);
         EXPECT_EQ(ui.Last()->text, "Enter a value in the edit box\nnext to the Optimize At Least Cost button.");
+        EXPECT_EQ(d.groups[0].sgN, 10);
+    }
+    // A number out of the target's rule is named by the rule, and nothing changes.
+    for (const char* text : {"101", "100.5"}) {
+        Design d = MixedSale();
+        ui::ScriptedUi ui;
+        EXPECT_EQ(OptimizeAtLeastCost(d, text, Settings(), ui), kLeastCostNoTarget) << text;
+        ASSERT_EQ(ui.Messages().size(), 1u);
+        EXPECT_EQ(ui.Last()->text.rfind("Target sale error: ", 0), 0u) << ui.Last()->text;
         EXPECT_EQ(d.groups[0].sgN, 10);
     }
     Design d = MixedSale();

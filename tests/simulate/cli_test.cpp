@@ -82,6 +82,12 @@ TEST_F(SimulateCli, RefusesBadOptionsAndFilesItCannotUse) {
         EXPECT_EQ(Run(args), cli::kExitUsage) << args.back();
         EXPECT_NE(err_.str().find("strovan-cli simulate"), std::string::npos) << err_.str();
     }
+    // The target is read by the optimisation target's rule: never taken as 0 or as
+    // something above 100 %.
+    for (const char* bad : {"inf", "nan", "1e400", "0", "100.5", "", "ten"}) {
+        EXPECT_EQ(Run({"simulate", file, "--target", bad}), cli::kExitUsage) << bad;
+        EXPECT_NE(err_.str().find("--target: Target sale error"), std::string::npos) << bad << ": " << err_.str();
+    }
     EXPECT_EQ(Run({"simulate", dir_ + "/missing.crz"}), cli::kExitFailure);
     EXPECT_NE(err_.str().find("simulate: "), std::string::npos);
     ASSERT_EQ(Run({"simulate", "--help"}), cli::kExitOk);
