@@ -18,6 +18,7 @@
 #include "form_registry.h"
 #include "grid_print_qt.h"
 #include "grid_widget.h"
+#include "pictures.h"
 #include "ui/ui_port.h"
 
 namespace gui {
@@ -39,12 +40,7 @@ void StrataCostChart::SetPoints(std::vector<std::pair<int, double>> points, std:
 
 void StrataCostChart::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(rect(), palette().base());
-    QFont f = font();
-    f.setPointSizeF(std::max(6.5, f.pointSizeF() - 1));
-    p.setFont(f);
-    const QFontMetrics fm(f);
+    const QFontMetrics fm = BeginChart(p, *this);
     int kmax = 1;
     double ymax = current_.value_or(0);
     for (const auto& [k, cost] : points_) {

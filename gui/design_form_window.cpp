@@ -31,6 +31,7 @@
 #include "form_registry.h"
 #include "grid_print_qt.h"
 #include "grid_widget.h"
+#include "pictures.h"
 #include "simulate_window.h"
 #include "qt_ui.h"
 
@@ -72,12 +73,7 @@ void TradeoffChart::SetCurve(std::vector<design::TradeoffPoint> points, design::
 
 void TradeoffChart::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(rect(), palette().base());
-    QFont f = font();
-    f.setPointSizeF(std::max(6.5, f.pointSizeF() - 1));
-    p.setFont(f);
-    QFontMetrics fm(f);
+    const QFontMetrics fm = BeginChart(p, *this);
     const int left = fm.horizontalAdvance("000000") + 8, bottom = fm.height() * 2 + 4, top = fm.height() + 4,
               right = 10;
     QRect plot(left, top, width() - left - right, height() - top - bottom);

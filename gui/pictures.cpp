@@ -1,5 +1,6 @@
 #include "pictures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -154,6 +155,15 @@ QIcon AppIcon() {
         icon.addPixmap(pix);
     }
     return icon;
+}
+
+QFontMetrics BeginChart(QPainter& p, const QWidget& chart) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(chart.rect(), chart.palette().base());
+    QFont f = chart.font();
+    f.setPointSizeF(std::max(6.5, f.pointSizeF() - 1));
+    p.setFont(f);
+    return QFontMetrics(f);
 }
 
 }  // namespace gui

@@ -2,7 +2,9 @@
 // The program's pictures, drawn rather than shipped: one beside each step button of
 // the main window, and the application icon. They are vector drawings, so they are
 // sharp at any screen scale.
+#include <QFontMetrics>
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 #include <QWidget>
 
@@ -15,6 +17,10 @@ inline constexpr int kPictureSize = 40;
 // ratio; a null pixmap for other ids.
 QPixmap ButtonPicture(int control_id, qreal device_pixel_ratio = 1.0);
 QIcon AppIcon();
+
+// Begins a chart's painting: smoothed, on the base colour, with the axes' labels a
+// point smaller than the window's text. The metrics are those of that font.
+QFontMetrics BeginChart(QPainter& p, const QWidget& chart);
 
 // A button picture as a widget: drawn on every paint at the screen's own resolution.
 class PictureWidget : public QWidget {

@@ -20,6 +20,7 @@
 #include "grid/grid_export.h"
 #include "grid_print_qt.h"
 #include "grid_widget.h"
+#include "pictures.h"
 #include "qt_ui.h"
 #include "simulate/result_table.h"
 
@@ -34,12 +35,6 @@ std::string Pct(double v, int decimals = 1) { return simulate::Percent(v, decima
 std::string Signed(double v) {
     std::string s = simulate::Percent(v);
     return (v > 0 && s != "0.0" ? "+" : "") + s + " %";
-}
-
-// The axes' labels a point smaller than the window's text.
-QFont SmallFont(QFont f) {
-    f.setPointSizeF(std::max(6.5, f.pointSizeF() - 1));
-    return f;
 }
 
 }  // namespace
@@ -61,10 +56,7 @@ void ErrorHistogram::SetData(std::vector<std::pair<double, int64_t>> values, dou
 
 void ErrorHistogram::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(rect(), palette().base());
-    p.setFont(SmallFont(font()));
-    const QFontMetrics fm(p.font());
+    const QFontMetrics fm = BeginChart(p, *this);
     const int left = fm.horizontalAdvance("00000") + 8, top = fm.height() + 6, bottom = 2 * fm.height() + 6, right = 12;
     QRect plot(left, top, width() - left - right, height() - top - bottom);
     p.setPen(palette().color(QPalette::Text));
